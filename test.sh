@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs whatever is missing (Debian packages, through apt-get), builds dalvo in build/ and runs
+# every test. Exits non-zero on any failure.
+#   ./test.sh              the normal build and the whole suite
+#   ./test.sh --sanitize   afterwards also the suite built with AddressSanitizer and UBSan
+#                          (DALVO_SANITIZE=1 in the environment asks for the same)
+set -euo pipefail
+cd "$(dirname "$0")"
+
+sanitize=${DALVO_SANITIZE:-0}
+for arg in "$@"; do
+  case "$arg" in
+    --sanitize) sanitize=1 ;;
+    *) echo "usage: $0 [--sanitize]" >&2; exit 2 ;;
+  esac
+done
+
+source scripts/install_deps.sh
+dalvo_install_deps
+
+# CI builds with warnings as errors; a developer's build only shows them.
+werror=OFF
+[ "${CI:-}" = true ] && werror=ON
+jobs=$(nproc)
+
+# GUI tests drive real widgets on Qt's offscreen platform: no display needed.
+export QT_QPA_PLATFORM=offscreen
+
+cmake -S . -B build -DDALVO_WERROR=$werror
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+if [ "$sanitize" = 1 ]; then
+  cmake -S . -B build-sanitize -DDALVO_WERROR=$werror -DDALVO_SANITIZE=ON \
+        -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++
+  cmake --build build-sanitize -j "$jobs"
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+fi
