@@ -1,0 +1,35 @@
+// Streaming division by 19 of the decimal digits of a text file, and the division report.
+// The input is read once, front to back, in constant memory; the quotient is written while the
+// input is read. Callers own the streams they pass; failures come back as values, and only the
+// engine's main turns them into messages and an exit status.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace dalvo {
+
+enum class DivisionStatus {
+  kOk,                // the whole report was written
+  kInputUnopenable,   // input missing, unreadable or a directory; nothing was written or created
+  kSameFile,          // input and output name the same file; nothing was opened for writing
+  kOutputUnwritable,  // the report stream or output file could not be created or fully written
+};
+
+struct [[nodiscard]] DivisionOutcome {
+  DivisionStatus status = DivisionStatus::kOk;
+};
+
+// Divides the digits of `input_name` by 19 and writes quotient and report to `report`, which is
+// flushed before return. kOutputUnwritable when a write or the flush fails.
+DivisionOutcome DivideBy19(const std::string& input_name, std::FILE* report);
+
+// The same, into `output_name` (created with mode 0644, or truncated). Input and output are
+// compared by device and inode (links included) before the output is opened: kSameFile then.
+// The output file is closed before return, so a completion marker may follow at once.
+DivisionOutcome DivideBy19ToFile(const std::string& input_name, const std::string& output_name);
+
+// The text written to standard output when the input cannot be opened (both operations).
+std::string UnableToOpenMessage(const std::string& input_name);
+
+}  // namespace dalvo
