@@ -1,0 +1,277 @@
+// End-to-end: the real `dalvo` program, started as a child process in a fresh directory, judged
+// by what it leaves on disk, what it prints and its exit status.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "number_files.h"
+#include "test_temp_dir.h"
+
+namespace dalvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kMarker = "dalvoopc.tmp";
+const std::string kBannerAndMenu =
+    "\nDalvo - Last updated: 2000-02-26\n"
+    "\nType 1 to generate the numbers with 127 verses for sura 9."
+    "\nType 2 to generate the numbers with 129 verses for sura 9."
+    "\nType q to quit.\n\nMake Your choice, then press enter to continue.\n\nYour choice: ";
+const std::string k127 = "\nAll numbers will be generated with 127 verses for sura 9.\n";
+const std::string k129 = "\nWARNING!\nAll numbers will be generated with 129 verses for sura 9.\n";
+const std::string kDone = "\nNumber generation complete!\n\n";
+const std::string kFailed = "\nNumber generation failed!\n\n";
+const std::string kQuit = "\nTerminating.\n\n";
+
+std::string UnableToOpen(const std::string& name) {
+  return "Unable to open file \"" + name +
+         "\"!\n\nUsage: dalvo [filename]\n\nOr run dalvo without parameters to generate the "
+         "long numbers.\n\n";
+}
+
+// The report for a file holding "38" (2 x 19, two digits).
+std::string ReportOf38(const std::string& name) {
+  return "2.0000\n\nNumber of digits read from file \"" + name +
+         "\": 2\nThe number IS a multiple of 19!\n\n";
+}
+
+struct ProcessResult {
+  int exit_code = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadAll(std::FILE* file) {
+  std::rewind(file);
+  std::string text;
+  for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text += static_cast<char>(c);
+  std::fclose(file);
+  return text;
+}
+
+// Runs dalvo with `args` in `dir`, feeding `input` on standard input. With `stdout_full` its
+// standard output is /dev/full, where every write fails.
+ProcessResult RunDalvo(const fs::path& dir, const std::vector<std::string>& args,
+                       const std::string& input = "", bool stdout_full = false) {
+  std::FILE* in = std::tmpfile();
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  std::fwrite(input.data(), 1, input.size(), in);
+  std::rewind(in);
+
+  std::vector<std::string> argv_strings{DALVO_BINARY};
+  argv_strings.insert(argv_strings.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& s : argv_strings) argv.push_back(s.data());
+  argv.push_back(nullptr);
+
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int out_fd = stdout_full ? open("/dev/full", O_WRONLY) : fileno(out);
+    if (chdir(dir.c_str()) != 0 || dup2(fileno(in), 0) < 0 || dup2(out_fd, 1) < 0 ||
+        dup2(fileno(err), 2) < 0) {
+      _exit(126);
+    }
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  ProcessResult result;
+  int status = 0;
+  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+    result.exit_code = WEXITSTATUS(status);
+  }
+  std::fclose(in);
+  result.out = ReadAll(out);
+  result.err = ReadAll(err);
+  return result;
+}
+
+std::set<std::string> Listing(const fs::path& dir) {
+  std::set<std::string> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
+}
+
+std::set<std::string> NumberFilesPlus(std::set<std::string> extra) {
+  extra.insert(kNumberFileNames.begin(), kNumberFileNames.end());
+  return extra;
+}
+
+std::string Describe(const std::vector<std::string>& args, const std::string& input) {
+  std::string text = "dalvo";
+  for (const std::string& a : args) text += " " + a;
+  return text + " <<< \"" + input + "\"";
+}
+
+// ---- Generation ----------------------------------------------------------------------------
+
+struct GenerationCase {
+  std::vector<std::string> args;
+  std::string input;
+  int32_t sura9_verses;  // 0: nothing is generated
+  std::string out;
+  bool marker;
+};
+
+TEST(EngineProcess, GenerationForms) {
+  const GenerationCase kCases[] = {
+      {{"-awo", "g", "1"}, "q\n", 127, kBannerAndMenu + k127 + kDone, true},
+      {{"-awo", "g", "2"}, "q\n", 129, kBannerAndMenu + k129 + kDone, true},
+      {{"-awox", "gen", "1x"}, "", 127, kBannerAndMenu + k127 + kDone, true},
+      {{}, "1\n", 127, kBannerAndMenu + k127 + kDone, false},
+      {{}, "q\n", 0, kBannerAndMenu + kQuit, false},
+      {{}, "", 0, kBannerAndMenu + kQuit, false},
+  };
+  // The same table, generated in-process, is what each run must reproduce byte for byte.
+  const TestTempDir expected127;
+  const TestTempDir expected129;
+  SuraTable table;
+  ASSERT_TRUE(GenerateNumberFiles(table, expected127.path()).ok());
+  table.SetSura9Verses(129);
+  ASSERT_TRUE(GenerateNumberFiles(table, expected129.path()).ok());
+
+  for (const GenerationCase& c : kCases) {
+    const std::string what = Describe(c.args, c.input);
+    const TestTempDir dir;
+    const ProcessResult r = RunDalvo(dir.path(), c.args, c.input);
+    EXPECT_EQ(r.exit_code, 0) << what;
+    EXPECT_EQ(r.out, c.out) << what;
+    EXPECT_EQ(r.err, "") << what;
+
+    std::set<std::string> expected_files;
+    if (c.sura9_verses != 0) expected_files = NumberFilesPlus({});
+    if (c.marker) expected_files.insert(kMarker);
+    EXPECT_EQ(Listing(dir.path()), expected_files) << what;
+    if (c.marker) {
+      EXPECT_EQ(dir.Read(kMarker), "") << what;
+    }
+    if (c.sura9_verses == 0) continue;
+    const TestTempDir& expected = c.sura9_verses == 127 ? expected127 : expected129;
+    for (std::string_view name : kNumberFileNames) {
+      EXPECT_EQ(dir.Read(std::string(name)), expected.Read(std::string(name))) << what << name;
+    }
+  }
+}
+
+TEST(EngineProcess, AFileThatCannotBeCreatedFailsTheRunButNotTheOthers) {
+  for (const bool automatic : {true, false}) {
+    const TestTempDir dir;
+    fs::create_directory(dir.path() / "number5.txt");
+    const std::vector<std::string> args =
+        automatic ? std::vector<std::string>{"-awo", "g", "1"} : std::vector<std::string>{};
+    const ProcessResult r = RunDalvo(dir.path(), args, "1\n");
+    EXPECT_EQ(r.exit_code, 1) << "automatic " << automatic;
+    EXPECT_EQ(r.out, kBannerAndMenu + k127 + kFailed) << "automatic " << automatic;
+    EXPECT_EQ(r.err, "Unable to write file \"number5.txt\"!\n") << "automatic " << automatic;
+    EXPECT_EQ(Listing(dir.path()), NumberFilesPlus(automatic ? std::set{kMarker}
+                                                             : std::set<std::string>{}))
+        << "automatic " << automatic;
+    EXPECT_EQ(dir.Read("number1.txt").size(), 12692u);
+    EXPECT_EQ(dir.Read("n20257d.txt").size(), 20257u);
+  }
+}
+
+TEST(EngineProcess, AnOldMarkerIsTruncated) {
+  const TestTempDir dir;
+  dir.Write(kMarker, "left over");
+  EXPECT_EQ(RunDalvo(dir.path(), {"-awo", "g", "1"}).exit_code, 0);
+  EXPECT_EQ(dir.Read(kMarker), "");
+}
+
+// ---- Division ------------------------------------------------------------------------------
+
+struct DivisionCase {
+  std::vector<std::string> args;
+  int exit_code;
+  std::string out;
+  std::string err;
+  bool marker;
+  std::map<std::string, std::string> files_after;  // beyond "t.txt", which holds "38"
+};
+
+TEST(EngineProcess, DivisionForms) {
+  const DivisionCase kCases[] = {
+      // Malformed automatic forms divide a file named like the switch, which does not exist.
+      {{"-awo", "g", "3"}, 1, UnableToOpen("-awo"), "", false, {}},
+      {{"-AWO", "g", "1"}, 1, UnableToOpen("-AWO"), "", false, {}},
+      {{"-awo", "d", "19"}, 1, UnableToOpen("-awo"), "", false, {}},
+      {{"-awo", "d", "19", "t.txt"}, 0, ReportOf38("t.txt"), "", true, {}},
+      {{"-awo", "d", "190", "t.txt"}, 0, ReportOf38("t.txt"), "", true, {}},
+      {{"-awo", "d", "19", "t.txt", "r.txt"}, 0, "", "", true, {{"r.txt", ReportOf38("t.txt")}}},
+      {{"-awo", "d", "190", "t.txt", "r.txt"}, 0, "", "", true, {{"r.txt", ReportOf38("t.txt")}}},
+      {{"-awo", "d", "19", "none.txt"}, 1, UnableToOpen("none.txt"), "", true, {}},
+      {{"-awo", "d", "19", "none.txt", "r.txt"}, 1, UnableToOpen("none.txt"), "", true, {}},
+      {{"-awo", "d", "19", "t.txt", "t.txt"},
+       1,
+       "",
+       "Input and output are the same file: \"t.txt\"!\n",
+       true,
+       {}},
+      {{"-awo", "d", "19", "t.txt", "sub"}, 1, "", "Unable to write file \"sub\"!\n", true, {}},
+      {{"t.txt"}, 0, ReportOf38("t.txt"), "", false, {}},
+      {{"t.txt", "other"}, 0, ReportOf38("t.txt"), "", false, {}},
+      {{"t.txt", "a", "b", "c", "d", "e"}, 0, ReportOf38("t.txt"), "", false, {}},
+      {{"none.txt"}, 1, UnableToOpen("none.txt"), "", false, {}},
+  };
+  for (const DivisionCase& c : kCases) {
+    const std::string what = Describe(c.args, "");
+    const TestTempDir dir;
+    dir.Write("t.txt", "38");
+    fs::create_directory(dir.path() / "sub");
+    const ProcessResult r = RunDalvo(dir.path(), c.args);
+    EXPECT_EQ(r.exit_code, c.exit_code) << what;
+    EXPECT_EQ(r.out, c.out) << what;
+    EXPECT_EQ(r.err, c.err) << what;
+
+    std::set<std::string> expected_files{"t.txt", "sub"};
+    for (const auto& [name, content] : c.files_after) {
+      expected_files.insert(name);
+      EXPECT_EQ(dir.Read(name), content) << what << ": " << name;
+    }
+    if (c.marker) expected_files.insert(kMarker);
+    EXPECT_EQ(Listing(dir.path()), expected_files) << what;
+    EXPECT_EQ(dir.Read("t.txt"), "38") << what;
+  }
+}
+
+// ---- Standard output that cannot be written -------------------------------------------------
+
+TEST(EngineProcess, StandardOutputThatCannotBeWrittenFailsTheRun) {
+  const struct {
+    std::vector<std::string> args;
+    bool marker;
+    bool generates;
+  } kCases[] = {
+      {{"-awo", "g", "1"}, true, true},
+      {{"-awo", "d", "19", "t.txt"}, true, false},
+      {{"t.txt"}, false, false},
+      {{"none.txt"}, false, false},
+  };
+  for (const auto& c : kCases) {
+    const std::string what = Describe(c.args, "") + " > /dev/full";
+    const TestTempDir dir;
+    dir.Write("t.txt", "38");
+    const ProcessResult r = RunDalvo(dir.path(), c.args, "", true);
+    EXPECT_EQ(r.exit_code, 1) << what;
+    EXPECT_EQ(r.err, "Unable to write file \"standard output\"!\n") << what;
+    std::set<std::string> expected_files{"t.txt"};
+    if (c.generates) expected_files = NumberFilesPlus(expected_files);
+    if (c.marker) expected_files.insert(kMarker);
+    EXPECT_EQ(Listing(dir.path()), expected_files) << what;
+  }
+}
+
+}  // namespace
+}  // namespace dalvo

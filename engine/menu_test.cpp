@@ -1,0 +1,133 @@
+#include "menu.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace dalvo {
+namespace {
+
+const std::string kBanner = "\nDalvo - Last updated: 2000-02-26\n";
+const std::string kMenu =
+    "\nType 1 to generate the numbers with 127 verses for sura 9."
+    "\nType 2 to generate the numbers with 129 verses for sura 9."
+    "\nType q to quit.\n\nMake Your choice, then press enter to continue.\n\nYour choice: ";
+const std::string kInvalid = std::string(15, '\n') + "You must choose 1, 2, or q:\n\n";
+const std::string k127 = "\nAll numbers will be generated with 127 verses for sura 9.\n";
+const std::string k129 = "\nWARNING!\nAll numbers will be generated with 129 verses for sura 9.\n";
+const std::string kQuit = "\nTerminating.\n\n";
+const std::string kDone = "\nNumber generation complete!\n\n";
+const std::string kFailed = "\nNumber generation failed!\n\n";
+
+// A stdio stream backed by an anonymous temporary file, so the menu runs against real FILE*s.
+class MemoryFile {
+ public:
+  explicit MemoryFile(const std::string& content = "") : file_(std::tmpfile()) {
+    std::fwrite(content.data(), 1, content.size(), file_);
+    std::rewind(file_);
+  }
+  MemoryFile(const MemoryFile&) = delete;
+  MemoryFile& operator=(const MemoryFile&) = delete;
+  ~MemoryFile() { std::fclose(file_); }
+  std::FILE* get() const { return file_; }
+
+  // What is left from the current position on.
+  std::string Rest() const {
+    std::string rest;
+    for (int c = std::fgetc(file_); c != EOF; c = std::fgetc(file_)) rest += static_cast<char>(c);
+    return rest;
+  }
+  std::string All() const {
+    std::fflush(file_);
+    std::rewind(file_);
+    return Rest();
+  }
+
+ private:
+  std::FILE* file_;
+};
+
+struct Transcript {
+  std::string out;
+  std::string unread;
+  int generator_calls = 0;
+  int32_t sura9_verses = 0;  // as the generator saw it
+  MenuOutcome outcome;
+};
+
+Transcript RunWith(RunMode mode, char auto_choice, const std::string& input,
+               GenerationOutcome generated = {}) {
+  Transcript t;
+  const MemoryFile in(input);
+  const MemoryFile out;
+  t.outcome = RunMenu(mode, auto_choice, in.get(), out.get(), [&](const SuraTable& table) {
+    ++t.generator_calls;
+    t.sura9_verses = table.VerseCount(9);
+    return generated;
+  });
+  t.out = out.All();
+  t.unread = in.Rest();
+  return t;
+}
+
+struct InteractiveCase {
+  const char* input;
+  std::string expected_out;
+  int32_t sura9_verses;  // 0 when nothing is generated
+  const char* unread;
+};
+
+TEST(Menu, InteractiveTranscripts) {
+  const InteractiveCase kCases[] = {
+      {"1\n", kBanner + kMenu + k127 + kDone, 127, "\n"},
+      {"x\nq\n", kBanner + kMenu + kInvalid + kMenu + kInvalid + kMenu + kQuit, 0, "\n"},
+      {"12\n", kBanner + kMenu + k127 + kDone, 127, "2\n"},
+      {" 2\n", kBanner + kMenu + kInvalid + kMenu + k129 + kDone, 129, "\n"},
+      {"q", kBanner + kMenu + kQuit, 0, ""},
+      {"Q1", kBanner + kMenu + kInvalid + kMenu + k127 + kDone, 127, ""},
+      // The end of input ends the run as "q" does, however many invalid choices came first.
+      {"", kBanner + kMenu + kQuit, 0, ""},
+      {"\n\n", kBanner + kMenu + kInvalid + kMenu + kInvalid + kMenu + kQuit, 0, ""},
+  };
+  for (const InteractiveCase& c : kCases) {
+    const Transcript t = RunWith(RunMode::kInteractive, 0, c.input);
+    EXPECT_EQ(t.out, c.expected_out) << "input \"" << c.input << "\"";
+    EXPECT_EQ(t.unread, c.unread) << "input \"" << c.input << "\"";
+    EXPECT_EQ(t.generator_calls, c.sura9_verses == 0 ? 0 : 1) << "input \"" << c.input << "\"";
+    EXPECT_EQ(t.outcome.generated, c.sura9_verses != 0) << "input \"" << c.input << "\"";
+    if (c.sura9_verses != 0) {
+      EXPECT_EQ(t.sura9_verses, c.sura9_verses) << "input \"" << c.input << "\"";
+    }
+  }
+}
+
+TEST(Menu, AutomaticChoiceReadsNothing) {
+  const struct {
+    char choice;
+    std::string expected_out;
+    int32_t sura9_verses;
+  } kCases[] = {
+      {'1', kBanner + kMenu + k127 + kDone, 127},
+      {'2', kBanner + kMenu + k129 + kDone, 129},
+  };
+  for (const auto& c : kCases) {
+    const Transcript t = RunWith(RunMode::kAutoGenerate, c.choice, "q\n");
+    EXPECT_EQ(t.out, c.expected_out) << "choice " << c.choice;
+    EXPECT_EQ(t.unread, "q\n") << "choice " << c.choice;
+    EXPECT_EQ(t.generator_calls, 1) << "choice " << c.choice;
+    EXPECT_EQ(t.sura9_verses, c.sura9_verses) << "choice " << c.choice;
+  }
+}
+
+TEST(Menu, AFailedGenerationIsNotAnnouncedAsComplete) {
+  const Transcript t =
+      RunWith(RunMode::kAutoGenerate, '1', "", GenerationOutcome{{"number5.txt", "n37088d.txt"}});
+  EXPECT_EQ(t.out, kBanner + kMenu + k127 + kFailed);
+  EXPECT_TRUE(t.outcome.generated);
+  EXPECT_EQ(t.outcome.generation.failed_files,
+            (std::vector<std::string>{"number5.txt", "n37088d.txt"}));
+}
+
+}  // namespace
+}  // namespace dalvo

@@ -1,0 +1,279 @@
+#include "number_files.h"
+
+#include <charconv>
+#include <cstdio>
+#include <memory>
+#include <string_view>
+
+namespace dalvo {
+namespace {
+
+// One buffered output stream, reused for every file. Items are formatted straight into a large
+// buffer that goes to the file whenever it fills and at Close, so a whole generation costs a
+// handful of system calls per file and never holds more than one buffer of digits.
+class ItemWriter {
+ public:
+  ItemWriter() : buffer_(std::make_unique<char[]>(kBufferSize)) {}
+  ItemWriter(const ItemWriter&) = delete;
+  ItemWriter& operator=(const ItemWriter&) = delete;
+  ~ItemWriter() { static_cast<void>(Close()); }
+
+  // Creates or truncates `path`. False when it cannot be opened for writing.
+  bool Open(const std::filesystem::path& path) {
+    file_ = std::fopen(path.c_str(), "wb");
+    ok_ = file_ != nullptr;
+    used_ = 0;
+    // The writer does its own buffering; a second copy in the C library would gain nothing.
+    if (ok_) std::setvbuf(file_, nullptr, _IONBF, 0);
+    return ok_;
+  }
+
+  void Put(int32_t value) {
+    if (kBufferSize - used_ < kMaxItemChars) Drain();
+    char* const begin = buffer_.get() + used_;
+    const std::to_chars_result result = std::to_chars(begin, begin + kMaxItemChars, value);
+    used_ += static_cast<std::size_t>(result.ptr - begin);
+  }
+
+  void Text(std::string_view text) {
+    for (char c : text) {
+      if (used_ == kBufferSize) Drain();
+      buffer_[used_++] = c;
+    }
+  }
+
+  // Writes out what is buffered and closes the file. True when every byte reached the file.
+  bool Close() {
+    if (file_ == nullptr) return false;
+    Drain();
+    if (std::fclose(file_) != 0) ok_ = false;
+    file_ = nullptr;
+    return ok_;
+  }
+
+ private:
+  static constexpr std::size_t kBufferSize = std::size_t{1} << 16;
+  static constexpr std::size_t kMaxItemChars = 12;  // "-2147483648" and one to spare
+
+  void Drain() {
+    // After a failed write the rest of the file is dropped; Close then reports the failure.
+    if (ok_ && used_ > 0 && std::fwrite(buffer_.get(), 1, used_, file_) != used_) ok_ = false;
+    used_ = 0;
+  }
+
+  std::unique_ptr<char[]> buffer_;
+  std::size_t used_ = 0;
+  std::FILE* file_ = nullptr;
+  bool ok_ = false;
+};
+
+void PutVerses(ItemWriter& out, int32_t verse_count) {
+  for (int32_t v = 1; v <= verse_count; ++v) out.Put(v);
+}
+
+// The files in writing order; kNumberFileNames holds their names at the same positions.
+using FileBody = void (*)(const SuraTable&, ItemWriter&);
+
+constexpr std::array<FileBody, kNumberFileCount> kFileBodies = {
+    // number1.txt
+    [](const SuraTable& t, ItemWriter& out) {
+      for (int32_t k = 1; k <= kSuraCount; ++k) {
+        out.Put(t.VerseCount(k));
+        PutVerses(out, t.VerseCount(k));
+      }
+    },
+    // number2.txt
+    [](const SuraTable& t, ItemWriter& out) {
+      for (int32_t k = 1; k <= kSuraCount; ++k) {
+        PutVerses(out, t.VerseCount(k));
+        out.Put(t.VerseCount(k));
+      }
+      out.Put(t.TotalVerses());
+    },
+    // number3.txt
+    [](const SuraTable& t, ItemWriter& out) {
+      for (int32_t k = 1; k <= kSuraCount; ++k) {
+        PutVerses(out, t.VerseCount(k));
+        out.Put(k);
+        out.Put(t.VerseCount(k));
+      }
+      out.Put(t.TotalVerses());
+    },
+    // number4.txt
+    [](const SuraTable& t, ItemWriter& out) {
+      for (int32_t k = 1; k <= kSuraCount; ++k) {
+        out.Put(t.VerseCount(k));
+        PutVerses(out, t.VerseCount(k));
+        out.Put(k);
+      }
+      out.Put(t.TotalVerses());
+    },
+    // number5.txt
+    [](const SuraTable& t, ItemWriter& out) {
+      for (int32_t k = 1; k <= kSuraCount; ++k) {
+        PutVerses(out, t.VerseCount(k));
+        out.Put(t.VerseNumberSum(k));
+      }
+    },
+    // number6.txt
+    [](const SuraTable& t, ItemWriter& out) {
+      for (int32_t k = 1; k <= kSuraCount; ++k) {
+        out.Put(t.VerseNumberSum(k));
+        PutVerses(out, t.VerseCount(k));
+      }
+    },
+    // number7.txt: the one file that walks the suras from the last to the first.
+    [](const SuraTable& t, ItemWriter& out) {
+      for (int32_t k = kSuraCount; k >= 1; --k) {
+        PutVerses(out, t.VerseCount(k));
+        out.Put(t.VerseNumberSum(k));
+      }
+    },
+    // number8.txt
+    [](const SuraTable& t, ItemWriter& out) {
+      out.Put(t.TotalVerseNumberSum());
+      out.Put(t.TotalVerses());
+      out.Text("114");
+      for (int32_t k = 1; k <= kSuraCount; ++k) {
+        out.Put(k);
+        out.Put(t.VerseCount(k));
+      }
+    },
+    // number9.txt
+    [](const SuraTable& t, ItemWriter& out) {
+      out.Put(t.TotalVerseNumberSum());
+      out.Put(t.TotalVerses());
+      out.Text("114");
+      for (int32_t k = 1; k <= kSuraCount; ++k) {
+        out.Put(t.VerseCount(k));
+        out.Put(k);
+      }
+    },
+    // number10.txt
+    [](const SuraTable& t, ItemWriter& out) {
+      for (int32_t k = 1; k <= kSuraCount; ++k) out.Put(t.VerseNumberSum(k));
+      out.Put(t.TotalVerseNumberSum());
+    },
+    // number11.txt
+    [](const SuraTable& t, ItemWriter& out) {
+      out.Text("114");
+      out.Put(t.TotalVerses());
+      for (int32_t k = 1; k <= kSuraCount; ++k) {
+        out.Put(k);
+        out.Put(t.VerseNumberSum(k));
+      }
+    },
+    // number12.txt
+    [](const SuraTable& t, ItemWriter& out) {
+      out.Text("114");
+      out.Put(t.TotalVerses());
+      out.Put(t.TotalVerseNumberSum());
+      for (int32_t k = 1; k <= kSuraCount; ++k) {
+        out.Put(k);
+        PutVerses(out, t.VerseCount(k));
+      }
+    },
+    // number13.txt
+    [](const SuraTable& t, ItemWriter& out) {
+      out.Put(t.TotalVerses());
+      for (int32_t k = 1; k <= kSuraCount; ++k) out.Put(t.VerseCount(k));
+      out.Put(t.TotalVerses());
+    },
+    // number14.txt
+    [](const SuraTable& t, ItemWriter& out) {
+      out.Put(t.TotalVerses());
+      out.Text("114");
+      for (int32_t k = 1; k <= kSuraCount; ++k) PutVerses(out, t.VerseCount(k));
+      out.Put(t.TotalVerses());
+      out.Text("114");
+    },
+    // number15.txt
+    [](const SuraTable& t, ItemWriter& out) {
+      for (int32_t k = 1; k <= kSuraCount; ++k) {
+        PutVerses(out, t.VerseCount(k));
+        out.Put(k + t.VerseCount(k));
+      }
+    },
+    // n13038d.txt: the unnumbered opening stands as a verse "0" ahead of verse 1.
+    [](const SuraTable& t, ItemWriter& out) {
+      for (int32_t k = 1; k <= kSuraCount; ++k) {
+        out.Put(k);
+        out.Put(t.VerseCount(k));
+        if (t.UnnumberedOpening(k) == 1) out.Text("0");
+        PutVerses(out, t.VerseCount(k));
+      }
+    },
+    // n37088d.txt: every verse and every unnumbered opening, each followed by its running number
+    // over the whole table; the counter is never reset between suras.
+    [](const SuraTable& t, ItemWriter& out) {
+      int32_t counter = 0;
+      for (int32_t k = 1; k <= kSuraCount; ++k) {
+        out.Put(k);
+        if (t.UnnumberedOpening(k) == 1) {
+          out.Text("0");
+          out.Put(++counter);
+        }
+        for (int32_t v = 1; v <= t.VerseCount(k); ++v) {
+          out.Put(v);
+          out.Put(++counter);
+        }
+      }
+    },
+    // ap24-63.txt: sura 9 alone.
+    [](const SuraTable& t, ItemWriter& out) {
+      out.Put(9);
+      out.Put(t.VerseCount(9));
+      PutVerses(out, t.VerseCount(9));
+    },
+    // ap24-64.txt
+    [](const SuraTable& t, ItemWriter& out) {
+      for (int32_t k = 1; k <= kSuraCount; ++k) {
+        out.Put(t.VerseCount(k));
+        for (int32_t v = 1; v <= t.VerseCount(k); v += 2) out.Put(LastDigit(v));
+      }
+    },
+    // ap24-65.txt: only the suras without initial letters.
+    [](const SuraTable& t, ItemWriter& out) {
+      for (int32_t k = 1; k <= kSuraCount; ++k) {
+        if (t.InitialLetterCount(k) == 0) PutVerses(out, t.VerseCount(k));
+      }
+    },
+    // n14453d.txt
+    [](const SuraTable& t, ItemWriter& out) {
+      for (int32_t k = 1; k <= kSuraCount; ++k) {
+        for (int32_t v = 1; v <= t.VerseCount(k); ++v) out.Put(k + v);
+      }
+    },
+    // n20257d.txt: the partial sums restart with each sura.
+    [](const SuraTable& t, ItemWriter& out) {
+      for (int32_t k = 1; k <= kSuraCount; ++k) {
+        int32_t sum = 0;
+        for (int32_t v = 1; v <= t.VerseCount(k); ++v) out.Put(sum += v);
+      }
+    },
+};
+
+}  // namespace
+
+GenerationOutcome GenerateNumberFiles(const SuraTable& table,
+                                      const std::filesystem::path& directory) {
+  GenerationOutcome outcome;
+  ItemWriter out;
+  for (std::size_t i = 0; i < kNumberFileCount; ++i) {
+    const std::string name(kNumberFileNames[i]);
+    bool written = false;
+    if (out.Open(directory / name)) {
+      kFileBodies[i](table, out);
+      written = out.Close();
+    }
+    if (!written) outcome.failed_files.push_back(name);
+  }
+  return outcome;
+}
+
+int32_t LastDigit(int32_t n) {
+  // Values up to 9 (negative ones included) pass unchanged; above that, the last digit.
+  return n <= 9 ? n : n % 10;
+}
+
+}  // namespace dalvo

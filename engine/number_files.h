@@ -1,0 +1,45 @@
+// The 22 long-number files: each one a single decimal digit string built from the sura table and
+// written item by item in one streaming pass, so no long number is ever held in memory. A file
+// that cannot be created or fully written is named in the outcome; the others are still written.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sura_table.h"
+
+namespace dalvo {
+
+inline constexpr std::size_t kNumberFileCount = 22;
+
+// The file names, in the order in which GenerateNumberFiles writes them.
+inline constexpr std::array<std::string_view, kNumberFileCount> kNumberFileNames = {
+    "number1.txt",  "number2.txt",  "number3.txt",  "number4.txt",  "number5.txt",
+    "number6.txt",  "number7.txt",  "number8.txt",  "number9.txt",  "number10.txt",
+    "number11.txt", "number12.txt", "number13.txt", "number14.txt", "number15.txt",
+    "n13038d.txt",  "n37088d.txt",  "ap24-63.txt",  "ap24-64.txt",  "ap24-65.txt",
+    "n14453d.txt",  "n20257d.txt",
+};
+
+struct [[nodiscard]] GenerationOutcome {
+  // Bare names (as in kNumberFileNames) of the files that could not be created or fully
+  // written, in writing order. Empty on success.
+  std::vector<std::string> failed_files;
+
+  bool ok() const { return failed_files.empty(); }
+};
+
+// Writes all 22 files into `directory` (an empty path means the current directory), each one
+// created or truncated, completely written and closed before the next is opened. Prints nothing.
+// Always attempts every file; the ones that failed are listed in the outcome.
+GenerationOutcome GenerateNumberFiles(const SuraTable& table, const std::filesystem::path& directory);
+
+// For n <= 9 returns n itself; otherwise the last decimal digit of n.
+int32_t LastDigit(int32_t n);
+
+}  // namespace dalvo

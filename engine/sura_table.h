@@ -1,0 +1,40 @@
+// The sura table: for each of the 114 suras its verse count, whether it opens with an unnumbered
+// statement, and how many initial letters open it. Compiled-in constants; the engine's run owns
+// one table and the generators only read it. Nothing here can fail: sura numbers out of 1..114
+// are a caller's bug and are caught by assertions in debug builds.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace dalvo {
+
+inline constexpr int32_t kSuraCount = 114;
+
+class SuraTable {
+ public:
+  // A new table holds the default variant: sura 9 with 127 verses.
+  SuraTable();
+
+  // Sets the verse count of sura 9 (129 for the alternative variant). No other entry ever changes.
+  void SetSura9Verses(int32_t verses);
+
+  // Per-sura fields, for a sura number `sura` in 1..114.
+  int32_t VerseCount(int32_t sura) const;
+  int32_t UnnumberedOpening(int32_t sura) const;  // 1 or 0
+  int32_t InitialLetterCount(int32_t sura) const;
+
+  // 1 + 2 + ... + VerseCount(sura), computed from the variant in force.
+  int32_t VerseNumberSum(int32_t sura) const;
+
+  // Sums over all 114 suras, computed on each call so they always follow the variant in force.
+  int32_t TotalVerses() const;
+  int32_t TotalVerseNumberSum() const;
+
+ private:
+  std::array<int32_t, kSuraCount> verseCount_;
+  std::array<int32_t, kSuraCount> unnumberedOpening_;
+  std::array<int32_t, kSuraCount> initialLetterCount_;
+};
+
+}  // namespace dalvo

@@ -1,0 +1,44 @@
+// Test helper: a fresh, empty directory below the system's temporary directory, removed with
+// everything in it when the object goes. Used by the tests that touch the disk.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+
+namespace dalvo {
+
+class TestTempDir {
+ public:
+  TestTempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "dalvo-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  TestTempDir(const TestTempDir&) = delete;
+  TestTempDir& operator=(const TestTempDir&) = delete;
+  ~TestTempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+
+  const std::filesystem::path& path() const { return path_; }
+
+  // The whole content of the file `name` in this directory ("" when it cannot be read).
+  std::string Read(const std::string& name) const {
+    std::ifstream in(path_ / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+
+  void Write(const std::string& name, const std::string& content) const {
+    std::ofstream(path_ / name, std::ios::binary) << content;
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace dalvo
