@@ -8,7 +8,7 @@ DALVO_PACKAGES=(
   libgtest-dev libgmock-dev            # unit tests
   libbenchmark-dev libgmp-dev bc       # bench/ (GMP and bc only as peers to compare with)
   qt6-base-dev qt6-qpa-plugins         # the desktop front-end and its offscreen test platform
-  xvfb xauth                           # a display for the screenshot script
+  xvfb xauth xdotool imagemagick       # a display, clicks and capture for the screenshot script
   clang libclang-rt-14-dev             # sanitizer builds and the fuzzer
   desktop-file-utils appstream man-db  # linting the installed desktop entry, metainfo, manuals
   dpkg-dev file                        # cpack -G DEB

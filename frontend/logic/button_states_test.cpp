@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include "module1_test_support.h"
+
+namespace dalvo {
+namespace {
+
+TEST_F(Module1Test, IdleButtonStatesFollowWhatEachButtonCouldActOn) {
+  const struct {
+    const char* what;
+    const char* custom_text;
+    const char* selected;
+    const char* file_on_disk;
+    const char* buttons;  // Command1..Command7
+  } cases[] = {
+      {"nothing", "", "", nullptr, "1001011"},
+      {"custom text only", "42", "", nullptr, "1001111"},
+      {"a listed file, none selected", "", "", "a.txt", "1011011"},
+      {"the selected file present", "", "a.txt", "a.txt", "1111011"},
+      {"selected name in other case", "", "A.TXT", "a.txt", "1111011"},
+      {"selected file deleted meanwhile", "", "gone.txt", "a.txt", "1011011"},
+      {"only a non-listed file", "", "", "report.tmp", "1001011"},
+      {"everything", "7", "a.txt", "a.txt", "1111111"},
+  };
+  for (const auto& c : cases) {
+    FakePlatform platform;
+    FakeView view;
+    Module1 module(platform, view);
+    ASSERT_TRUE(module.Form_Load().ok);
+    if (c.file_on_disk != nullptr) platform.PutFile(std::string(kWork) + c.file_on_disk);
+    view.custom_text_ = c.custom_text;
+    view.selected_ = c.selected;
+    module.SetButtonStates(1);
+    EXPECT_EQ(view.Buttons(), c.buttons) << c.what;
+  }
+}
+
+TEST_F(Module1Test, ModeZeroDisablesAllAndOtherModesChangeNothing) {
+  Load();
+  view_.custom_text_ = "1";
+  module_.SetButtonStates(1);
+  ASSERT_EQ(view_.Buttons(), "1001111");
+  module_.SetButtonStates(0);
+  EXPECT_EQ(view_.Buttons(), "0000000");
+  for (int mode : {2, -1, 7}) {
+    module_.SetButtonStates(mode);
+    EXPECT_EQ(view_.Buttons(), "0000000") << "mode " << mode;
+  }
+}
+
+TEST_F(Module1Test, MarkerIsDeletedAndStaysSeenWhileAbsent) {
+  Load();
+  Put("dalvoopc.tmp");
+  module_.CheckCompletionMarker();
+  EXPECT_FALSE(Has("dalvoopc.tmp"));
+  EXPECT_TRUE(module_.MarkerSeen());
+  module_.CheckCompletionMarker();
+  EXPECT_TRUE(module_.MarkerSeen());
+}
+
+TEST_F(Module1Test, MarkerInOtherCaseCountsAsTheMarker) {
+  Load();
+  Put("DALVOOPC.TMP");
+  module_.CheckCompletionMarker();
+  EXPECT_FALSE(Has("DALVOOPC.TMP"));
+  EXPECT_TRUE(module_.MarkerSeen());
+}
+
+TEST_F(Module1Test, MarkerThatCannotBeDeletedIsNeverSeen) {
+  Load();
+  Put("dalvoopc.tmp");
+  platform_.undeletable_.insert(std::string(kWork) + "dalvoopc.tmp");
+  for (int i = 0; i < 3; ++i) {
+    module_.CheckCompletionMarker();
+    EXPECT_FALSE(module_.MarkerSeen()) << "call " << i;
+  }
+  EXPECT_TRUE(Has("dalvoopc.tmp"));
+  EXPECT_EQ(view_.beeps_, 0);
+  platform_.undeletable_.clear();
+  module_.CheckCompletionMarker();
+  EXPECT_TRUE(module_.MarkerSeen());
+}
+
+TEST_F(Module1Test, FailedListingLeavesMarkerSeenAsItWas) {
+  Load();
+  Put("dalvoopc.tmp");
+  platform_.FailNext(FakePlatform::Op::kFirstMatch, "dalvoopc.tmp");
+  module_.CheckCompletionMarker();
+  EXPECT_FALSE(module_.MarkerSeen());
+  EXPECT_TRUE(Has("dalvoopc.tmp"));
+  module_.CheckCompletionMarker();
+  EXPECT_TRUE(module_.MarkerSeen());
+}
+
+}  // namespace
+}  // namespace dalvo

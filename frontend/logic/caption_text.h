@@ -1,0 +1,25 @@
+// The 25-character text that start-up appends to the main window's caption. The program holds
+// it only scrambled and unscrambles it at run time with a key computed from numeric constants,
+// so the plain text never stands in the binary. Pure; cannot fail.
+#ifndef DALVO_FRONTEND_LOGIC_CAPTION_TEXT_H_
+#define DALVO_FRONTEND_LOGIC_CAPTION_TEXT_H_
+
+#include <array>
+#include <string>
+
+namespace dalvo {
+
+inline constexpr std::size_t kCaptionTextLength = 25;
+
+// The scrambled bytes as they are stored.
+const std::array<unsigned char, kCaptionTextLength>& ScrambledCaptionText();
+
+// The key, computed at run time (not folded by the compiler) from numeric constants.
+int CaptionKey();
+
+// The unscrambled 25 characters.
+std::string CaptionText();
+
+}  // namespace dalvo
+
+#endif  // DALVO_FRONTEND_LOGIC_CAPTION_TEXT_H_

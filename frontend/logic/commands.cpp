@@ -1,0 +1,73 @@
+// The main window's commands: generate, divide the selected file or the custom number, clear
+// it, delete the listed files, and the reactions to clicks in the list and typing.
+#include "engine_args.h"
+#include "module1.h"
+#include "names.h"
+
+namespace dalvo {
+
+void Module1::Command1_Click() {
+  // The two options exclude each other; should the toolkit ever report neither (or both),
+  // the default count of 127 verses is generated rather than nothing.
+  const bool verses129 = view_.Option2Selected() && !view_.Option1Selected();
+  Launch(1, true, std::string(kGenerating), GenerateArgs(verses129), false);
+}
+
+void Module1::Command2_Click() {
+  const std::string name = view_.SelectedFileName();
+  if (Present(name) != Presence::kPresent) {
+    view_.Beep();
+    view_.SetStatus(std::string(kFileMissing));
+    view_.RefreshFileList();
+    SetButtonStates(1);
+    return;
+  }
+  Launch(2, true, std::string(kDividingFile) + name,
+         DivideArgs(name, work_dir_ + std::string(kReportName)), false);
+}
+
+void Module1::Command3_Click() {
+  const std::string pattern(kListPattern);
+  const MatchResult first = platform_.FirstMatch(work_dir_, pattern);
+  if (first.ok && !first.name.empty()) {
+    // A file that cannot be deleted stays listed after the refresh, which shows the user
+    // what is left; the command has no message of its own for it.
+    (void)platform_.DeleteMatching(work_dir_, pattern);
+  }
+  view_.RefreshFileList();
+  SetButtonStates(1);
+  view_.SetStatus(std::string(kAllDeleted));
+}
+
+void Module1::Command4_Click() { ViewDivisionReport(); }
+
+void Module1::Command5_Click() {
+  const std::string custom(kCustomNumberName);
+  Launch(2, false, std::string(kDividingCustom),
+         DivideArgs(custom, work_dir_ + std::string(kReportName)), true);
+}
+
+void Module1::Command6_Click() {
+  view_.SetCustomNumberText("");
+  view_.FocusCustomNumber();
+}
+
+void Module1::Command7_Click() { ShowHelp(); }
+
+void Module1::Text1_Change() { SetButtonStates(1); }
+
+void Module1::File1_Click() {
+  const std::string name = view_.SelectedFileName();
+  if (Present(name) != Presence::kPresent) {
+    view_.Beep();
+    view_.SetStatus(std::string(kFileMissing));
+    view_.RefreshFileList();
+  } else {
+    view_.SetStatus(FileSizeText());
+  }
+  SetButtonStates(1);
+}
+
+void Module1::File1_DblClick() { ViewSelectedFile(); }
+
+}  // namespace dalvo

@@ -1,0 +1,153 @@
+#include "fake_platform.h"
+
+#include <algorithm>
+
+#include "wildcard.h"
+
+namespace dalvo {
+namespace {
+
+// The bare name of `path` when it lies directly in `dir`, else "".
+std::string NameIn(const std::string& dir, const std::string& path) {
+  if (path.size() <= dir.size() || path.compare(0, dir.size(), dir) != 0) return "";
+  const std::string rest = path.substr(dir.size());
+  return rest.find('/') == std::string::npos ? rest : "";
+}
+
+}  // namespace
+
+void FakePlatform::FailNext(Op op, const std::string& path_part, int times) {
+  fail_rules_.push_back({op, path_part, times});
+}
+
+bool FakePlatform::ShouldFail(Op op, const std::string& path) {
+  for (auto& rule : fail_rules_) {
+    if (rule.op != op || rule.times == 0) continue;
+    if (path.find(rule.path_part) == std::string::npos) continue;
+    if (rule.times > 0) --rule.times;
+    return true;
+  }
+  return false;
+}
+
+void FakePlatform::PutFile(const std::string& path, const std::string& content) {
+  files_[path] = content;
+}
+
+std::vector<std::string> FakePlatform::FilesIn(const std::string& dir) const {
+  std::vector<std::string> names;
+  for (const auto& [path, content] : files_) {
+    const std::string name = NameIn(dir, path);
+    if (!name.empty()) names.push_back(name);
+  }
+  return names;
+}
+
+EntryInfo FakePlatform::Inspect(const std::string& path) {
+  if (auto it = entries_.find(path); it != entries_.end()) return it->second;
+  if (files_.count(path) != 0) return {EntryKind::kRegularFile, true, 0644};
+  return {};
+}
+
+bool FakePlatform::CreatePrivateDir(const std::string& path) {
+  if (ShouldFail(Op::kCreatePrivateDir, path)) return false;
+  if (Inspect(path).kind != EntryKind::kMissing) return false;
+  entries_[path] = {EntryKind::kDirectory, true, 0700};
+  created_dirs_.push_back(path);
+  return true;
+}
+
+bool FakePlatform::SetCurrentDir(const std::string& path) {
+  if (ShouldFail(Op::kSetCurrentDir, path)) return false;
+  current_dir_ = path;
+  return true;
+}
+
+MatchResult FakePlatform::FirstMatch(const std::string& dir, const std::string& pattern,
+                                     bool include_dirs) {
+  if (ShouldFail(Op::kFirstMatch, dir + pattern)) return {false, ""};
+  std::vector<std::string> names;
+  for (const auto& [path, content] : files_) {
+    const std::string name = NameIn(dir, path);
+    if (!name.empty()) names.push_back(name);
+  }
+  if (include_dirs) {
+    for (const auto& [path, info] : entries_) {
+      const std::string name = NameIn(dir, path);
+      if (!name.empty() && info.kind == EntryKind::kDirectory) names.push_back(name);
+    }
+  }
+  std::sort(names.begin(), names.end(),
+            [](const std::string& a, const std::string& b) { return LessIgnoreCase(a, b); });
+  for (const auto& name : names) {
+    if (name[0] != '.' && WildcardMatch(pattern, name)) return {true, name};
+  }
+  return {true, ""};
+}
+
+bool FakePlatform::DeleteMatching(const std::string& dir, const std::string& pattern) {
+  if (ShouldFail(Op::kDeleteMatching, dir + pattern)) return false;
+  bool all = true;
+  for (const auto& name : FilesIn(dir)) {
+    if (name[0] == '.' || !WildcardMatch(pattern, name)) continue;
+    const std::string path = dir + name;
+    if (undeletable_.count(path) != 0) {
+      all = false;
+      continue;
+    }
+    files_.erase(path);
+    deleted_.push_back(path);
+  }
+  return all;
+}
+
+bool FakePlatform::Rename(const std::string& source, const std::string& target) {
+  if (ShouldFail(Op::kRename, source)) return false;
+  auto it = files_.find(source);
+  if (it == files_.end() || files_.count(target) != 0 || entries_.count(target) != 0) return false;
+  std::string content = std::move(it->second);
+  files_.erase(it);
+  files_[target] = std::move(content);
+  renamed_.emplace_back(source, target);
+  return true;
+}
+
+std::optional<std::uint64_t> FakePlatform::FileSize(const std::string& path) {
+  if (ShouldFail(Op::kFileSize, path)) return std::nullopt;
+  auto it = files_.find(path);
+  if (it == files_.end()) return std::nullopt;
+  return it->second.size();
+}
+
+bool FakePlatform::ReadFile(const std::string& path, std::string& content) {
+  if (ShouldFail(Op::kReadFile, path) || unreadable_.count(path) != 0) return false;
+  auto it = files_.find(path);
+  if (it == files_.end()) return false;
+  content = it->second;
+  return true;
+}
+
+bool FakePlatform::WriteFile(const std::string& path, const std::string& content) {
+  if (ShouldFail(Op::kWriteFile, path)) return false;
+  files_[path] = content;
+  return true;
+}
+
+bool FakePlatform::StartEngine(const std::string& program, const std::vector<std::string>& args,
+                               const std::string& working_dir) {
+  if (engine_fails_to_start_) {
+    engine_ = {};
+    return false;
+  }
+  started_.push_back({program, args, working_dir});
+  engine_ = {EngineRun::kRunning, 0};
+  return true;
+}
+
+EngineStatus FakePlatform::PollEngine() {
+  ++poll_count_;
+  if (on_poll_) on_poll_();
+  return engine_;
+}
+
+}  // namespace dalvo

@@ -1,0 +1,316 @@
+#include <gtest/gtest.h>
+
+#include "module1_test_support.h"
+
+namespace dalvo {
+namespace {
+
+using Args = std::vector<std::string>;
+const std::string kReportPath = "/tmp/dalvo work dir/latest_division_report.tmp";
+
+TEST_F(Module1Test, EachCommandLaunchesItsRun) {
+  enum Command { kGenerate127, kGenerate129, kDivideFile, kDivideCustom };
+  const struct {
+    const char* what;
+    Command command;
+    Args args;
+    const char* status;
+    bool division_pending;
+    bool refresh_pending;
+    int run_kind;
+  } cases[] = {
+      {"generate 127", kGenerate127, {"-awo", "g", "1"}, "Generating numbers...", false, true, 1},
+      {"generate 129", kGenerate129, {"-awo", "g", "2"}, "Generating numbers...", false, true, 1},
+      {"divide file", kDivideFile, {"-awo", "d", "19", "n14453d.txt", kReportPath},
+       "Dividing numberfile: n14453d.txt", true, true, 2},
+      {"divide custom", kDivideCustom, {"-awo", "d", "19", "custom_number.tmp", kReportPath},
+       "Dividing custom number...", true, false, 2},
+  };
+  for (const auto& c : cases) {
+    FakePlatform platform;
+    FakeView view;
+    Module1 module(platform, view);
+    ASSERT_TRUE(module.Form_Load().ok);
+    platform.PutFile(std::string(kWork) + "n14453d.txt", "14453");
+    view.selected_ = "n14453d.txt";
+    view.custom_text_ = "1 9";
+    switch (c.command) {
+      case kGenerate127: module.Command1_Click(); break;
+      case kGenerate129:
+        view.SetOption2Selected(true);
+        module.Command1_Click();
+        break;
+      case kDivideFile: module.Command2_Click(); break;
+      case kDivideCustom: module.Command5_Click(); break;
+    }
+    ASSERT_EQ(platform.started_.size(), 1u) << c.what;
+    EXPECT_EQ(platform.started_[0].program, "/opt/dalvo/dalvo") << c.what;
+    EXPECT_EQ(platform.started_[0].args, c.args) << c.what;
+    EXPECT_EQ(platform.started_[0].working_dir, kWork) << c.what;
+    EXPECT_EQ(platform.current_dir_, kWork) << c.what;
+    EXPECT_EQ(view.Status(), c.status) << c.what;
+    EXPECT_EQ(module.DivisionPending(), c.division_pending) << c.what;
+    EXPECT_EQ(module.RefreshPending(), c.refresh_pending) << c.what;
+    EXPECT_EQ(module.RunKind(), c.run_kind) << c.what;
+    EXPECT_FALSE(module.MarkerSeen()) << c.what;
+    EXPECT_TRUE(view.timer_enabled_) << c.what;
+    EXPECT_EQ(view.Buttons(), "0000000") << c.what;
+  }
+}
+
+TEST_F(Module1Test, CustomNumberIsWrittenUnchangedWithCrlf) {
+  Load();
+  view_.custom_text_ = "12 34\nabc 5";
+  module_.Command5_Click();
+  EXPECT_EQ(Content("custom_number.tmp"), "12 34\nabc 5\r\n");
+}
+
+TEST_F(Module1Test, CustomNumberThatCannotBeWrittenStartsNoEngine) {
+  Load();
+  Put("custom_number.tmp", "111\r\n");
+  view_.custom_text_ = "19";
+  platform_.FailNext(FakePlatform::Op::kWriteFile, "custom_number.tmp");
+  module_.Command5_Click();
+  EXPECT_TRUE(platform_.started_.empty());
+  EXPECT_EQ(view_.Status(), "Number division failed!");
+  EXPECT_EQ(view_.beeps_, 1);
+  EXPECT_FALSE(view_.timer_enabled_);
+  EXPECT_FALSE(module_.RunActive());
+  EXPECT_EQ(view_.Buttons(), "1001111");
+}
+
+TEST_F(Module1Test, StaleMarkerIsRemovedAtLaunchAndNotTakenAsTheEnd) {
+  Load();
+  Put("dalvoopc.tmp");
+  module_.Command1_Click();
+  EXPECT_FALSE(Has("dalvoopc.tmp"));
+  EXPECT_FALSE(module_.MarkerSeen());
+  for (int i = 0; i < 5; ++i) module_.Timer1_Timer();
+  EXPECT_TRUE(view_.timer_enabled_);
+  EXPECT_EQ(view_.Status(), "Generating numbers...");
+  EXPECT_EQ(view_.Buttons(), "0000000");
+}
+
+TEST_F(Module1Test, RunningTicksOnlyLookForTheMarker) {
+  Load();
+  module_.Command1_Click();
+  const auto deleted_before = platform_.deleted_.size();
+  for (int i = 0; i < 10; ++i) module_.Timer1_Timer();
+  EXPECT_EQ(module_.RunKind(), 1);
+  EXPECT_FALSE(module_.MarkerSeen());
+  EXPECT_TRUE(view_.timer_enabled_);
+  EXPECT_EQ(platform_.deleted_.size(), deleted_before);
+  EXPECT_TRUE(platform_.renamed_.empty());
+  EXPECT_EQ(view_.Buttons(), "0000000");
+}
+
+TEST_F(Module1Test, GenerationFinishesInOneTick) {
+  Load();
+  module_.Command1_Click();
+  module_.Timer1_Timer();
+  Put("number1.txt", "1");
+  Put("n14453d.txt", "2");
+  EngineFinishes();
+  const int refreshes = view_.refreshes_;
+  module_.Timer1_Timer();
+  EXPECT_EQ(view_.Status(), "Number generation complete!");
+  EXPECT_EQ(view_.beeps_, 0);
+  EXPECT_TRUE(Has("appendix_1_number_1.txt"));
+  EXPECT_TRUE(Has("n14453d.txt"));
+  EXPECT_FALSE(Has("dalvoopc.tmp"));
+  EXPECT_EQ(module_.RunKind(), 0);
+  EXPECT_TRUE(module_.MarkerSeen());
+  EXPECT_TRUE(module_.RenameDone());
+  EXPECT_FALSE(module_.RefreshPending());
+  EXPECT_EQ(view_.refreshes_, refreshes + 1);
+  EXPECT_EQ(view_.Buttons(), "1011011");
+  EXPECT_FALSE(view_.timer_enabled_);
+  EXPECT_FALSE(module_.RunActive());
+}
+
+TEST_F(Module1Test, DivisionWithAutomaticViewShowsTheReport) {
+  Load();
+  Put("n14453d.txt", "14453");
+  view_.selected_ = "n14453d.txt";
+  module_.Command2_Click();
+  Put("latest_division_report.tmp", "760.6842\n\n5 digits\n");
+  EngineFinishes();
+  EXPECT_EQ(TickUntilIdle(), 1);
+  EXPECT_EQ(view_.Status(), "Number division complete!");
+  EXPECT_TRUE(view_.viewer_visible_);
+  EXPECT_EQ(view_.viewer_text_, "760.6842\n\n5 digits\n\r\n");
+  EXPECT_FALSE(module_.DivisionPending());
+  EXPECT_FALSE(module_.RefreshPending());
+  EXPECT_TRUE(platform_.renamed_.empty());
+  EXPECT_EQ(view_.Buttons(), "1111011");
+}
+
+TEST_F(Module1Test, DivisionWithoutAutomaticViewKeepsDivisionPending) {
+  Load();
+  view_.check1_ = false;
+  view_.custom_text_ = "38";
+  Put("number1.txt", "1");  // must not be renamed after a division
+  const int refreshes = view_.refreshes_;
+  module_.Command5_Click();
+  Put("latest_division_report.tmp", "2.0000\n");
+  EngineFinishes();
+  EXPECT_EQ(TickUntilIdle(), 1);
+  EXPECT_EQ(view_.Status(), "Number division complete!");
+  EXPECT_FALSE(view_.viewer_loaded_);
+  EXPECT_TRUE(module_.DivisionPending());
+  EXPECT_TRUE(Has("number1.txt"));
+  EXPECT_TRUE(platform_.renamed_.empty());
+  // The custom division leaves the file list alone.
+  EXPECT_EQ(view_.refreshes_, refreshes);
+  // The next launch clears what was left.
+  module_.Command1_Click();
+  EXPECT_FALSE(module_.DivisionPending());
+}
+
+TEST_F(Module1Test, EngineThatCannotBeStartedIsReported) {
+  Load();
+  platform_.engine_fails_to_start_ = true;
+  module_.Command1_Click();
+  EXPECT_EQ(view_.Status(), "The engine could not be started!");
+  EXPECT_EQ(view_.beeps_, 1);
+  EXPECT_FALSE(view_.timer_enabled_);
+  EXPECT_EQ(module_.RunKind(), 0);
+  EXPECT_FALSE(module_.DivisionPending());
+  EXPECT_FALSE(module_.RunActive());
+  EXPECT_EQ(view_.Buttons(), "1001011");
+}
+
+TEST_F(Module1Test, EngineEndingWithoutMarkerFreesTheWindow) {
+  for (EngineStatus ended : {EngineStatus{EngineRun::kCrashed, 0}, EngineStatus{EngineRun::kExited, 0},
+                             EngineStatus{EngineRun::kExited, 1}}) {
+    FakePlatform platform;
+    FakeView view;
+    Module1 module(platform, view);
+    ASSERT_TRUE(module.Form_Load().ok);
+    module.Command1_Click();
+    module.Timer1_Timer();
+    platform.engine_ = ended;
+    module.Timer1_Timer();
+    EXPECT_EQ(view.Status(), "The engine stopped before finishing!") << ended.exit_code;
+    EXPECT_EQ(view.beeps_, 1);
+    EXPECT_FALSE(view.timer_enabled_);
+    EXPECT_FALSE(module.RunActive());
+    EXPECT_EQ(module.RunKind(), 0);
+    EXPECT_EQ(view.Buttons(), "1001011");
+  }
+}
+
+TEST_F(Module1Test, MarkerWrittenJustBeforeExitIsNotMissed) {
+  Load();
+  module_.Command1_Click();
+  module_.Timer1_Timer();
+  // The engine writes its marker and exits at the moment its status is asked.
+  platform_.on_poll_ = [this] {
+    EngineFinishes();
+    platform_.on_poll_ = nullptr;
+  };
+  module_.Timer1_Timer();
+  EXPECT_EQ(view_.Status(), "Number generation complete!");
+  EXPECT_EQ(view_.beeps_, 0);
+}
+
+TEST_F(Module1Test, UndeletableMarkerKeepsTheRunGoingAfterTheEngineExits) {
+  Load();
+  module_.Command1_Click();
+  EngineFinishes();
+  platform_.undeletable_.insert(std::string(kWork) + "dalvoopc.tmp");
+  for (int i = 0; i < 5; ++i) module_.Timer1_Timer();
+  EXPECT_EQ(view_.Status(), "Generating numbers...");
+  EXPECT_TRUE(view_.timer_enabled_);
+  EXPECT_EQ(view_.beeps_, 0);
+  platform_.undeletable_.clear();
+  EXPECT_EQ(TickUntilIdle(), 1);
+  EXPECT_EQ(view_.Status(), "Number generation complete!");
+}
+
+TEST_F(Module1Test, RunFinishesOnlyOnceTheProcessHasExited) {
+  Load();
+  module_.Command1_Click();
+  Put("dalvoopc.tmp");  // the marker is there, the process still exiting
+  module_.Timer1_Timer();
+  EXPECT_TRUE(module_.MarkerSeen());
+  EXPECT_EQ(view_.Status(), "Generating numbers...");
+  EXPECT_TRUE(view_.timer_enabled_);
+  EXPECT_EQ(view_.Buttons(), "0000000");
+  platform_.engine_ = {EngineRun::kExited, 0};
+  EXPECT_EQ(TickUntilIdle(), 1);
+  EXPECT_EQ(view_.Status(), "Number generation complete!");
+}
+
+TEST_F(Module1Test, FailedGenerationIsReportedButStillRenamed) {
+  Load();
+  module_.Command1_Click();
+  Put("number2.txt", "2");
+  EngineFinishes(1);
+  EXPECT_EQ(TickUntilIdle(), 1);
+  EXPECT_EQ(view_.Status(), "Number generation failed!");
+  EXPECT_EQ(view_.beeps_, 1);
+  EXPECT_TRUE(Has("appendix_1_number_2.txt"));
+  EXPECT_EQ(view_.Buttons(), "1011011");
+}
+
+TEST_F(Module1Test, FailedDivisionShowsNoOlderReport) {
+  for (EngineStatus failed : {EngineStatus{EngineRun::kExited, 1}, EngineStatus{EngineRun::kCrashed, 0}}) {
+    FakePlatform platform;
+    FakeView view;
+    Module1 module(platform, view);
+    ASSERT_TRUE(module.Form_Load().ok);
+    platform.PutFile(std::string(kWork) + "latest_division_report.tmp", "older report\n");
+    platform.PutFile(std::string(kWork) + "a.txt", "123");
+    view.selected_ = "a.txt";
+    module.Command2_Click();
+    platform.PutFile(std::string(kWork) + "dalvoopc.tmp");
+    platform.engine_ = failed;
+    module.Timer1_Timer();
+    EXPECT_EQ(view.Status(), "Number division failed!");
+    EXPECT_EQ(view.beeps_, 1);
+    EXPECT_FALSE(view.viewer_loaded_);
+    EXPECT_FALSE(view.timer_enabled_);
+    EXPECT_EQ(view.Buttons(), "1111011");
+  }
+}
+
+TEST_F(Module1Test, ButtonsStayDisabledWhileTheRunLasts) {
+  Load();
+  Put("a.txt", "1");
+  view_.selected_ = "a.txt";
+  view_.custom_text_ = "5";
+  module_.Command1_Click();
+  module_.Text1_Change();
+  module_.File1_Click();
+  module_.SetButtonStates(1);
+  EXPECT_EQ(view_.Buttons(), "0000000");
+  EngineFinishes();
+  module_.Timer1_Timer();
+  EXPECT_EQ(view_.Buttons(), "1111111");
+  module_.Text1_Change();
+  EXPECT_EQ(view_.Buttons(), "1111111");
+}
+
+TEST_F(Module1Test, ErrorInATickEndsItSilentlyAndTheNextTickResumes) {
+  Load();
+  module_.Command1_Click();
+  Put("number4.txt", "4");
+  EngineFinishes();
+  module_.Timer1_Timer();  // marker consumed, run finished
+  ASSERT_FALSE(view_.timer_enabled_);
+
+  module_.Command1_Click();
+  Put("number4.txt", "4b");
+  EngineFinishes();
+  // Both listings of the marker fail in the next tick: it ends without a trace.
+  platform_.FailNext(FakePlatform::Op::kFirstMatch, "dalvoopc.tmp", 2);
+  module_.Timer1_Timer();
+  EXPECT_TRUE(view_.timer_enabled_);
+  EXPECT_EQ(view_.beeps_, 0);
+  EXPECT_EQ(TickUntilIdle(), 1);
+  EXPECT_EQ(Content("appendix_1_number_4.txt"), "4b");
+}
+
+}  // namespace
+}  // namespace dalvo

@@ -1,0 +1,140 @@
+// Module1: the front-end's state (paths, run-state flags) and every procedure and event handler
+// of its two windows, written against the Platform and View seams. It borrows both (they must
+// outlive it) and is passive: the windows call the handlers, the window's timer calls
+// Timer1_Timer. Failures show in the status label with the beep; only start-up returns one.
+#ifndef DALVO_FRONTEND_LOGIC_MODULE1_H_
+#define DALVO_FRONTEND_LOGIC_MODULE1_H_
+
+#include <string>
+#include <vector>
+
+#include "platform.h"
+#include "view.h"
+
+namespace dalvo {
+
+// The outcome of start-up. When `ok` is false, `message` names the problem (for the work
+// directory: its path, and to remove it or set TMPDIR); the program shows it and exits
+// non-zero.
+struct StartupResult {
+  bool ok = true;
+  std::string message;
+};
+
+// What the last call of RenameGeneratedFiles did.
+enum class RenameOutcome { kDone, kAbandoned };
+
+class Module1 {
+ public:
+  // How many consecutive ticks may abandon the renaming before the run is finished anyway.
+  static constexpr int kMaxAbandonedRenameTicks = 20;
+
+  Module1(Platform& platform, View& view);
+  Module1(const Module1&) = delete;
+  Module1& operator=(const Module1&) = delete;
+
+  // --- Form1 (main window) events ---
+
+  // Start-up: paths, caption, work directory (refused when unsafe), window centred, controls
+  // initialised, current directory, stale marker removed, buttons, list, greeting. On failure
+  // nothing is written into the work directory and the window must not be shown.
+  [[nodiscard]] StartupResult Form_Load();
+  void Form_Activate();  // focus to the custom number box
+  void Form_Unload();    // empties and unloads the viewer, empties Text1; the engine keeps running
+
+  void Command1_Click();  // generate (127 or 129 verses by the option buttons)
+  void Command2_Click();  // divide the selected file
+  void Command3_Click();  // delete all listed files
+  void Command4_Click();  // view the latest division report
+  void Command5_Click();  // divide the custom number
+  void Command6_Click();  // clear the custom number
+  void Command7_Click();  // help
+  void Text1_Change();
+  void File1_Click();
+  void File1_DblClick();
+  void Timer1_Timer();  // the 50 ms completion poll
+
+  // --- Form2 (viewer) events ---
+  void Form2_Load();
+  void Form2_Resize();
+  void Form2_Unload();
+  void Menu1_Click();  // "Close!"
+
+  // --- Procedures (public so tests and the windows can call them) ---
+
+  // Sets AppDir, TempDir and the engine's path from the platform.
+  void InitPaths();
+  // Appends "  -  " and the unscrambled 25-character text to the main window's caption.
+  void DecorateCaption();
+  // Checks or creates the work directory (mode 0700) and sets WorkDir. Refuses an entry that is
+  // not a real directory, not owned by the current user, or writable by group or others.
+  [[nodiscard]] StartupResult EnsureWorkDir();
+  // Clears MarkerSeen, DivisionPending, RefreshPending and RunKind (RenameDone stays).
+  void ResetRunFlags();
+  // Deletes the completion marker when present; maintains MarkerSeen. Errors are swallowed.
+  void CheckCompletionMarker();
+  // Mode 0 disables the seven buttons; mode 1 sets their idle states (ignored while a run
+  // lasts: the buttons stay disabled); other modes change nothing.
+  void SetButtonStates(int mode);
+  // Gives freshly generated files their publication names (deleting the previous run's once
+  // per generation). kAbandoned after a second failure within the call.
+  RenameOutcome RenameGeneratedFiles();
+  // "<name>  -  <size> bytes." for the selected file, or "" when none is selected or absent.
+  std::string FileSizeText();
+  void ShowHelp();
+  void ViewDivisionReport();
+  void ViewSelectedFile();
+
+  // --- State, read-only (set by InitPaths / EnsureWorkDir; fixed afterwards) ---
+  const std::string& AppDir() const { return app_dir_; }
+  const std::string& TempDir() const { return temp_dir_; }
+  const std::string& WorkDir() const { return work_dir_; }
+  const std::string& EngineProgram() const { return engine_program_; }
+
+  bool MarkerSeen() const { return marker_seen_; }
+  bool DivisionPending() const { return division_pending_; }
+  bool RefreshPending() const { return refresh_pending_; }
+  int RunKind() const { return run_kind_; }  // 0 none, 1 generation, 2 division
+  bool RenameDone() const { return rename_done_; }
+  // True from a successful launch until the run has finished (or failed to start).
+  bool RunActive() const { return run_active_; }
+
+ private:
+  enum class Presence { kAbsent, kPresent, kUnknown };
+
+  // The presence test: a listing of WorkDir & name yields that name (case ignored).
+  Presence Present(const std::string& name);
+  // Launches an engine run of `run_kind` (1 generation, 2 division) with the engine arguments
+  // `args`; `refresh` asks for a list refresh at its end; `write_custom_number` writes Text1
+  // to the custom number file first.
+  void Launch(int run_kind, bool refresh, const std::string& status_text,
+              const std::vector<std::string>& args, bool write_custom_number);
+  // Ends a run that cannot go on: status text, beep, flags reset, idle buttons, timer off.
+  void AbortRun(const std::string& status_text);
+  // Loads dir & name into the viewer (existence test, linear-time CR/CRLF line splitting).
+  void LoadIntoViewer(const std::string& dir, const std::string& name, bool append_paths);
+  bool DeletionGroup();
+  bool RenamingGroup();
+
+  Platform& platform_;
+  View& view_;
+
+  std::string app_dir_;
+  std::string temp_dir_;
+  std::string work_dir_;
+  std::string engine_program_;
+
+  bool marker_seen_ = false;
+  bool division_pending_ = false;
+  bool refresh_pending_ = false;
+  int run_kind_ = 0;
+  bool rename_done_ = false;
+
+  bool run_active_ = false;
+  bool deletion_done_ = false;    // the deletion group ran for the current generation
+  int abandoned_rename_ticks_ = 0;
+};
+
+}  // namespace dalvo
+
+#endif  // DALVO_FRONTEND_LOGIC_MODULE1_H_

@@ -1,0 +1,42 @@
+// The front-end's fixed names and the texts it shows, in one place. Names of files are compared
+// without regard to case wherever they are used; the texts are shown exactly as written here.
+// Constants only: nothing here can fail.
+#ifndef DALVO_FRONTEND_LOGIC_NAMES_H_
+#define DALVO_FRONTEND_LOGIC_NAMES_H_
+
+#include <string_view>
+
+namespace dalvo {
+
+inline constexpr char kSeparator = '/';
+
+inline constexpr std::string_view kEngineName = "dalvo";
+inline constexpr std::string_view kWorkDirName = "dalvo work dir";
+inline constexpr std::string_view kReportName = "latest_division_report.tmp";
+inline constexpr std::string_view kMarkerName = "dalvoopc.tmp";
+inline constexpr std::string_view kCustomNumberName = "custom_number.tmp";
+inline constexpr std::string_view kListPattern = "*.txt";
+inline constexpr std::string_view kHelpName = "Dalvo.txt";
+
+inline constexpr std::string_view kDesignedCaption = "Dalvo  -  Last updated: 2000-02-26";
+inline constexpr std::string_view kCaptionGlue = "  -  ";
+
+inline constexpr std::string_view kWelcome = "Welcome to dalvo!";
+inline constexpr std::string_view kGenerating = "Generating numbers...";
+inline constexpr std::string_view kDividingFile = "Dividing numberfile: ";
+inline constexpr std::string_view kDividingCustom = "Dividing custom number...";
+inline constexpr std::string_view kGenerationComplete = "Number generation complete!";
+inline constexpr std::string_view kDivisionComplete = "Number division complete!";
+inline constexpr std::string_view kGenerationFailed = "Number generation failed!";
+inline constexpr std::string_view kDivisionFailed = "Number division failed!";
+inline constexpr std::string_view kGenerationCompleteUnrenamed =
+    "Number generation complete! Some files could not be renamed.";
+inline constexpr std::string_view kEngineNotStarted = "The engine could not be started!";
+inline constexpr std::string_view kEngineStopped = "The engine stopped before finishing!";
+inline constexpr std::string_view kFileMissing =
+    "File does not exist! You must regenerate the numbers!";
+inline constexpr std::string_view kAllDeleted = "All listed files deleted!";
+
+}  // namespace dalvo
+
+#endif  // DALVO_FRONTEND_LOGIC_NAMES_H_

@@ -1,0 +1,109 @@
+// Platform: the abstract seam between the front-end's logic and the operating system: files,
+// wildcard listings, directories and the engine process. The logic owns no OS resource; the
+// real implementation is QtPlatform (frontend/ui/), the test double FakePlatform. Every call
+// reports failure as a value (false, an empty optional, `ok == false`); nothing throws.
+#ifndef DALVO_FRONTEND_LOGIC_PLATFORM_H_
+#define DALVO_FRONTEND_LOGIC_PLATFORM_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dalvo {
+
+// What an lstat-like look at a path found. Symbolic links are reported as links, never
+// followed.
+enum class EntryKind { kMissing, kDirectory, kRegularFile, kSymlink, kOther };
+
+struct EntryInfo {
+  EntryKind kind = EntryKind::kMissing;
+  bool owned_by_current_user = false;  // owner uid equals the process's effective uid
+  unsigned mode = 0;                   // permission bits, 07777 at most
+};
+
+// The result of a wildcard listing. `ok` is false when the listing itself failed (the
+// directory cannot be read); otherwise `name` is the first match or "" when nothing matches.
+struct MatchResult {
+  bool ok = true;
+  std::string name;
+};
+
+// How the last engine process started by this platform stands.
+enum class EngineRun {
+  kNone,     // no engine was started, or its start failed
+  kRunning,  // started and not known to have ended
+  kExited,   // ended normally; `exit_code` holds its status
+  kCrashed,  // ended by a signal
+};
+
+struct EngineStatus {
+  EngineRun run = EngineRun::kNone;
+  int exit_code = 0;  // meaningful for kExited only
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // The directory of the running front-end's executable, without a promise about a final
+  // separator. Never fails; may be "" when unknown.
+  virtual std::string ApplicationDir() = 0;
+
+  // The system's temporary directory: $TMPDIR when set and not empty, else "/tmp". May or may
+  // not end in a separator.
+  virtual std::string TempDir() = 0;
+
+  // Looks at `path` without following a final symbolic link. kind == kMissing when nothing of
+  // that name exists (or it cannot be examined).
+  virtual EntryInfo Inspect(const std::string& path) = 0;
+
+  // Creates the directory `path` with permission 0700 (the parent must exist). False when it
+  // cannot be created, including when anything of that name already exists.
+  [[nodiscard]] virtual bool CreatePrivateDir(const std::string& path) = 0;
+
+  // Makes `path` the process's current directory. False on failure.
+  [[nodiscard]] virtual bool SetCurrentDir(const std::string& path) = 0;
+
+  // Lists the directory `dir` (ends in a separator) and returns the first name that matches
+  // `pattern` ("*" any run of characters, "?" one character; letters compared without regard
+  // to case), in case-insensitive name order. Only regular files (and, with `include_dirs`,
+  // directories) are listed; hidden entries (names starting with ".") never. The name comes
+  // without its directory part.
+  virtual MatchResult FirstMatch(const std::string& dir, const std::string& pattern,
+                                 bool include_dirs = false) = 0;
+
+  // Deletes every regular file of `dir` whose name matches `pattern` (rules of FirstMatch).
+  // True when nothing matched or every match was deleted; false when the listing or any
+  // deletion failed (the other matches are still deleted).
+  [[nodiscard]] virtual bool DeleteMatching(const std::string& dir, const std::string& pattern) = 0;
+
+  // Renames the file `source` to `target` (both full paths). Fails, changing nothing, when
+  // the source is missing or the target already exists.
+  [[nodiscard]] virtual bool Rename(const std::string& source, const std::string& target) = 0;
+
+  // The size in bytes of the regular file `path`; empty when it cannot be examined.
+  virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
+
+  // Reads the whole file `path` into `content` (bytes, unchanged). False when it cannot be
+  // opened or read; `content` may then hold part of the file.
+  [[nodiscard]] virtual bool ReadFile(const std::string& path, std::string& content) = 0;
+
+  // Creates or truncates `path` and writes `content` to it. False on any failure.
+  [[nodiscard]] virtual bool WriteFile(const std::string& path, const std::string& content) = 0;
+
+  // Starts `program` with the argument list `args` (no shell, no quoting) in `working_dir`,
+  // asynchronously; its standard output and error are discarded. Returns false when the
+  // process could not be started. One engine at a time: a new start forgets the previous
+  // process without stopping it.
+  [[nodiscard]] virtual bool StartEngine(const std::string& program,
+                                         const std::vector<std::string>& args,
+                                         const std::string& working_dir) = 0;
+
+  // How the process of the last successful StartEngine stands now. Cheap; called every tick.
+  virtual EngineStatus PollEngine() = 0;
+};
+
+}  // namespace dalvo
+
+#endif  // DALVO_FRONTEND_LOGIC_PLATFORM_H_

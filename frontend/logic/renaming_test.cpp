@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "module1_test_support.h"
+
+namespace dalvo {
+namespace {
+
+// The 22 files of a generation run and the names they are published under.
+const std::map<std::string, std::string> kPublication = {
+    {"number1.txt", "appendix_1_number_1.txt"},   {"number2.txt", "appendix_1_number_2.txt"},
+    {"number3.txt", "appendix_1_number_3.txt"},   {"number4.txt", "appendix_1_number_4.txt"},
+    {"number5.txt", "appendix_1_number_5.txt"},   {"number6.txt", "appendix_1_number_6.txt"},
+    {"number7.txt", "appendix_1_number_7.txt"},   {"number8.txt", "appendix_1_number_8.txt"},
+    {"number9.txt", "appendix_1_number_9.txt"},   {"number10.txt", "appendix_1_number_10.txt"},
+    {"number11.txt", "appendix_1_number_11.txt"}, {"number12.txt", "appendix_1_number_12.txt"},
+    {"number13.txt", "appendix_1_number_13.txt"}, {"number14.txt", "appendix_1_number_14.txt"},
+    {"number15.txt", "appendix_1_number_15.txt"}, {"ap24-63.txt", "appendix_24_proof_63.txt"},
+    {"ap24-64.txt", "appendix_24_proof_64.txt"},  {"ap24-65.txt", "appendix_24_proof_65.txt"},
+    {"n13038d.txt", "kelvatrons_perspective_nov_1989_nr_1.txt"},
+    {"n37088d.txt", "kelvatrons_perspective_nov_1989_nr_2.txt"},
+    {"n14453d.txt", "n14453d.txt"},               {"n20257d.txt", "n20257d.txt"},
+};
+
+class Renaming : public Module1Test {
+ protected:
+  void SetUp() override { Load(); }
+  // Writes the 22 files with contents that tell the run and the source apart.
+  void Generate(const std::string& run) {
+    for (const auto& [source, target] : kPublication) Put(source, run + ":" + source);
+  }
+  std::vector<std::string> Files() const { return platform_.FilesIn(kWork); }
+};
+
+TEST_F(Renaming, GivesEveryGeneratedFileItsPublicationName) {
+  Generate("first");
+  Put("latest_division_report.tmp", "r");
+  Put("custom_number.tmp", "c");
+  ASSERT_EQ(module_.RenameGeneratedFiles(), RenameOutcome::kDone);
+  EXPECT_TRUE(module_.RenameDone());
+  for (const auto& [source, target] : kPublication) {
+    ASSERT_TRUE(Has(target)) << source;
+    EXPECT_EQ(Content(target), "first:" + source) << source;
+  }
+  EXPECT_EQ(Files().size(), kPublication.size() + 2);
+  EXPECT_EQ(Content("latest_division_report.tmp"), "r");
+  EXPECT_EQ(Content("custom_number.tmp"), "c");
+}
+
+TEST_F(Renaming, SecondGenerationReplacesTheFirstCompletely) {
+  Generate("first");
+  ASSERT_EQ(module_.RenameGeneratedFiles(), RenameOutcome::kDone);
+  Put("Old_APPENDIX_notes.doc", "x");
+  Put("my-KELVA.txt", "y");
+  module_.Command1_Click();  // a new generation: the deletion group runs again
+  Generate("second");
+  ASSERT_EQ(module_.RenameGeneratedFiles(), RenameOutcome::kDone);
+  for (const auto& [source, target] : kPublication) {
+    ASSERT_TRUE(Has(target)) << source;
+    EXPECT_EQ(Content(target), "second:" + source) << source;
+  }
+  EXPECT_FALSE(Has("Old_APPENDIX_notes.doc"));
+  EXPECT_FALSE(Has("my-KELVA.txt"));
+  EXPECT_EQ(Files().size(), kPublication.size());
+}
+
+TEST_F(Renaming, OddSourceNames) {
+  const struct {
+    const char* source;
+    const char* target;
+  } cases[] = {
+      {"number123.txt", "appendix_1_number_23.txt"},
+      {"number.txt", "appendix_1_number_r.txt"},
+      {"NUMBER3.TXT", "appendix_1_number_3.TXT"},
+      {"AP24-70.TXT", "appendix_24_proof_70.TXT"},
+      {"N13038D.TXT", "kelvatrons_perspective_nov_1989_nr_1.txt"},
+  };
+  for (const auto& c : cases) {
+    FakePlatform platform;
+    FakeView view;
+    Module1 module(platform, view);
+    ASSERT_TRUE(module.Form_Load().ok);
+    platform.PutFile(std::string(kWork) + c.source, "x");
+    EXPECT_EQ(module.RenameGeneratedFiles(), RenameOutcome::kDone) << c.source;
+    EXPECT_EQ(platform.FilesIn(kWork), std::vector<std::string>{c.target}) << c.source;
+  }
+}
+
+TEST_F(Renaming, OnlyOneFixedNameFilePresent) {
+  Put("n13038d.txt");
+  EXPECT_EQ(module_.RenameGeneratedFiles(), RenameOutcome::kDone);
+  EXPECT_EQ(Files(), std::vector<std::string>{"kelvatrons_perspective_nov_1989_nr_1.txt"});
+}
+
+TEST_F(Renaming, EmptyWorkDirIsDone) {
+  EXPECT_EQ(module_.RenameGeneratedFiles(), RenameOutcome::kDone);
+  EXPECT_TRUE(module_.RenameDone());
+  EXPECT_TRUE(platform_.renamed_.empty());
+  EXPECT_TRUE(platform_.deleted_.empty());
+}
+
+TEST_F(Renaming, OneFailureRestartsTheGroupAndTheCallSucceeds) {
+  for (FakePlatform::Op op : {FakePlatform::Op::kRename, FakePlatform::Op::kFirstMatch,
+                              FakePlatform::Op::kDeleteMatching}) {
+    FakePlatform platform;
+    FakeView view;
+    Module1 module(platform, view);
+    ASSERT_TRUE(module.Form_Load().ok);
+    platform.PutFile(std::string(kWork) + "appendix_1_number_9.txt", "old");
+    platform.PutFile(std::string(kWork) + "number2.txt", "new");
+    platform.FailNext(op, "", 1);
+    EXPECT_EQ(module.RenameGeneratedFiles(), RenameOutcome::kDone) << static_cast<int>(op);
+    EXPECT_EQ(platform.FilesIn(kWork), std::vector<std::string>{"appendix_1_number_2.txt"})
+        << static_cast<int>(op);
+  }
+}
+
+TEST_F(Renaming, SecondFailureAbandonsTheCall) {
+  Put("number2.txt");
+  platform_.FailNext(FakePlatform::Op::kRename, "", 2);
+  EXPECT_EQ(module_.RenameGeneratedFiles(), RenameOutcome::kAbandoned);
+  EXPECT_FALSE(module_.RenameDone());
+  EXPECT_TRUE(Has("number2.txt"));
+}
+
+TEST_F(Renaming, RetryKeepsFilesAlreadyRenamedInThisRun) {
+  module_.Command1_Click();
+  Put("number1.txt", "fresh1");
+  Put("number3.txt", "fresh3");
+  platform_.FailNext(FakePlatform::Op::kRename, "number3", 2);
+  ASSERT_EQ(module_.RenameGeneratedFiles(), RenameOutcome::kAbandoned);
+  ASSERT_TRUE(Has("appendix_1_number_1.txt"));
+  // The retry resumes with the renaming: the fresh file is not taken for an earlier run's.
+  EXPECT_EQ(module_.RenameGeneratedFiles(), RenameOutcome::kDone);
+  EXPECT_EQ(Content("appendix_1_number_1.txt"), "fresh1");
+  EXPECT_EQ(Content("appendix_1_number_3.txt"), "fresh3");
+}
+
+TEST_F(Renaming, CollisionIsAbandonedWithoutLosingTheFirstFile) {
+  module_.Command1_Click();
+  Put("number5.txt", "five");
+  Put("numberx5.txt", "x-five");
+  EXPECT_EQ(module_.RenameGeneratedFiles(), RenameOutcome::kAbandoned);
+  EXPECT_EQ(module_.RenameGeneratedFiles(), RenameOutcome::kAbandoned);
+  EXPECT_EQ(Content("appendix_1_number_5.txt"), "five");
+  EXPECT_EQ(Content("numberx5.txt"), "x-five");
+}
+
+TEST_F(Renaming, CollisionEndsTheRunAfterTwentyTicks) {
+  module_.Command1_Click();
+  Put("number5.txt", "five");
+  Put("numberx5.txt", "x-five");
+  EngineFinishes();
+  module_.Timer1_Timer();
+  EXPECT_EQ(view_.Status(), "Number generation complete!");
+  EXPECT_EQ(view_.Buttons(), "0000000");
+  const int more_ticks = TickUntilIdle();
+  EXPECT_EQ(more_ticks, Module1::kMaxAbandonedRenameTicks - 1);
+  EXPECT_EQ(view_.Status(), "Number generation complete! Some files could not be renamed.");
+  EXPECT_EQ(view_.beeps_, 0);
+  EXPECT_EQ(view_.Buttons(), "1011011");
+  EXPECT_EQ(Content("appendix_1_number_5.txt"), "five");
+  EXPECT_FALSE(module_.RunActive());
+}
+
+TEST_F(Renaming, UndeletableOldFileMovesNothing) {
+  module_.Command1_Click();
+  Put("appendix_1_number_1.txt", "old");
+  platform_.undeletable_.insert(std::string(kWork) + "appendix_1_number_1.txt");
+  Put("number2.txt", "new");
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(module_.RenameGeneratedFiles(), RenameOutcome::kAbandoned) << "call " << i;
+  }
+  EXPECT_TRUE(Has("number2.txt"));
+  EXPECT_TRUE(platform_.renamed_.empty());
+  platform_.undeletable_.clear();
+  EXPECT_EQ(module_.RenameGeneratedFiles(), RenameOutcome::kDone);
+  EXPECT_EQ(Files(), std::vector<std::string>{"appendix_1_number_2.txt"});
+}
+
+}  // namespace
+}  // namespace dalvo

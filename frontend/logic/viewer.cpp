@@ -1,0 +1,59 @@
+// The built-in viewer: loading files into it, the size line of the selected file, and the
+// viewer window's own events.
+#include "module1.h"
+#include "names.h"
+#include "viewer_text.h"
+#include "wildcard.h"
+
+namespace dalvo {
+
+void Module1::LoadIntoViewer(const std::string& dir, const std::string& name, bool append_paths) {
+  if (name.empty()) return;
+  const MatchResult match = platform_.FirstMatch(dir, name);
+  if (!match.ok || !EqualsIgnoreCase(match.name, name)) return;
+  // Read before touching the viewer: a file that exists but cannot be read shows nothing and
+  // leaves the viewer as it was.
+  std::string content;
+  if (!platform_.ReadFile(dir + match.name, content)) return;
+  std::string text;
+  AppendViewerLines(content, text);
+  content.clear();
+  content.shrink_to_fit();
+  if (append_paths) {
+    text += app_dir_ + "\r\n";
+    text += work_dir_ + "\r\n";
+  }
+  view_.SetViewerText("");
+  view_.ShowViewer();
+  view_.SetViewerText(text);
+}
+
+void Module1::ShowHelp() { LoadIntoViewer(app_dir_, std::string(kHelpName), true); }
+
+void Module1::ViewDivisionReport() { LoadIntoViewer(work_dir_, std::string(kReportName), false); }
+
+void Module1::ViewSelectedFile() { LoadIntoViewer(work_dir_, view_.SelectedFileName(), false); }
+
+std::string Module1::FileSizeText() {
+  const std::string name = view_.SelectedFileName();
+  if (Present(name) != Presence::kPresent) return "";
+  const auto size = platform_.FileSize(work_dir_ + name);
+  if (!size) return "";
+  return FileSizeLine(name, *size);
+}
+
+void Module1::Form2_Load() { view_.MaximizeViewer(); }
+
+void Module1::Form2_Resize() {
+  view_.MaximizeViewer();
+  view_.SetViewerTextBoxSizeTwips(ViewerTextBoxSize(view_.ViewerOuterSizeTwips()));
+}
+
+void Module1::Form2_Unload() { view_.SetViewerText(""); }
+
+void Module1::Menu1_Click() {
+  view_.SetViewerText("");
+  view_.HideViewer();
+}
+
+}  // namespace dalvo

@@ -1,0 +1,45 @@
+#include "fonts.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+
+namespace dalvo::ui {
+
+bool IsFixedPitch(const QFont& font) {
+  const QFontMetrics metrics(font);
+  return metrics.horizontalAdvance(QLatin1Char('i')) ==
+         metrics.horizontalAdvance(QLatin1Char('W'));
+}
+
+QFont FixedPitchFont(int point_size) {
+  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  font.setPointSize(point_size);
+  if (IsFixedPitch(font)) return font;
+  QFont generic(QStringLiteral("monospace"), point_size);
+  generic.setStyleHint(QFont::TypeWriter);
+  generic.setFixedPitch(true);
+  return generic;
+}
+
+QFont ChooseCaptionFont(const QFont& base, const std::function<void(const QFont&)>& apply,
+                        const std::function<bool()>& fits) {
+  struct Candidate {
+    qreal points;
+    int stretch;
+  };
+  static constexpr Candidate kCandidates[] = {
+      {8.0, QFont::Unstretched}, {8.0, QFont::Condensed}, {7.5, QFont::Unstretched},
+      {7.5, QFont::Condensed},   {7.0, QFont::Unstretched}, {7.0, QFont::Condensed},
+  };
+  QFont font = base;
+  for (const Candidate& candidate : kCandidates) {
+    font = base;
+    font.setPointSizeF(candidate.points);
+    font.setStretch(candidate.stretch);
+    apply(font);
+    if (fits()) break;
+  }
+  return font;
+}
+
+}  // namespace dalvo::ui

@@ -1,0 +1,25 @@
+// The fonts of the two windows: a fixed-pitch font for the text boxes and a caption font small
+// enough for the main window's sentences to fit their buttons. Fonts differ between desktops,
+// so both are chosen from what is installed; the choice never fails, at worst it is imperfect.
+#pragma once
+
+#include <QFont>
+
+#include <functional>
+
+namespace dalvo::ui {
+
+// The system's fixed-pitch font at `point_size`; when the system's choice turns out not to be
+// fixed-pitch, the generic "monospace" family instead.
+QFont FixedPitchFont(int point_size);
+
+// True when every character of `font` is equally wide (judged by "i" and "W").
+bool IsFixedPitch(const QFont& font);
+
+// The first of a few candidates derived from `base` (8 pt, then condensed, then 7.5 and 7 pt)
+// for which `fits` returns true once the font is applied; the last candidate when none fits.
+// `apply` sets the candidate on the widgets that `fits` then measures.
+QFont ChooseCaptionFont(const QFont& base, const std::function<void(const QFont&)>& apply,
+                        const std::function<bool()>& fits);
+
+}  // namespace dalvo::ui

@@ -1,0 +1,189 @@
+#include "form1.h"
+
+#include "file_list_box.h"
+
+#include <QCheckBox>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "fonts.h"
+
+#include <string>
+#include <vector>
+
+namespace dalvo::ui {
+namespace {
+
+enum class Kind { kFrame, kOption, kCommand, kLabel, kTextBox, kCheck, kFileList };
+
+struct ControlDesign {
+  const char* name;
+  Kind kind;
+  const char* caption;  // nullptr: the control has no caption
+  int x, y, w, h;       // pixels of the client area (design twips / 15, worked out by hand)
+};
+
+// The design of the main window, independent of the code that builds it.
+const std::vector<ControlDesign> kDesign = {
+    {"Frame1", Kind::kFrame, "Here you can genereate the VERY long numbers:", 8, 8, 265, 137},
+    {"Option1", Kind::kOption,
+     "Select this one if you want the numbers generated with 127 verses for sura 9.", 24, 32,
+     241, 25},
+    {"Option2", Kind::kOption,
+     "Select this one if you want the numbers generated with 129 verses for sura 9.", 24, 72,
+     241, 25},
+    {"Command1", Kind::kCommand, "Click here to generate the VERY long numbers!", 16, 112, 249,
+     25},
+    {"Label2", Kind::kLabel, "Here you can enter or paste in a custom number:", 8, 152, 273, 17},
+    {"Text1", Kind::kTextBox, nullptr, 8, 168, 265, 73},
+    {"Command5", Kind::kCommand, "Click here to divide the custom number!", 8, 248, 129, 33},
+    {"Command6", Kind::kCommand, "Click here to clear the custom number!", 144, 248, 129, 33},
+    {"Check1", Kind::kCheck, "Automatically view the results after a division.", 16, 288, 249,
+     17},
+    {"Command2", Kind::kCommand, "Click here to divide the selected number!", 8, 312, 129, 40},
+    {"Command4", Kind::kCommand, "Click here to view the latest division report!", 144, 312, 129,
+     40},
+    {"File1", Kind::kFileList, nullptr, 288, 0, 217, 279},
+    {"Command3", Kind::kCommand, "Click here to delete all listed files!", 288, 296, 217, 25},
+    {"Command7", Kind::kCommand, "Click here for help and information!", 288, 328, 217, 25},
+    {"Label1", Kind::kLabel, "", 0, 360, 513, 25},
+};
+
+bool HasKind(QWidget* widget, Kind kind) {
+  switch (kind) {
+    case Kind::kFrame: return qobject_cast<QGroupBox*>(widget) != nullptr;
+    case Kind::kOption: return qobject_cast<QRadioButton*>(widget) != nullptr;
+    case Kind::kCommand: return qobject_cast<QPushButton*>(widget) != nullptr;
+    case Kind::kLabel: return qobject_cast<QLabel*>(widget) != nullptr;
+    case Kind::kTextBox: return qobject_cast<QPlainTextEdit*>(widget) != nullptr;
+    case Kind::kCheck: return qobject_cast<QCheckBox*>(widget) != nullptr;
+    case Kind::kFileList: return qobject_cast<QListWidget*>(widget) != nullptr;
+  }
+  return false;
+}
+
+QString CaptionOf(QWidget* widget) {
+  if (auto* frame = qobject_cast<QGroupBox*>(widget)) return frame->title();
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text();
+  if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
+  return QString();
+}
+
+TEST(Form1, ControlsHaveTheirDesignKindCaptionAndRectangle) {
+  Form1 form;
+  for (const ControlDesign& design : kDesign) {
+    SCOPED_TRACE(design.name);
+    auto* widget = form.findChild<QWidget*>(QString::fromLatin1(design.name));
+    ASSERT_NE(widget, nullptr);
+    EXPECT_TRUE(HasKind(widget, design.kind));
+    if (design.caption != nullptr) {
+      EXPECT_EQ(CaptionOf(widget).toStdString(), design.caption);
+    }
+    const QPoint at = widget->mapTo(&form, QPoint(0, 0));
+    EXPECT_EQ(at, QPoint(design.x, design.y));
+    EXPECT_EQ(widget->size(), QSize(design.w, design.h));
+  }
+}
+
+TEST(Form1, OptionsAndGenerateButtonLieInsideTheFrame) {
+  Form1 form;
+  for (const char* name : {"Option1", "Option2", "Command1"}) {
+    SCOPED_TRACE(name);
+    auto* widget = form.findChild<QWidget*>(QString::fromLatin1(name));
+    ASSERT_NE(widget, nullptr);
+    EXPECT_TRUE(form.frame1()->isAncestorOf(widget));
+  }
+}
+
+TEST(Form1, ClientAreaIsFixedAndTitledAsDesigned) {
+  Form1 form;
+  EXPECT_EQ(form.minimumSize(), QSize(513, 385));
+  EXPECT_EQ(form.maximumSize(), QSize(513, 385));
+  EXPECT_EQ(form.windowTitle().toStdString(), "Dalvo  -  Last updated: 2000-02-26");
+}
+
+TEST(Form1, StartsWith127VersesAndAutomaticViewAndTimerOff) {
+  Form1 form;
+  EXPECT_TRUE(form.option1()->isChecked());
+  EXPECT_FALSE(form.option2()->isChecked());
+  EXPECT_TRUE(form.check1()->isChecked());
+  EXPECT_FALSE(form.timer1()->isActive());
+  EXPECT_EQ(form.timer1()->interval(), 50);
+  EXPECT_FALSE(form.timer1()->isSingleShot());
+  EXPECT_TRUE(form.text1()->toPlainText().isEmpty());
+  EXPECT_EQ(form.file1()->count(), 0);
+}
+
+TEST(Form1, OptionButtonsExcludeEachOther) {
+  Form1 form;
+  form.show();
+  QTest::mouseClick(form.option2(), Qt::LeftButton, {}, QPoint(120, 12));
+  EXPECT_TRUE(form.option2()->isChecked());
+  EXPECT_FALSE(form.option1()->isChecked());
+  // The second line of a wrapped caption reacts as well as the first.
+  QTest::mouseClick(form.option1(), Qt::LeftButton, {}, QPoint(200, 20));
+  EXPECT_TRUE(form.option1()->isChecked());
+  EXPECT_FALSE(form.option2()->isChecked());
+}
+
+TEST(Form1, CustomNumberBoxAndStatusLineUseTheirFonts) {
+  Form1 form;
+  EXPECT_TRUE(IsFixedPitch(form.text1()->font()));
+  EXPECT_EQ(form.text1()->font().pointSize(), 9);
+  EXPECT_EQ(form.text1()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+
+  const QFontInfo status_font(form.label1()->font());
+  EXPECT_FALSE(IsFixedPitch(form.label1()->font()));
+  EXPECT_TRUE(status_font.bold());
+  EXPECT_EQ(form.label1()->font().pointSize(), 12);
+}
+
+TEST(Form1, EveryCaptionFitsItsButtonWhenWrapped) {
+  Form1 form;
+  for (const ControlDesign& design : kDesign) {
+    if (design.kind != Kind::kCommand && design.kind != Kind::kOption &&
+        design.kind != Kind::kCheck) {
+      continue;
+    }
+    SCOPED_TRACE(design.name);
+    auto* button = form.findChild<QAbstractButton*>(QString::fromLatin1(design.name));
+    ASSERT_NE(button, nullptr);
+    // Room left for the caption: the indicator of option buttons and check boxes takes about
+    // 20 pixels, the bevel of command buttons a few on each side.
+    const int room = design.kind == Kind::kCommand ? design.w - 6 : design.w - 20;
+    EXPECT_GE(button->font().pointSizeF(), 7.0);
+    const QRect needed = QFontMetrics(button->font())
+                             .boundingRect(QRect(0, 0, room, 1000), Qt::TextWordWrap,
+                                           button->text());
+    EXPECT_LE(needed.height(), design.h) << needed.width() << "x" << needed.height();
+  }
+}
+
+TEST(Form1, TabKeyVisitsControlsInDesignOrder) {
+  const std::vector<std::string> expected = {"File1",    "Option1",  "Option2",  "Command1",
+                                             "Text1",    "Command2", "Command3", "Check1",
+                                             "Command4", "Command5", "Command6", "Command7"};
+  Form1 form;
+  std::vector<std::string> chain;
+  QWidget* widget = form.file1();
+  do {
+    if ((widget->focusPolicy() & Qt::TabFocus) && !widget->objectName().isEmpty()) {
+      chain.push_back(widget->objectName().toStdString());
+    }
+    widget = widget->nextInFocusChain();
+  } while (widget != form.file1());
+  EXPECT_EQ(chain, expected);
+}
+
+}  // namespace
+}  // namespace dalvo::ui

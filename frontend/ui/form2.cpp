@@ -1,0 +1,66 @@
+#include "form2.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+
+#include "fonts.h"
+#include "twips.h"
+#include "ui_texts.h"
+
+namespace dalvo::ui {
+namespace {
+
+constexpr int kClientWidthTwips = 6690;
+constexpr int kClientHeightTwips = 5025;
+
+}  // namespace
+
+Form2::Form2(QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("Form2"));
+  setWindowTitle(QString::fromLatin1(texts::kForm2Title));
+
+  auto* client = new QWidget(this);
+  setCentralWidget(client);
+  text1_ = new QPlainTextEdit(client);
+  text1_->setObjectName(QStringLiteral("Text1"));
+  text1_->setGeometry(TwipsRect(120, 0, 6495, 4935));
+  text1_->setFont(FixedPitchFont(9));
+  text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  text1_->setReadOnly(true);  // a viewer: nothing reads its text back
+  // A long number is one line of digits without a blank; it must break anywhere, prose at
+  // word boundaries.
+  text1_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+
+  // An item directly on the menu bar, without a drop-down: one click triggers it.
+  menu1_ = menuBar()->addAction(QString::fromLatin1(texts::kMenu1));
+  menu1_->setObjectName(QStringLiteral("Menu1"));
+
+  resize(TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
+}
+
+int Form2::outerWidthTwips() const { return PixelsToTwips(frameGeometry().width()); }
+
+int Form2::outerHeightTwips() const { return PixelsToTwips(frameGeometry().height()); }
+
+void Form2::setText1SizeTwips(int width, int height) {
+  text1_->resize(TwipsToPixels(width), TwipsToPixels(height));
+}
+
+void Form2::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  emit resized();
+}
+
+void Form2::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange) emit resized();
+}
+
+void Form2::closeEvent(QCloseEvent* event) {
+  emit unloading();
+  event->accept();
+}
+
+}  // namespace dalvo::ui

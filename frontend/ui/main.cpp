@@ -1,0 +1,29 @@
+// dalvogui: the desktop front-end. Builds the windows over the real platform, runs start-up and
+// the event loop; a refused start-up ends the program with its message and status 1.
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdio>
+
+#include "main_window_binding.h"
+#include "qt_platform.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("dalvogui"));
+
+  dalvo::QtPlatform platform;
+  dalvo::ui::MainWindowBinding windows(platform);
+  const dalvo::StartupResult started = windows.start();
+  if (!started.ok) {
+    std::fprintf(stderr, "dalvogui: %s\n", started.message.c_str());
+    // Only where someone can see and dismiss it; on the offscreen platform it would wait forever.
+    const QString platform_name = QGuiApplication::platformName();
+    if (platform_name != QLatin1String("offscreen") && platform_name != QLatin1String("minimal")) {
+      QMessageBox::critical(nullptr, QStringLiteral("dalvogui"),
+                            QString::fromStdString(started.message));
+    }
+    return 1;
+  }
+  return QApplication::exec();
+}

@@ -1,0 +1,450 @@
+// End to end: the real windows, the real logic, the real platform and the real engine process,
+// in a private temporary directory per test. Every wait is bounded; the engine writes its
+// files in well under the limits on an idle machine.
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "file_list_box.h"
+#include "form1.h"
+#include "form2.h"
+#include "main_window_binding.h"
+#include "qt_platform.h"
+
+namespace dalvo::ui {
+namespace {
+
+constexpr int kEngineTimeoutMs = 60000;
+
+const QString kAppDir = QStringLiteral(DALVO_TEST_APP_DIR);
+
+// The names a generation leaves in the list, in the list's own order (case ignored).
+const std::vector<std::string> kListedAfterGeneration = {
+    "appendix_1_number_1.txt",  "appendix_1_number_10.txt", "appendix_1_number_11.txt",
+    "appendix_1_number_12.txt", "appendix_1_number_13.txt", "appendix_1_number_14.txt",
+    "appendix_1_number_15.txt", "appendix_1_number_2.txt",  "appendix_1_number_3.txt",
+    "appendix_1_number_4.txt",  "appendix_1_number_5.txt",  "appendix_1_number_6.txt",
+    "appendix_1_number_7.txt",  "appendix_1_number_8.txt",  "appendix_1_number_9.txt",
+    "appendix_24_proof_63.txt", "appendix_24_proof_64.txt", "appendix_24_proof_65.txt",
+    "kelvatrons_perspective_nov_1989_nr_1.txt", "kelvatrons_perspective_nov_1989_nr_2.txt",
+    "n14453d.txt",              "n20257d.txt",
+};
+
+std::string ReadAll(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return "<unreadable>";
+  return file.readAll().toStdString();
+}
+
+void WriteAll(const QString& path, const QByteArray& content) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+  file.write(content);
+}
+
+class MainWindowE2e : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(temp_.isValid());
+    old_tmpdir_ = qgetenv("TMPDIR");
+    old_cwd_ = QDir::currentPath();
+    qputenv("TMPDIR", QFile::encodeName(temp_.path()));
+    work_dir_ = temp_.path() + QStringLiteral("/dalvo work dir/");
+  }
+
+  void TearDown() override {
+    binding_.reset();
+    platform_.reset();
+    QDir::setCurrent(old_cwd_);
+    qputenv("TMPDIR", old_tmpdir_);
+  }
+
+  // Starts the program with `app_dir` as its application directory.
+  void Start(const QString& app_dir = kAppDir) {
+    platform_ = std::make_unique<QtPlatform>(app_dir.toStdString());
+    binding_ = std::make_unique<MainWindowBinding>(*platform_);
+    const StartupResult started = binding_->start();
+    ASSERT_TRUE(started.ok) << started.message;
+    // Without a window manager (a bare X display) nobody activates a new window but itself.
+    form().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
+  }
+
+  Form1& form() { return binding_->form1(); }
+  QString status() { return form().label1()->text(); }
+  Form2* viewer() { return binding_->view().viewer(); }
+  QString viewerText() { return viewer() ? viewer()->text1()->toPlainText() : QString(); }
+
+  void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+
+  // Waits until Label1 shows `text`; false on time-out.
+  bool WaitForStatus(const QString& text, int timeout_ms = kEngineTimeoutMs) {
+    return QTest::qWaitFor([&] { return status() == text; }, timeout_ms);
+  }
+
+  void Generate(bool with_129) {
+    Click(with_129 ? form().option2() : form().option1());
+    Click(form().command(1));
+    ASSERT_TRUE(WaitForStatus(QStringLiteral("Number generation complete!")))
+        << status().toStdString();
+  }
+
+  std::vector<std::string> Listed() {
+    std::vector<std::string> names;
+    for (int row = 0; row < form().file1()->count(); ++row) {
+      names.push_back(form().file1()->item(row)->text().toStdString());
+    }
+    return names;
+  }
+
+  QListWidgetItem* ListItem(const QString& name) {
+    const QList<QListWidgetItem*> found = form().file1()->findItems(name, Qt::MatchExactly);
+    return found.isEmpty() ? nullptr : found.first();
+  }
+
+  void ClickListItem(const QString& name, bool twice = false) {
+    QListWidgetItem* item = ListItem(name);
+    ASSERT_NE(item, nullptr) << name.toStdString();
+    QWidget* port = form().file1()->viewport();
+    const QPoint at = form().file1()->visualItemRect(item).center();
+    if (twice) {
+      // As a hand does it: a click, then the second press that makes it a double-click.
+      QTest::mouseClick(port, Qt::LeftButton, {}, at);
+      QTest::mouseDClick(port, Qt::LeftButton, {}, at);
+    } else {
+      QTest::mouseClick(port, Qt::LeftButton, {}, at);
+    }
+  }
+
+  QTemporaryDir temp_;
+  QString work_dir_;
+  QByteArray old_tmpdir_;
+  QString old_cwd_;
+  std::unique_ptr<QtPlatform> platform_;
+  std::unique_ptr<MainWindowBinding> binding_;
+};
+
+TEST_F(MainWindowE2e, StartsCentredGreetingWithTheDecoratedCaption) {
+  Start();
+  EXPECT_EQ(status().toStdString(), "Welcome to dalvo!");
+  const std::string caption = form().windowTitle().toStdString();
+  const std::string designed = "Dalvo  -  Last updated: 2000-02-26  -  ";
+  ASSERT_EQ(caption.size(), designed.size() + 25) << caption;
+  EXPECT_EQ(caption.substr(0, designed.size()), designed);
+  EXPECT_TRUE(QDir(work_dir_).exists());
+  EXPECT_EQ(QDir::current(), QDir(work_dir_));
+  // Centred with the size known before the first show, which cannot include the frame the
+  // window system adds: off by at most that frame.
+  const QPoint centre = form().screen()->geometry().center();
+  const QSize frame = form().frameGeometry().size() - form().size();
+  EXPECT_LE((form().frameGeometry().center() - centre).manhattanLength(),
+            frame.width() + frame.height() + 2)
+      << form().frameGeometry().x() << "," << form().frameGeometry().y() << " "
+      << form().frameGeometry().width() << "x" << form().frameGeometry().height() << " screen "
+      << centre.x() << "," << centre.y();
+  EXPECT_FALSE(form().timer1()->isActive());
+  // Nothing listed, nothing typed: only the commands that need neither are offered.
+  const bool idle_enabled[7] = {true, false, false, true, false, true, true};
+  for (int n = 1; n <= 7; ++n) {
+    EXPECT_EQ(form().command(n)->isEnabled(), idle_enabled[n - 1]) << "Command" << n;
+  }
+}
+
+TEST_F(MainWindowE2e, StaleMarkerIsRemovedAndEarlierFilesAreListedAtStart) {
+  ASSERT_TRUE(QDir().mkpath(work_dir_));
+  QFile::setPermissions(work_dir_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  WriteAll(work_dir_ + "dalvoopc.tmp", "");
+  WriteAll(work_dir_ + "Zeta.TXT", "38");
+  WriteAll(work_dir_ + "alpha.txt", "19");
+  WriteAll(work_dir_ + "hidden.tmp", "1");
+  Start();
+  EXPECT_FALSE(QFile::exists(work_dir_ + "dalvoopc.tmp"));
+  EXPECT_EQ(status().toStdString(), "Welcome to dalvo!");
+  EXPECT_EQ(Listed(), (std::vector<std::string>{"alpha.txt", "Zeta.TXT"}));
+  EXPECT_TRUE(form().command(3)->isEnabled());
+}
+
+TEST_F(MainWindowE2e, GenerationListsThePublicationNames) {
+  Start();
+  Click(form().command(1));
+  EXPECT_EQ(status().toStdString(), "Generating numbers...");
+  for (int n = 1; n <= 7; ++n) EXPECT_FALSE(form().command(n)->isEnabled()) << "Command" << n;
+  EXPECT_TRUE(form().timer1()->isActive());
+  ASSERT_TRUE(WaitForStatus(QStringLiteral("Number generation complete!")));
+  EXPECT_EQ(Listed(), kListedAfterGeneration);
+  EXPECT_FALSE(QFile::exists(work_dir_ + "dalvoopc.tmp"));
+  EXPECT_FALSE(form().timer1()->isActive());
+  EXPECT_TRUE(form().command(3)->isEnabled());
+
+  // A click shows the name and the size on disk.
+  const QString name = QStringLiteral("n14453d.txt");
+  ClickListItem(name);
+  const qint64 size = QFileInfo(work_dir_ + name).size();
+  EXPECT_EQ(status().toStdString(),
+            name.toStdString() + "  -  " + std::to_string(size) + " bytes.");
+  EXPECT_TRUE(form().command(2)->isEnabled());
+
+  // Moving the selection with the keyboard reports the newly selected file the same way.
+  QTest::keyClick(form().file1(), Qt::Key_Down);
+  const QString next = form().file1()->fileName();
+  ASSERT_EQ(next.toStdString(), "n20257d.txt");
+  EXPECT_EQ(status().toStdString(), next.toStdString() + "  -  " +
+                                        std::to_string(QFileInfo(work_dir_ + next).size()) +
+                                        " bytes.");
+}
+
+struct DivisionCase {
+  bool with_129;
+  const char* file;
+  const char* verdict;
+};
+
+TEST_F(MainWindowE2e, DividingAListedFileShowsItsReport) {
+  const DivisionCase cases[] = {
+      {false, "appendix_1_number_1.txt", "The number IS a multiple of 19!"},
+      {true, "appendix_1_number_1.txt", "The number is NOT a multiple of 19."},
+      {false, "kelvatrons_perspective_nov_1989_nr_2.txt", "The number IS a multiple of 19!"},
+  };
+  Start();
+  for (const DivisionCase& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + (c.with_129 ? " (129)" : " (127)"));
+    Generate(c.with_129);
+    const QString file = QString::fromLatin1(c.file);
+    ClickListItem(file);
+    ASSERT_TRUE(form().command(2)->isEnabled());
+    Click(form().command(2));
+    EXPECT_EQ(status(), QStringLiteral("Dividing numberfile: ") + file);
+    ASSERT_TRUE(WaitForStatus(QStringLiteral("Number division complete!")));
+    ASSERT_NE(viewer(), nullptr);
+    EXPECT_TRUE(viewer()->isVisible());
+    const std::string report = viewerText().toStdString();
+    // A long-number file holds nothing but digits, so its size is its digit count.
+    const std::string count_line = "Number of digits read from file \"" + std::string(c.file) +
+                                   "\": " + std::to_string(QFileInfo(work_dir_ + file).size());
+    EXPECT_NE(report.find(count_line), std::string::npos) << report.substr(0, 200);
+    EXPECT_NE(report.find(c.verdict), std::string::npos);
+    EXPECT_TRUE(QFile::exists(work_dir_ + "latest_division_report.tmp"));
+  }
+}
+
+TEST_F(MainWindowE2e, WithoutAutomaticViewTheReportWaitsForItsButton) {
+  Start();
+  Click(form().command(4));  // no division yet: no report, nothing happens
+  EXPECT_EQ(viewer(), nullptr);
+  Generate(false);
+  Click(form().check1());
+  ASSERT_FALSE(form().check1()->isChecked());
+  ClickListItem(QStringLiteral("n20257d.txt"));
+  Click(form().command(2));
+  ASSERT_TRUE(WaitForStatus(QStringLiteral("Number division complete!")));
+  EXPECT_TRUE(viewer() == nullptr || !viewer()->isVisible());
+  Click(form().command(4));
+  ASSERT_NE(viewer(), nullptr);
+  EXPECT_TRUE(viewer()->isVisible());
+  EXPECT_TRUE(viewerText().contains(QStringLiteral("\"n20257d.txt\"")));
+}
+
+struct CustomCase {
+  const char* typed;
+  const char* quotient_line;
+  int digits;
+  const char* verdict;  // "" when the report has no verdict line
+};
+
+TEST_F(MainWindowE2e, DividingATypedNumberCountsOnlyItsDigits) {
+  const CustomCase cases[] = {
+      {"3 8abc", "2.0000", 2, "The number IS a multiple of 19!"},
+      {"1 000 x", "52.6316", 4, "The number is NOT a multiple of 19."},
+      {"-3.8", "2.0000", 2, "The number IS a multiple of 19!"},
+      {"no digits", "0.0000", 0, ""},
+  };
+  Start();
+  for (const CustomCase& c : cases) {
+    SCOPED_TRACE(c.typed);
+    Click(form().command(6));
+    ASSERT_FALSE(form().command(5)->isEnabled());
+    QTest::keyClicks(form().text1(), QString::fromLatin1(c.typed));
+    ASSERT_TRUE(form().command(5)->isEnabled());
+    Click(form().command(5));
+    EXPECT_EQ(status().toStdString(), "Dividing custom number...");
+    ASSERT_TRUE(WaitForStatus(QStringLiteral("Number division complete!")));
+    EXPECT_EQ(ReadAll(work_dir_ + "custom_number.tmp"), std::string(c.typed) + "\r\n");
+    const QStringList lines = viewerText().split(QLatin1Char('\n'));
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_EQ(lines[0].toStdString(), c.quotient_line);
+    EXPECT_EQ(lines[2].toStdString(), "Number of digits read from file \"custom_number.tmp\": " +
+                                          std::to_string(c.digits));
+    if (*c.verdict != '\0') {
+      EXPECT_EQ(lines.value(3).toStdString(), c.verdict);
+    } else {
+      EXPECT_FALSE(viewerText().contains(QStringLiteral("multiple")));
+    }
+  }
+}
+
+TEST_F(MainWindowE2e, ClearingTheNumberDisablesItsDivisionAndKeepsTheFocus) {
+  Start();
+  QTest::keyClicks(form().text1(), QStringLiteral("12345"));
+  EXPECT_TRUE(form().command(5)->isEnabled());
+  Click(form().command(6));
+  EXPECT_TRUE(form().text1()->toPlainText().isEmpty());
+  EXPECT_FALSE(form().command(5)->isEnabled());
+  EXPECT_EQ(QApplication::focusWidget(), form().text1());
+}
+
+TEST_F(MainWindowE2e, DeleteRemovesEveryListedFileAndKeepsTheWorkingFiles) {
+  Start();
+  Generate(false);
+  QTest::keyClicks(form().text1(), QStringLiteral("38"));
+  Click(form().command(5));
+  ASSERT_TRUE(WaitForStatus(QStringLiteral("Number division complete!")));
+  WriteAll(work_dir_ + "Notes.TXT", "1");
+  Click(form().command(3));
+  EXPECT_EQ(status().toStdString(), "All listed files deleted!");
+  EXPECT_EQ(form().file1()->count(), 0);
+  EXPECT_TRUE(QDir(work_dir_, QStringLiteral("*.txt"), QDir::Name, QDir::Files).isEmpty());
+  EXPECT_TRUE(QFile::exists(work_dir_ + "latest_division_report.tmp"));
+  EXPECT_TRUE(QFile::exists(work_dir_ + "custom_number.tmp"));
+  EXPECT_FALSE(form().command(3)->isEnabled());
+  EXPECT_FALSE(form().command(2)->isEnabled());
+}
+
+TEST_F(MainWindowE2e, HelpShowsTheHelpTextAndBothFolders) {
+  Start();
+  Click(form().command(7));
+  ASSERT_NE(viewer(), nullptr);
+  EXPECT_TRUE(viewer()->isVisible());
+  const std::string help = ReadAll(kAppDir + QStringLiteral("/Dalvo.txt"));
+  ASSERT_NE(help.find("\r\n"), std::string::npos);
+  const QStringList lines = viewerText().split(QLatin1Char('\n'));
+  ASSERT_GE(lines.size(), 3);
+  EXPECT_EQ(lines[0].toStdString(), help.substr(0, help.find("\r\n")));
+  // The last two lines name the program's folder and the work directory, each with its final
+  // separator; the text ends with a line break.
+  EXPECT_TRUE(lines[lines.size() - 1].isEmpty());
+  EXPECT_EQ(QDir(lines[lines.size() - 3]), QDir(kAppDir));
+  EXPECT_TRUE(lines[lines.size() - 3].endsWith(QLatin1Char('/')));
+  EXPECT_EQ(lines[lines.size() - 2], work_dir_);
+}
+
+TEST_F(MainWindowE2e, HelpWithoutTheHelpFileDoesNothing) {
+  QTemporaryDir bare_app;
+  ASSERT_TRUE(QFile::link(kAppDir + QStringLiteral("/dalvo"), bare_app.path() + "/dalvo"));
+  Start(bare_app.path());
+  Click(form().command(7));
+  EXPECT_EQ(viewer(), nullptr);
+  EXPECT_EQ(status().toStdString(), "Welcome to dalvo!");
+  // The engine beside it still works: the program is otherwise whole.
+  Generate(false);
+  EXPECT_EQ(Listed().size(), kListedAfterGeneration.size());
+}
+
+TEST_F(MainWindowE2e, DoubleClickViewsTheFileAsOneWrappedLine) {
+  Start();
+  Generate(false);
+  const QString name = QStringLiteral("kelvatrons_perspective_nov_1989_nr_2.txt");
+  ClickListItem(name, /*twice=*/true);
+  ASSERT_NE(viewer(), nullptr);
+  EXPECT_TRUE(viewer()->isVisible());
+  EXPECT_EQ(viewerText().toStdString(), ReadAll(work_dir_ + name) + "\n");
+  EXPECT_EQ(viewer()->text1()->document()->blockCount(), 2);
+}
+
+TEST_F(MainWindowE2e, ViewerStaysMaximizedWithItsTextBoxSizedToIt) {
+  Start();
+  Click(form().command(7));
+  ASSERT_NE(viewer(), nullptr);
+  Form2* shown = viewer();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(shown));
+  for (Qt::WindowState state : {Qt::WindowNoState, Qt::WindowMinimized}) {
+    SCOPED_TRACE(static_cast<int>(state));
+    shown->setWindowState(state);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown->isMaximized(); }, 2000));
+  }
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        const QSize outer = shown->frameGeometry().size();
+        return shown->text1()->size() ==
+               QSize((outer.width() * 15 - 360) / 15, (outer.height() * 15 - 800) / 15);
+      },
+      2000))
+      << shown->text1()->width() << "x" << shown->text1()->height();
+  EXPECT_EQ(shown->text1()->pos(), QPoint(8, 0));
+}
+
+TEST_F(MainWindowE2e, CloseEmptiesAndHidesTheViewerAndTheNextViewShowsItAgain) {
+  Start();
+  Generate(false);
+  Click(form().command(7));
+  ASSERT_NE(viewer(), nullptr);
+  Form2* first = viewer();
+  QMenuBar* bar = first->menuBar();
+  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(first->menu1()).center());
+  EXPECT_FALSE(first->isVisible());
+  EXPECT_TRUE(first->text1()->toPlainText().isEmpty());
+
+  ClickListItem(QStringLiteral("n14453d.txt"), /*twice=*/true);
+  ASSERT_NE(viewer(), nullptr);
+  EXPECT_TRUE(viewer()->isVisible());
+  EXPECT_TRUE(viewer()->isMaximized());
+  EXPECT_EQ(viewerText().toStdString(), ReadAll(work_dir_ + "n14453d.txt") + "\n");
+}
+
+TEST_F(MainWindowE2e, ClosingTheViewerWindowUnloadsItUntilTheNextView) {
+  Start();
+  Click(form().command(7));
+  ASSERT_NE(viewer(), nullptr);
+  viewer()->close();
+  EXPECT_EQ(viewer(), nullptr);
+  Click(form().command(7));
+  ASSERT_NE(viewer(), nullptr);
+  EXPECT_TRUE(viewer()->isVisible());
+  EXPECT_FALSE(viewerText().isEmpty());
+}
+
+TEST_F(MainWindowE2e, ActivationPutsTheFocusInTheNumberBox) {
+  Start();
+  EXPECT_EQ(QApplication::focusWidget(), form().text1());
+  form().file1()->setFocus();
+  Click(form().command(7));  // the viewer takes the activation
+  ASSERT_NE(viewer(), nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(viewer()));
+  form().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
+  EXPECT_EQ(QApplication::focusWidget(), form().text1());
+  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("19"));
+  EXPECT_EQ(form().text1()->toPlainText().toStdString(), "19");
+}
+
+TEST_F(MainWindowE2e, ClosingTheMainWindowClosesTheViewerAndKeepsTheFiles) {
+  Start();
+  Generate(false);
+  QTest::keyClicks(form().text1(), QStringLiteral("7"));
+  Click(form().command(7));
+  ASSERT_NE(viewer(), nullptr);
+  form().close();
+  EXPECT_FALSE(form().isVisible());
+  EXPECT_EQ(viewer(), nullptr);
+  EXPECT_TRUE(form().text1()->toPlainText().isEmpty());
+  EXPECT_TRUE(QFile::exists(work_dir_ + "n14453d.txt"));
+}
+
+}  // namespace
+}  // namespace dalvo::ui

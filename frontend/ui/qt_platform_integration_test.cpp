@@ -1,0 +1,328 @@
+// QtPlatform on the real file system and processes, and the logic driven tick by tick against
+// the real engine in a private TMPDIR, compared with the engine's own output.
+#include "qt_platform.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <chrono>
+#include <cstdlib>
+#include <map>
+#include <thread>
+
+#include "fake_view.h"
+#include "module1.h"
+
+namespace dalvo {
+namespace {
+
+std::string Slurp(const std::string& path) {
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) return "<unreadable " + path + ">";
+  return file.readAll().toStdString();
+}
+
+void Spill(const std::string& path, const std::string& content) {
+  QFile file(QString::fromStdString(path));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path;
+  file.write(content.data(), static_cast<qint64>(content.size()));
+}
+
+// Polls `done` every 20 ms for at most `seconds`.
+template <typename Done>
+bool WaitFor(Done done, int seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return done();
+}
+
+class QtPlatformTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(tmp_.isValid());
+    dir_ = tmp_.path().toStdString() + "/";
+  }
+  QTemporaryDir tmp_;
+  std::string dir_;
+  QtPlatform platform_;
+};
+
+TEST_F(QtPlatformTest, ListingMatchesIgnoringCaseInNameOrderAndSkipsHiddenAndDirs) {
+  for (const char* name : {"b.txt", "A.TXT", "c.tmp", ".hidden.txt"}) Spill(dir_ + name, "x");
+  ASSERT_TRUE(QDir().mkdir(QString::fromStdString(dir_ + "d.txt")));
+  const struct {
+    const char* pattern;
+    bool include_dirs;
+    const char* first;
+  } cases[] = {
+      {"*.txt", false, "A.TXT"}, {"B.TXT", false, "b.txt"},   {"*.TMP", false, "c.tmp"},
+      {"d.txt", false, ""},      {"d.txt", true, "d.txt"},    {".hidden*", false, ""},
+      {"zz*", false, ""},
+  };
+  for (const auto& c : cases) {
+    const MatchResult m = platform_.FirstMatch(dir_, c.pattern, c.include_dirs);
+    EXPECT_TRUE(m.ok) << c.pattern;
+    EXPECT_EQ(m.name, c.first) << c.pattern << " dirs=" << c.include_dirs;
+  }
+  EXPECT_FALSE(platform_.FirstMatch(dir_ + "missing/", "*").ok);
+}
+
+TEST_F(QtPlatformTest, DeleteRenameSizeReadWrite) {
+  Spill(dir_ + "one.txt", "1");
+  Spill(dir_ + "TWO.TXT", "22");
+  Spill(dir_ + "keep.tmp", "333");
+  EXPECT_TRUE(platform_.DeleteMatching(dir_, "*.txt"));
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(dir_ + "one.txt")));
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(dir_ + "TWO.TXT")));
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(dir_ + "keep.tmp")));
+  EXPECT_TRUE(platform_.DeleteMatching(dir_, "nothing*"));
+
+  Spill(dir_ + "a.txt", "aa");
+  EXPECT_FALSE(platform_.Rename(dir_ + "a.txt", dir_ + "keep.tmp"));  // target exists
+  EXPECT_EQ(Slurp(dir_ + "keep.tmp"), "333");
+  EXPECT_FALSE(platform_.Rename(dir_ + "gone.txt", dir_ + "b.txt"));
+  EXPECT_TRUE(platform_.Rename(dir_ + "a.txt", dir_ + "with blank.txt"));
+  EXPECT_EQ(Slurp(dir_ + "with blank.txt"), "aa");
+
+  EXPECT_EQ(platform_.FileSize(dir_ + "keep.tmp"), std::optional<std::uint64_t>(3));
+  EXPECT_EQ(platform_.FileSize(dir_ + "gone.txt"), std::nullopt);
+
+  const std::string bytes("a\r\nb\nc\rd\0e", 10);
+  ASSERT_TRUE(platform_.WriteFile(dir_ + "w.tmp", bytes));
+  std::string read;
+  ASSERT_TRUE(platform_.ReadFile(dir_ + "w.tmp", read));
+  EXPECT_EQ(read, bytes);
+  EXPECT_FALSE(platform_.ReadFile(dir_ + "gone.txt", read));
+  EXPECT_FALSE(platform_.WriteFile(dir_ + "no/such/dir.txt", "x"));
+}
+
+TEST_F(QtPlatformTest, InspectSeesKindOwnerAndModeWithoutFollowingLinks) {
+  const std::string private_dir = dir_ + "private";
+  ASSERT_TRUE(platform_.CreatePrivateDir(private_dir));
+  EntryInfo info = platform_.Inspect(private_dir);
+  EXPECT_EQ(info.kind, EntryKind::kDirectory);
+  EXPECT_TRUE(info.owned_by_current_user);
+  EXPECT_EQ(info.mode, 0700u);
+  EXPECT_FALSE(platform_.CreatePrivateDir(private_dir));
+
+  ASSERT_EQ(::symlink(private_dir.c_str(), (dir_ + "link").c_str()), 0);
+  EXPECT_EQ(platform_.Inspect(dir_ + "link").kind, EntryKind::kSymlink);
+  EXPECT_FALSE(platform_.CreatePrivateDir(dir_ + "link"));
+
+  Spill(dir_ + "file", "");
+  EXPECT_EQ(platform_.Inspect(dir_ + "file").kind, EntryKind::kRegularFile);
+  ASSERT_EQ(::chmod(private_dir.c_str(), 0777), 0);
+  EXPECT_EQ(platform_.Inspect(private_dir).mode, 0777u);
+  EXPECT_EQ(platform_.Inspect(dir_ + "missing").kind, EntryKind::kMissing);
+}
+
+TEST_F(QtPlatformTest, TempDirFollowsTmpdir) {
+  const char* saved = std::getenv("TMPDIR");
+  const std::string restore = saved != nullptr ? saved : "";
+  ::setenv("TMPDIR", "/var/somewhere", 1);
+  EXPECT_EQ(platform_.TempDir(), "/var/somewhere");
+  ::setenv("TMPDIR", "", 1);
+  EXPECT_EQ(platform_.TempDir(), "/tmp");
+  ::unsetenv("TMPDIR");
+  EXPECT_EQ(platform_.TempDir(), "/tmp");
+  if (saved != nullptr) ::setenv("TMPDIR", restore.c_str(), 1);
+}
+
+TEST_F(QtPlatformTest, MissingProgramDoesNotStart) {
+  EXPECT_FALSE(platform_.StartEngine(dir_ + "no-such-engine", {}, dir_));
+  EXPECT_EQ(platform_.PollEngine().run, EngineRun::kNone);
+}
+
+EngineStatus WaitForEnd(QtPlatform& platform) {
+  EngineStatus status = platform.PollEngine();
+  WaitFor([&] { return (status = platform.PollEngine()).run != EngineRun::kRunning; }, 20);
+  return status;
+}
+
+TEST_F(QtPlatformTest, EngineGetsItsArgumentsWorkingDirAndExitStatus) {
+  ASSERT_TRUE(platform_.StartEngine(
+      "/bin/sh", {"-c", "printf '%s|' \"$@\" > args; pwd > cwd; exit 3", "sh", "a b", "c"},
+      dir_));
+  const EngineStatus status = WaitForEnd(platform_);
+  EXPECT_EQ(status.run, EngineRun::kExited);
+  EXPECT_EQ(status.exit_code, 3);
+  EXPECT_EQ(Slurp(dir_ + "args"), "a b|c|");
+  EXPECT_EQ(Slurp(dir_ + "cwd"), QDir(tmp_.path()).canonicalPath().toStdString() + "\n");
+
+  ASSERT_TRUE(platform_.StartEngine("/bin/sh", {"-c", "kill -9 $$"}, dir_));
+  EXPECT_EQ(WaitForEnd(platform_).run, EngineRun::kCrashed);
+}
+
+TEST_F(QtPlatformTest, DestructionLeavesARunningEngineRunning) {
+  const std::string flag = dir_ + "finished";
+  {
+    QtPlatform platform;
+    ASSERT_TRUE(platform.StartEngine("/bin/sh", {"-c", "sleep 0.5; echo done > finished"}, dir_));
+    EXPECT_EQ(platform.PollEngine().run, EngineRun::kRunning);
+  }
+  EXPECT_TRUE(WaitFor([&] { return QFile::exists(QString::fromStdString(flag)); }, 20))
+      << "the engine was stopped with the platform";
+}
+
+#ifdef DALVO_ENGINE_PATH
+
+// The 22 files of a generation and their publication names.
+const std::map<std::string, std::string> kPublication = {
+    {"number1.txt", "appendix_1_number_1.txt"},   {"number2.txt", "appendix_1_number_2.txt"},
+    {"number3.txt", "appendix_1_number_3.txt"},   {"number4.txt", "appendix_1_number_4.txt"},
+    {"number5.txt", "appendix_1_number_5.txt"},   {"number6.txt", "appendix_1_number_6.txt"},
+    {"number7.txt", "appendix_1_number_7.txt"},   {"number8.txt", "appendix_1_number_8.txt"},
+    {"number9.txt", "appendix_1_number_9.txt"},   {"number10.txt", "appendix_1_number_10.txt"},
+    {"number11.txt", "appendix_1_number_11.txt"}, {"number12.txt", "appendix_1_number_12.txt"},
+    {"number13.txt", "appendix_1_number_13.txt"}, {"number14.txt", "appendix_1_number_14.txt"},
+    {"number15.txt", "appendix_1_number_15.txt"}, {"ap24-63.txt", "appendix_24_proof_63.txt"},
+    {"ap24-64.txt", "appendix_24_proof_64.txt"},  {"ap24-65.txt", "appendix_24_proof_65.txt"},
+    {"n13038d.txt", "kelvatrons_perspective_nov_1989_nr_1.txt"},
+    {"n37088d.txt", "kelvatrons_perspective_nov_1989_nr_2.txt"},
+    {"n14453d.txt", "n14453d.txt"},               {"n20257d.txt", "n20257d.txt"},
+};
+
+class WithEngine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(tmp_.isValid());
+    root_ = tmp_.path().toStdString() + "/";
+    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(root_ + "tmp")));
+    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(root_ + "ref")));
+    const char* saved = std::getenv("TMPDIR");
+    had_tmpdir_ = saved != nullptr;
+    if (had_tmpdir_) saved_tmpdir_ = saved;
+    ::setenv("TMPDIR", (root_ + "tmp").c_str(), 1);
+    const StartupResult result = module_.Form_Load();
+    ASSERT_TRUE(result.ok) << result.message;
+    work_ = module_.WorkDir();
+    ASSERT_EQ(work_, root_ + "tmp/dalvo work dir/");
+  }
+  void TearDown() override {
+    if (had_tmpdir_) {
+      ::setenv("TMPDIR", saved_tmpdir_.c_str(), 1);
+    } else {
+      ::unsetenv("TMPDIR");
+    }
+  }
+  // Ticks every 50 ms, as the window's timer would, until the run has finished.
+  void RunToEnd() {
+    ASSERT_TRUE(view_.timer_enabled_) << view_.Status();
+    for (int tick = 0; tick < 2400 && view_.timer_enabled_; ++tick) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      module_.Timer1_Timer();
+    }
+    ASSERT_FALSE(view_.timer_enabled_) << "the run did not finish";
+  }
+  // Runs the engine directly in ref/ with `args` and waits for it.
+  void RunEngineDirectly(const QStringList& args) {
+    QProcess engine;
+    engine.setWorkingDirectory(QString::fromStdString(root_ + "ref"));
+    engine.setStandardOutputFile(QProcess::nullDevice());
+    engine.start(QStringLiteral(DALVO_ENGINE_PATH), args);
+    ASSERT_TRUE(engine.waitForFinished(120000));
+    ASSERT_EQ(engine.exitStatus(), QProcess::NormalExit);
+    ASSERT_EQ(engine.exitCode(), 0);
+  }
+  std::vector<std::string> WorkFiles() const {
+    std::vector<std::string> names;
+    for (const QString& name : QDir(QString::fromStdString(work_)).entryList(QDir::Files)) {
+      names.push_back(name.toStdString());
+    }
+    return names;
+  }
+
+  QTemporaryDir tmp_;
+  std::string root_;
+  std::string work_;
+  bool had_tmpdir_ = false;
+  std::string saved_tmpdir_;
+  QtPlatform platform_{QFileInfo(QStringLiteral(DALVO_ENGINE_PATH)).absolutePath().toStdString()};
+  FakeView view_;
+  Module1 module_{platform_, view_};
+};
+
+TEST_F(WithEngine, WorkDirIsPrivate) {
+  struct stat st {};
+  ASSERT_EQ(::lstat(work_.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+TEST_F(WithEngine, GenerationsLeaveExactlyTheLatestRunUnderPublicationNames) {
+  module_.Command1_Click();
+  RunToEnd();
+  EXPECT_EQ(view_.Status(), "Number generation complete!");
+  view_.SetOption2Selected(true);
+  module_.Command1_Click();
+  RunToEnd();
+  EXPECT_EQ(view_.Status(), "Number generation complete!");
+  EXPECT_EQ(view_.Buttons(), "1011011");
+
+  std::vector<std::string> expected;
+  for (const auto& [source, target] : kPublication) expected.push_back(target);
+  std::sort(expected.begin(), expected.end());
+  std::vector<std::string> files = WorkFiles();
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, expected);
+
+  RunEngineDirectly({"-awo", "g", "2"});
+  for (const auto& [source, target] : kPublication) {
+    const std::string ours = Slurp(work_ + target);
+    EXPECT_FALSE(ours.empty()) << target;
+    EXPECT_TRUE(ours == Slurp(root_ + "ref/" + source)) << target << " differs from " << source;
+  }
+}
+
+TEST_F(WithEngine, DivisionsWriteTheEnginesReport) {
+  module_.Command1_Click();
+  RunToEnd();
+  view_.selected_ = "appendix_1_number_1.txt";
+  module_.Command2_Click();
+  EXPECT_EQ(view_.Status(), "Dividing numberfile: appendix_1_number_1.txt");
+  RunToEnd();
+  EXPECT_EQ(view_.Status(), "Number division complete!");
+  const std::string report = Slurp(work_ + "latest_division_report.tmp");
+  ASSERT_FALSE(report.empty());
+  // The engine's lines end in a lone LF, which the viewer keeps inside one line.
+  EXPECT_TRUE(view_.viewer_visible_);
+  EXPECT_TRUE(view_.viewer_text_ == report + "\r\n");
+
+  ASSERT_TRUE(QFile::copy(QString::fromStdString(work_ + "appendix_1_number_1.txt"),
+                          QString::fromStdString(root_ + "ref/appendix_1_number_1.txt")));
+  // The report names its input, so the reference divides a file of the same name.
+  RunEngineDirectly({"-awo", "d", "19", "appendix_1_number_1.txt",
+                     QString::fromStdString(root_ + "ref/report")});
+  EXPECT_TRUE(report == Slurp(root_ + "ref/report"));
+
+  view_.custom_text_ = "1234567890123456789";
+  module_.Command5_Click();
+  RunToEnd();
+  EXPECT_EQ(view_.Status(), "Number division complete!");
+  EXPECT_EQ(Slurp(work_ + "custom_number.tmp"), "1234567890123456789\r\n");
+  Spill(root_ + "ref/custom_number.tmp", "1234567890123456789\r\n");
+  RunEngineDirectly({"-awo", "d", "19", "custom_number.tmp",
+                     QString::fromStdString(root_ + "ref/custom_report")});
+  EXPECT_TRUE(Slurp(work_ + "latest_division_report.tmp") == Slurp(root_ + "ref/custom_report"));
+  // Both runs consumed their markers.
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(work_ + "dalvoopc.tmp")));
+}
+
+#endif  // DALVO_ENGINE_PATH
+
+}  // namespace
+}  // namespace dalvo
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

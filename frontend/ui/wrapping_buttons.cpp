@@ -1,0 +1,123 @@
+#include "wrapping_buttons.h"
+
+#include <QFontMetrics>
+#include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
+
+namespace dalvo::ui {
+namespace {
+
+constexpr int kTextFlagsLeft = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
+constexpr int kIndicatorGap = 4;
+
+// Where the caption of an indicator button goes: right of the indicator, the full height.
+QRect IndicatorTextRect(const QAbstractButton* button, const QStyleOptionButton& option,
+                        QStyle::SubElement indicator_element) {
+  const QRect indicator_rect =
+      button->style()->subElementRect(indicator_element, &option, button);
+  const int text_left = indicator_rect.right() + 1 + kIndicatorGap;
+  return QRect(text_left, 0, button->width() - text_left, button->height());
+}
+
+bool TextFits(const QAbstractButton* button, const QRect& room, int flags) {
+  const QRect needed = QFontMetrics(button->font()).boundingRect(room, flags, button->text());
+  return needed.height() <= room.height() && needed.width() <= room.width();
+}
+
+// Draws an indicator (radio or check) at the left and the wrapped caption beside it, with a
+// focus frame round the caption while the button has the focus.
+void PaintIndicatorButton(QAbstractButton* button, QStyleOptionButton option,
+                          QStyle::SubElement indicator_element,
+                          QStyle::PrimitiveElement indicator) {
+  QStylePainter painter(button);
+  const QRect indicator_rect =
+      button->style()->subElementRect(indicator_element, &option, button);
+  QStyleOptionButton indicator_option = option;
+  indicator_option.rect = indicator_rect;
+  painter.drawPrimitive(indicator, indicator_option);
+
+  const QRect text_rect = IndicatorTextRect(button, option, indicator_element);
+  painter.drawItemText(text_rect, kTextFlagsLeft, button->palette(), button->isEnabled(),
+                       button->text(), QPalette::WindowText);
+  if (button->hasFocus()) {
+    QStyleOptionFocusRect focus;
+    focus.initFrom(button);
+    focus.rect = painter.boundingRect(text_rect, kTextFlagsLeft, button->text())
+                     .adjusted(-1, 0, 1, 0)
+                     .intersected(button->rect());
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+  }
+}
+
+}  // namespace
+
+WrapPushButton::WrapPushButton(const QString& caption, QWidget* parent)
+    : QPushButton(caption, parent) {}
+
+namespace {
+
+constexpr int kTextFlagsCentred = Qt::AlignCenter | Qt::TextWordWrap;
+
+QRect PushTextRect(const QPushButton* button, const QStyleOptionButton& option) {
+  return button->style()
+      ->subElementRect(QStyle::SE_PushButtonContents, &option, button)
+      .adjusted(1, 0, -1, 0);
+}
+
+}  // namespace
+
+bool WrapPushButton::captionFits() const {
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  return TextFits(this, PushTextRect(this, option), kTextFlagsCentred);
+}
+
+void WrapPushButton::paintEvent(QPaintEvent*) {
+  QStylePainter painter(this);
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  option.text.clear();  // the bevel only; the caption is drawn wrapped below
+  painter.drawControl(QStyle::CE_PushButton, option);
+  painter.drawItemText(PushTextRect(this, option), kTextFlagsCentred, palette(), isEnabled(),
+                       text(), QPalette::ButtonText);
+}
+
+WrapRadioButton::WrapRadioButton(const QString& caption, QWidget* parent)
+    : QRadioButton(caption, parent) {}
+
+void WrapRadioButton::paintEvent(QPaintEvent*) {
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  PaintIndicatorButton(this, option, QStyle::SE_RadioButtonIndicator,
+                       QStyle::PE_IndicatorRadioButton);
+}
+
+bool WrapRadioButton::captionFits() const {
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  return TextFits(this, IndicatorTextRect(this, option, QStyle::SE_RadioButtonIndicator),
+                  kTextFlagsLeft);
+}
+
+bool WrapRadioButton::hitButton(const QPoint& pos) const { return rect().contains(pos); }
+
+WrapCheckBox::WrapCheckBox(const QString& caption, QWidget* parent)
+    : QCheckBox(caption, parent) {}
+
+void WrapCheckBox::paintEvent(QPaintEvent*) {
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  PaintIndicatorButton(this, option, QStyle::SE_CheckBoxIndicator, QStyle::PE_IndicatorCheckBox);
+}
+
+bool WrapCheckBox::captionFits() const {
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  return TextFits(this, IndicatorTextRect(this, option, QStyle::SE_CheckBoxIndicator),
+                  kTextFlagsLeft);
+}
+
+bool WrapCheckBox::hitButton(const QPoint& pos) const { return rect().contains(pos); }
+
+}  // namespace dalvo::ui

@@ -1,0 +1,54 @@
+// Push, radio and check buttons whose caption wraps onto further lines within the button.
+// The main window's captions are whole sentences, longer than their buttons are wide; Qt's own
+// buttons draw one line only. These keep the caption in text() and draw it word-wrapped.
+#pragma once
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace dalvo::ui {
+
+// A command button; the caption is centred and wraps at blanks.
+class WrapPushButton : public QPushButton {
+ public:
+  // Creates a button with `caption` as its text(), owned by `parent`.
+  explicit WrapPushButton(const QString& caption, QWidget* parent);
+
+  // True when the caption, wrapped in the current font, fits the button's height.
+  bool captionFits() const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// An option button; the caption is left-aligned beside the indicator and wraps at blanks. The
+// whole button area reacts to the mouse, not just the first line of the caption.
+class WrapRadioButton : public QRadioButton {
+ public:
+  // Creates an option button with `caption` as its text(), owned by `parent`.
+  explicit WrapRadioButton(const QString& caption, QWidget* parent);
+
+  // True when the caption, wrapped in the current font, fits the button's height.
+  bool captionFits() const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  bool hitButton(const QPoint& pos) const override;
+};
+
+// A check box; like WrapRadioButton with a check indicator.
+class WrapCheckBox : public QCheckBox {
+ public:
+  // Creates a check box with `caption` as its text(), owned by `parent`.
+  explicit WrapCheckBox(const QString& caption, QWidget* parent);
+
+  // True when the caption, wrapped in the current font, fits the button's height.
+  bool captionFits() const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  bool hitButton(const QPoint& pos) const override;
+};
+
+}  // namespace dalvo::ui
