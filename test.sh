@@ -4,15 +4,24 @@
 #   ./test.sh              the normal build and the whole suite
 #   ./test.sh --sanitize   afterwards also the suite built with AddressSanitizer and UBSan
 #                          (DALVO_SANITIZE=1 in the environment asks for the same)
+#   ./test.sh --fuzz N     last, N seconds of fuzzing in all (scripts/fuzz.sh N); combines with
+#                          --sanitize, as CI runs it: ./test.sh --sanitize --fuzz 60
 set -euo pipefail
 cd "$(dirname "$0")"
 
+usage() { echo "usage: $0 [--sanitize] [--fuzz SECONDS]" >&2; exit 2; }
 sanitize=${DALVO_SANITIZE:-0}
-for arg in "$@"; do
-  case "$arg" in
+fuzz_seconds=0
+while [ $# -gt 0 ]; do
+  case "$1" in
     --sanitize) sanitize=1 ;;
-    *) echo "usage: $0 [--sanitize]" >&2; exit 2 ;;
+    --fuzz)
+      [[ ${2:-} =~ ^[0-9]+$ ]] || usage
+      fuzz_seconds=$2
+      shift ;;
+    *) usage ;;
   esac
+  shift
 done
 
 source scripts/install_deps.sh
@@ -34,6 +43,12 @@ if [ "$sanitize" = 1 ]; then
   cmake -S . -B build-sanitize -DDALVO_WERROR=$werror -DDALVO_SANITIZE=ON \
         -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++
   cmake --build build-sanitize -j "$jobs"
+  # Leaks inside third-party libraries (never dalvo's own code) are listed in scripts/lsan.supp.
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  LSAN_OPTIONS=suppressions="$PWD/scripts/lsan.supp":print_suppressions=0 \
     ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+fi
+
+if [ "$fuzz_seconds" -gt 0 ]; then
+  scripts/fuzz.sh "$fuzz_seconds"
 fi

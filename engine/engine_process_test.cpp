@@ -1,9 +1,5 @@
 // End-to-end: the real `dalvo` program, started as a child process in a fresh directory, judged
 // by what it leaves on disk, what it prints and its exit status.
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine_process_runner.h"
 #include "number_files.h"
 #include "test_temp_dir.h"
 
@@ -43,57 +40,6 @@ std::string UnableToOpen(const std::string& name) {
 std::string ReportOf38(const std::string& name) {
   return "2.0000\n\nNumber of digits read from file \"" + name +
          "\": 2\nThe number IS a multiple of 19!\n\n";
-}
-
-struct ProcessResult {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadAll(std::FILE* file) {
-  std::rewind(file);
-  std::string text;
-  for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text += static_cast<char>(c);
-  std::fclose(file);
-  return text;
-}
-
-// Runs dalvo with `args` in `dir`, feeding `input` on standard input. With `stdout_full` its
-// standard output is /dev/full, where every write fails.
-ProcessResult RunDalvo(const fs::path& dir, const std::vector<std::string>& args,
-                       const std::string& input = "", bool stdout_full = false) {
-  std::FILE* in = std::tmpfile();
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  std::fwrite(input.data(), 1, input.size(), in);
-  std::rewind(in);
-
-  std::vector<std::string> argv_strings{DALVO_BINARY};
-  argv_strings.insert(argv_strings.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& s : argv_strings) argv.push_back(s.data());
-  argv.push_back(nullptr);
-
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const int out_fd = stdout_full ? open("/dev/full", O_WRONLY) : fileno(out);
-    if (chdir(dir.c_str()) != 0 || dup2(fileno(in), 0) < 0 || dup2(out_fd, 1) < 0 ||
-        dup2(fileno(err), 2) < 0) {
-      _exit(126);
-    }
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  ProcessResult result;
-  int status = 0;
-  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
-    result.exit_code = WEXITSTATUS(status);
-  }
-  std::fclose(in);
-  result.out = ReadAll(out);
-  result.err = ReadAll(err);
-  return result;
 }
 
 std::set<std::string> Listing(const fs::path& dir) {
@@ -263,7 +209,7 @@ TEST(EngineProcess, StandardOutputThatCannotBeWrittenFailsTheRun) {
     const std::string what = Describe(c.args, "") + " > /dev/full";
     const TestTempDir dir;
     dir.Write("t.txt", "38");
-    const ProcessResult r = RunDalvo(dir.path(), c.args, "", true);
+    const ProcessResult r = RunDalvo(dir.path(), c.args, "", "/dev/full");
     EXPECT_EQ(r.exit_code, 1) << what;
     EXPECT_EQ(r.err, "Unable to write file \"standard output\"!\n") << what;
     std::set<std::string> expected_files{"t.txt"};

@@ -1,0 +1,292 @@
+// Fault injection, end to end: the real `dalvo` program started in a fresh directory where
+// something is wrong on purpose (a full device as report file or standard output, a directory
+// where a file should be, a missing directory). Each fault must give its message, exit status 1,
+// the completion marker in automatic forms, and leave every other entry of the directory as it
+// was. Faults are made with file types and devices, never with permission bits: root ignores
+// those, and CI runs as root.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "engine_process_runner.h"
+#include "number_files.h"
+#include "test_temp_dir.h"
+
+namespace dalvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kMarker = "dalvoopc.tmp";
+const std::string kStdoutFailed = "Unable to write file \"standard output\"!\n";
+const std::string kGenerationFailed = "\nNumber generation failed!\n\n";
+
+std::string UnableToWrite(const std::string& name) {
+  return "Unable to write file \"" + name + "\"!\n";
+}
+
+std::string UnableToOpen(const std::string& name) {
+  return "Unable to open file \"" + name +
+         "\"!\n\nUsage: dalvo [filename]\n\nOr run dalvo without parameters to generate the "
+         "long numbers.\n\n";
+}
+
+std::string Describe(const std::vector<std::string>& args) {
+  std::string text = "dalvo";
+  for (const std::string& a : args) text += " " + a;
+  return text;
+}
+
+// ---- Directory snapshots -------------------------------------------------------------------
+
+struct EntryState {
+  char type = '?';  // 'f' file, 'd' directory, 'c' character device, 'l' link, '?' other
+  long long size = 0;
+  long long mtime_ns = 0;
+  bool operator==(const EntryState&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const EntryState& e) {
+  return os << "{" << e.type << " " << e.size << " bytes, mtime " << e.mtime_ns << "}";
+}
+
+using Snapshot = std::map<std::string, EntryState>;
+
+// Every entry below `root` (sub-folders included), by relative path, as lstat sees it.
+Snapshot TakeSnapshot(const fs::path& root) {
+  Snapshot snapshot;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+    struct stat st {};
+    if (lstat(entry.path().c_str(), &st) != 0) continue;
+    EntryState state;
+    state.type = S_ISREG(st.st_mode)   ? 'f'
+                 : S_ISDIR(st.st_mode) ? 'd'
+                 : S_ISCHR(st.st_mode) ? 'c'
+                 : S_ISLNK(st.st_mode) ? 'l'
+                                       : '?';
+    state.size = static_cast<long long>(st.st_size);
+    state.mtime_ns = static_cast<long long>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    snapshot[fs::relative(entry.path(), root).string()] = state;
+  }
+  return snapshot;
+}
+
+// File times tick coarsely, so a run right after the set-up could rewrite a file within the same
+// tick unseen. Dating every entry back makes any later write show in its mtime.
+void DateBack(const fs::path& root) {
+  const timespec past[2] = {{946'684'800, 0}, {946'684'800, 0}};  // 2000-01-01
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+    utimensat(AT_FDCWD, entry.path().c_str(), past, AT_SYMLINK_NOFOLLOW);
+  }
+}
+
+// `after` with the entries in `changed` taken out: what must equal the snapshot before the run.
+Snapshot Without(Snapshot after, const std::vector<std::string>& changed) {
+  for (const std::string& name : changed) after.erase(name);
+  return after;
+}
+
+// ---- A private full device -----------------------------------------------------------------
+
+struct FullDevice {
+  bool not_permitted = false;  // mknod was refused: the test cannot run here and is skipped
+  std::string problem;         // empty when the device works
+};
+
+// Makes `path` a character device like /dev/full: opens fine, every write fails with ENOSPC.
+FullDevice MakeFullDevice(const fs::path& path) {
+  if (mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0) {
+    const int error = errno;
+    return {error == EPERM, "mknod " + path.string() + ": " + std::strerror(error)};
+  }
+  const int fd = open(path.c_str(), O_WRONLY);
+  if (fd < 0) {
+    const int error = errno;
+    return {false, "opening the device failed: " + std::string(std::strerror(error))};
+  }
+  const bool full = write(fd, "x", 1) < 0 && errno == ENOSPC;
+  close(fd);
+  return {false, full ? "" : "the device node does not behave like a full device"};
+}
+
+// A number of 300000 digits: its report is larger than any buffer of the division, so writes
+// fail while the digits are still being read, not only at the end.
+std::string LongNumber() {
+  std::string digits;
+  while (digits.size() < 300'000) digits += "1234567890";
+  return digits;
+}
+
+// ---- Report file and standard output on a full device ----------------------------------------
+
+TEST(EngineFault, ReportFileOnAFullDevice) {
+  for (const std::string& content : {std::string("38"), LongNumber()}) {
+    const std::string what = "report to a full device, input of " +
+                             std::to_string(content.size()) + " bytes";
+    const TestTempDir dir;
+    const FullDevice device = MakeFullDevice(dir.path() / "full");
+    if (device.not_permitted) GTEST_SKIP() << device.problem;
+    ASSERT_EQ(device.problem, "");
+    dir.Write("t.txt", content);
+    DateBack(dir.path());
+    const Snapshot before = TakeSnapshot(dir.path());
+
+    const ProcessResult r = RunDalvo(dir.path(), {"-awo", "d", "19", "t.txt", "full"});
+    EXPECT_EQ(r.exit_code, 1) << what;
+    EXPECT_EQ(r.out, "") << what;
+    EXPECT_EQ(r.err, UnableToWrite("full")) << what;
+    const Snapshot after = TakeSnapshot(dir.path());
+    EXPECT_EQ(after.count(kMarker), 1u) << what;
+    EXPECT_EQ(Without(after, {kMarker}), before) << what;
+  }
+}
+
+TEST(EngineFault, StandardOutputOnAFullDevice) {
+  const struct {
+    std::vector<std::string> args;
+    std::string input;
+    int exit_code;
+    std::string err;
+    std::vector<std::string> created;  // the only entries the run may add
+  } kCases[] = {
+      // The menu itself cannot be shown; "q" then ends the run, which still failed.
+      {{}, "q\n", 1, kStdoutFailed, {}},
+      // Generation goes ahead (its files are fine), but the run reports the lost texts.
+      {{}, "1\n",
+       1,
+       kStdoutFailed,
+       std::vector<std::string>(kNumberFileNames.begin(), kNumberFileNames.end())},
+      // A report larger than the buffers fails while the input is still being read.
+      {{"-awo", "d", "19", "long.txt"}, "", 1, kStdoutFailed, {kMarker}},
+      // The report goes into a file and nothing to standard output: the full device is harmless.
+      {{"-awo", "d", "19", "t.txt", "r.txt"}, "", 0, "", {"r.txt", kMarker}},
+  };
+  for (const auto& c : kCases) {
+    const std::string what = Describe(c.args) + " > full device";
+    const TestTempDir dir;
+    const FullDevice device = MakeFullDevice(dir.path() / "full");
+    if (device.not_permitted) GTEST_SKIP() << device.problem;
+    ASSERT_EQ(device.problem, "");
+    dir.Write("t.txt", "38");
+    dir.Write("long.txt", LongNumber());
+    DateBack(dir.path());
+    const Snapshot before = TakeSnapshot(dir.path());
+
+    const ProcessResult r =
+        RunDalvo(dir.path(), c.args, c.input, (dir.path() / "full").string());
+    EXPECT_EQ(r.exit_code, c.exit_code) << what;
+    EXPECT_EQ(r.err, c.err) << what;
+    const Snapshot after = TakeSnapshot(dir.path());
+    for (const std::string& name : c.created) EXPECT_EQ(after.count(name), 1u) << what << name;
+    EXPECT_EQ(Without(after, c.created), before) << what;
+    if (c.exit_code == 0) {
+      EXPECT_EQ(dir.Read("r.txt"), "2.0000\n\nNumber of digits read from file \"t.txt\": 2\n"
+                                   "The number IS a multiple of 19!\n\n")
+          << what;
+    }
+  }
+}
+
+// ---- Files and folders that are not what the command line says -----------------------------
+
+TEST(EngineFault, ReportFileInAFolderThatDoesNotExist) {
+  for (const std::string output : {"nodir/r.txt", "t.txt/r.txt", "sub/nodir/r.txt"}) {
+    const TestTempDir dir;
+    dir.Write("t.txt", "38");
+    fs::create_directory(dir.path() / "sub");
+    DateBack(dir.path());
+    const Snapshot before = TakeSnapshot(dir.path());
+
+    const ProcessResult r = RunDalvo(dir.path(), {"-awo", "d", "19", "t.txt", output});
+    EXPECT_EQ(r.exit_code, 1) << output;
+    EXPECT_EQ(r.out, "") << output;
+    EXPECT_EQ(r.err, UnableToWrite(output)) << output;
+    // Missing folders are not created along the way.
+    const Snapshot after = TakeSnapshot(dir.path());
+    EXPECT_EQ(after.count(kMarker), 1u) << output;
+    EXPECT_EQ(Without(after, {kMarker}), before) << output;
+  }
+}
+
+TEST(EngineFault, InputThatIsAFolder) {
+  const struct {
+    std::vector<std::string> args;
+    bool marker;
+  } kCases[] = {
+      {{"sub"}, false},
+      {{"-awo", "d", "19", "sub"}, true},
+      // The old report file keeps its content: no output is opened for an unreadable input.
+      {{"-awo", "d", "19", "sub", "r.txt"}, true},
+      {{"-awo", "d", "19", "sub/", "r.txt"}, true},
+  };
+  for (const auto& c : kCases) {
+    const std::string what = Describe(c.args);
+    const TestTempDir dir;
+    fs::create_directory(dir.path() / "sub");
+    dir.Write("sub/9.txt", "9");
+    dir.Write("r.txt", "an older report");
+    DateBack(dir.path());
+    const Snapshot before = TakeSnapshot(dir.path());
+
+    const ProcessResult r = RunDalvo(dir.path(), c.args);
+    EXPECT_EQ(r.exit_code, 1) << what;
+    EXPECT_EQ(r.out, UnableToOpen(c.args.size() == 1 ? c.args[0] : c.args[3])) << what;
+    EXPECT_EQ(r.err, "") << what;
+    const Snapshot after = TakeSnapshot(dir.path());
+    EXPECT_EQ(after.count(kMarker), c.marker ? 1u : 0u) << what;
+    EXPECT_EQ(Without(after, {kMarker}), before) << what;
+  }
+}
+
+// ---- Long-number files that cannot be written ------------------------------------------------
+
+TEST(EngineFault, LongNumberFilesThatCannotBeWritten) {
+  // The first and the last file are folders (cannot be created), one in the middle is a full
+  // device (created, but not one digit can be written). Each is named, in writing order, and
+  // the other nineteen are written in full.
+  const TestTempDir dir;
+  const FullDevice device = MakeFullDevice(dir.path() / "number10.txt");
+  if (device.not_permitted) GTEST_SKIP() << device.problem;
+  ASSERT_EQ(device.problem, "");
+  fs::create_directory(dir.path() / "number1.txt");
+  fs::create_directory(dir.path() / "n20257d.txt");
+  dir.Write("n20257d.txt/keep.txt", "kept");
+  DateBack(dir.path());
+  const Snapshot before = TakeSnapshot(dir.path());
+
+  const ProcessResult r = RunDalvo(dir.path(), {"-awo", "g", "2"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_TRUE(r.out.ends_with(" with 129 verses for sura 9.\n" + kGenerationFailed)) << r.out;
+  EXPECT_EQ(r.out.find("complete"), std::string::npos) << r.out;
+  EXPECT_EQ(r.err, UnableToWrite("number1.txt") + UnableToWrite("number10.txt") +
+                       UnableToWrite("n20257d.txt"));
+
+  SuraTable table;
+  table.SetSura9Verses(129);
+  const TestTempDir expected;
+  ASSERT_TRUE(GenerateNumberFiles(table, expected.path()).ok());
+  std::vector<std::string> written{kMarker};
+  for (const std::string_view view : kNumberFileNames) {
+    const std::string name(view);
+    if (name == "number1.txt" || name == "number10.txt" || name == "n20257d.txt") continue;
+    written.push_back(name);
+    EXPECT_EQ(dir.Read(name), expected.Read(name)) << name;
+  }
+  const Snapshot after = TakeSnapshot(dir.path());
+  EXPECT_EQ(after.count(kMarker), 1u);
+  EXPECT_EQ(Without(after, written), before);
+}
+
+}  // namespace
+}  // namespace dalvo
