@@ -4,6 +4,7 @@
 // engine's main turns them into messages and an exit status.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 
@@ -28,6 +29,20 @@ DivisionOutcome DivideBy19(const std::string& input_name, std::FILE* report);
 // compared by device and inode (links included) before the output is opened: kSameFile then.
 // The output file is closed before return, so a completion marker may follow at once.
 DivisionOutcome DivideBy19ToFile(const std::string& input_name, const std::string& output_name);
+
+// Buffer sizes of one division. The defaults serve the product (constant memory, large enough
+// reads and writes); tests pass tiny ones to move the buffer ends through the digits. A size
+// of 0 is taken as 1.
+struct DivisionBuffers {
+  std::size_t read_bytes = 128 * 1024;
+  std::size_t write_bytes = 128 * 1024;
+};
+
+// DivideBy19 and DivideBy19ToFile with chosen buffer sizes; same contracts, same output.
+DivisionOutcome DivideBy19(const std::string& input_name, std::FILE* report,
+                           const DivisionBuffers& buffers);
+DivisionOutcome DivideBy19ToFile(const std::string& input_name, const std::string& output_name,
+                                 const DivisionBuffers& buffers);
 
 // The text written to standard output when the input cannot be opened (both operations).
 std::string UnableToOpenMessage(const std::string& input_name);

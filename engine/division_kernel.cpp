@@ -1,0 +1,108 @@
+#include "division_kernel.h"
+
+#include <string_view>
+
+#include "division_reference.h"
+
+namespace dalvo {
+
+namespace {
+// A started block writes the held digit and 16 new ones before holding the newest back again.
+constexpr std::ptrdiff_t kStartedBlockBytes = 17;
+
+std::uint64_t ParseSixteen(std::uint64_t first, std::uint64_t second) {
+  return ParseEightDigits(first) * kTenPow8 + ParseEightDigits(second);
+}
+}  // namespace
+
+void BlockDivider::Consume(const unsigned char* bytes, std::size_t size, ReportBuffer& out) {
+  const unsigned char* const end = bytes + size;
+  while (bytes != end) {
+    if (end - bytes >= 16) {
+      const std::uint64_t first = LoadEight(bytes);
+      const std::uint64_t second = LoadEight(bytes + 8);
+      if (AreSixteenDigits(first, second)) {
+        if (started_) {
+          bytes = RunStartedBlocks(bytes, end, out);
+        } else {
+          UnstartedBlock(ParseSixteen(first, second), out);
+          bytes += 16;
+        }
+        continue;
+      }
+    }
+    // Not a full block of digits: one byte the slow way, then look for a block again. A digit
+    // run split by the end of the buffer costs at most 15 such steps.
+    const std::uint32_t digit = static_cast<std::uint32_t>(*bytes) - '0';
+    if (digit < 10) Digit(digit, out);
+    ++bytes;
+  }
+}
+
+const unsigned char* BlockDivider::RunStartedBlocks(const unsigned char* bytes,
+                                                    const unsigned char* end,
+                                                    ReportBuffer& out) {
+  // The hot loop: everything lives in locals so the stores into the output cannot force
+  // reloads of the state.
+  const unsigned char* const start = bytes;
+  std::uint32_t remainder = remainder_;
+  char held = held_;
+  char* cursor = out.cursor();
+  while (end - bytes >= 16) {
+    const std::uint64_t first = LoadEight(bytes);
+    const std::uint64_t second = LoadEight(bytes + 8);
+    if (!AreSixteenDigits(first, second)) break;
+    if (out.limit() - cursor < kStartedBlockBytes) {
+      out.SetCursor(cursor);
+      out.Drain();
+      cursor = out.cursor();
+    }
+    const BlockQuotient step = DivideBlock(remainder, ParseSixteen(first, second));
+    remainder = step.remainder;
+    cursor[0] = held;
+    StoreEight(EightDigitsAscii(static_cast<std::uint32_t>(step.quotient / kTenPow8)), cursor + 1);
+    const std::uint64_t low = EightDigitsAscii(static_cast<std::uint32_t>(step.quotient % kTenPow8));
+    StoreEight(low, cursor + 9);
+    held = static_cast<char>(low >> 56);  // the last digit, without reading it back
+    cursor += 16;
+    bytes += 16;
+  }
+  out.SetCursor(cursor);
+  remainder_ = remainder;
+  held_ = held;
+  digit_count_ += static_cast<std::uint64_t>(bytes - start);
+  return bytes;
+}
+
+void BlockDivider::UnstartedBlock(std::uint64_t block, ReportBuffer& out) {
+  const BlockQuotient step = DivideBlock(remainder_, block);
+  remainder_ = step.remainder;
+  digit_count_ += 16;
+  if (step.quotient == 0) return;  // still only leading zeros; the held digit stays '0'
+  char digits[16];
+  WriteSixteenDigits(step.quotient, digits);
+  std::size_t first_non_zero = 0;
+  while (digits[first_non_zero] == '0') ++first_non_zero;
+  out.Append(std::string_view(digits + first_non_zero, 15 - first_non_zero));
+  held_ = digits[15];
+  started_ = true;
+}
+
+void BlockDivider::Digit(std::uint32_t digit, ReportBuffer& out) {
+  if (started_) out.Put(held_);
+  const std::uint32_t running_value = 10 * remainder_ + digit;
+  const std::uint32_t quotient_digit = running_value / 19;
+  remainder_ = running_value - 19 * quotient_digit;
+  held_ = static_cast<char>('0' + quotient_digit);
+  started_ = started_ || quotient_digit != 0;
+  ++digit_count_;
+}
+
+DivisionTally BlockDivider::Tally() const {
+  // The last running value is recovered from its quotient digit and remainder; the estimate
+  // is then formed exactly as the per-digit procedure forms it.
+  const auto last_value = static_cast<std::uint32_t>(19 * (held_ - '0')) + remainder_;
+  return {QuotientEstimate(last_value), started_, digit_count_};
+}
+
+}  // namespace dalvo

@@ -1,0 +1,181 @@
+#include "division_kernel.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "division_reference.h"
+#include "division_report.h"
+#include "division_test_support.h"
+
+namespace dalvo {
+namespace {
+
+std::uint64_t WordOf(const std::string& eight) {
+  return LoadEight(reinterpret_cast<const unsigned char*>(eight.data()));
+}
+
+TEST(DivisionKernel, EightDigitTestAcceptsExactlyTheDigitBytes) {
+  for (const char background : {'0', '5', '9'}) {
+    for (int position = 0; position < 8; ++position) {
+      for (int byte = 0; byte < 256; ++byte) {
+        std::string eight(8, background);
+        eight[static_cast<std::size_t>(position)] = static_cast<char>(byte);
+        EXPECT_EQ(AreEightDigits(WordOf(eight)), byte >= '0' && byte <= '9')
+            << "byte " << byte << " at " << position << " among '" << background << "'";
+      }
+    }
+  }
+}
+
+TEST(DivisionKernel, EightDigitTestRejectsMixedNonDigits) {
+  // Bytes whose carries or nibbles could mask each other's faults.
+  const char* const cases[] = {"\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", "9:999999", ("\xFA" "9999999"),
+                               "0000000/", "\xF9\xF9\xF9\xF9\xF9\xF9\xF9\xF9", "3333333\xFF"};
+  for (const char* c : cases) EXPECT_FALSE(AreEightDigits(WordOf(c))) << "bytes " << c;
+}
+
+// Several non-digits at once, where borrows and carries between bytes could hide one.
+TEST(DivisionKernel, SixteenDigitTestMatchesBytewiseOnRandomMixes) {
+  std::mt19937_64 random(99);
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::uniform_int_distribution<int> digit('0', '9');
+  std::uniform_int_distribution<int> odds(0, 15);
+  for (int round = 0; round < 200000; ++round) {
+    unsigned char bytes[16];
+    bool all_digits = true;
+    for (unsigned char& b : bytes) {
+      b = static_cast<unsigned char>(odds(random) == 0 ? byte(random) : digit(random));
+      all_digits = all_digits && b >= '0' && b <= '9';
+    }
+    ASSERT_EQ(AreSixteenDigits(LoadEight(bytes), LoadEight(bytes + 8)), all_digits)
+        << "round " << round;
+  }
+}
+
+// Values whose four-digit halves run through every value, against printf's digits.
+TEST(DivisionKernel, EightDigitsParseAndFormatLikePrintf) {
+  std::vector<std::uint32_t> values;
+  for (std::uint32_t half = 0; half < 10000; ++half) {
+    for (const std::uint32_t other : {0u, 1u, 4999u, 9999u}) {
+      values.push_back(half * 10000 + other);
+      values.push_back(other * 10000 + half);
+    }
+  }
+  for (const std::uint32_t value : values) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08u", value);
+    char formatted[8];
+    StoreEight(EightDigitsAscii(value), formatted);
+    ASSERT_EQ(std::string(formatted, 8), text) << "value " << value;
+    ASSERT_EQ(ParseEightDigits(WordOf(text)), value) << "value " << value;
+  }
+}
+
+// The block step against 16 single-precision steps from the same remainder.
+TEST(DivisionKernel, BlocksEqualSixteenPerDigitStepsFromEveryRemainder) {
+  std::vector<std::uint64_t> blocks = {0, 1, 9, 18, 19, 20, kTenPow16 - 1, kTenPow16 - 19,
+                                       kTenPow16 / 19, kTenPow16 / 19 * 19, kTenPow8,
+                                       kTenPow8 - 1, 1111111111111111, 5263157894736842};
+  for (std::uint64_t power = 1; power < kTenPow16; power *= 10) {
+    blocks.push_back(power);
+    blocks.push_back(power - 1);
+    blocks.push_back(power * 9);
+  }
+  std::mt19937_64 random(16);
+  std::uniform_int_distribution<std::uint64_t> any_block(0, kTenPow16 - 1);
+  for (int i = 0; i < 3000; ++i) blocks.push_back(any_block(random));
+
+  for (std::uint32_t remainder = 0; remainder < 19; ++remainder) {
+    for (const std::uint64_t block : blocks) {
+      char digits[17];
+      std::snprintf(digits, sizeof digits, "%016llu", static_cast<unsigned long long>(block));
+      // A remainder below 19 is reached by reading its own digits: its quotient is zero.
+      ReferenceDivider reference;
+      std::string ignored;
+      for (const char c : std::to_string(remainder)) {
+        reference.Step(static_cast<unsigned char>(c), ignored);
+      }
+      std::string step_digits;
+      for (int i = 0; i < 16; ++i) {
+        reference.Step(static_cast<unsigned char>(digits[i]), ignored);
+        step_digits += static_cast<char>('0' + static_cast<int>(reference.quotient_estimate()));
+      }
+      const BlockQuotient result = DivideBlock(remainder, block);
+      char block_digits[16];
+      WriteSixteenDigits(result.quotient, block_digits);
+      ASSERT_EQ(std::string(block_digits, 16), step_digits)
+          << "remainder " << remainder << " block " << digits;
+      ASSERT_EQ(result.remainder, reference.running_value())
+          << "remainder " << remainder << " block " << digits;
+    }
+  }
+}
+
+// Feeds `input` in pieces of `piece` bytes through an output buffer of `capacity` bytes.
+std::string KernelReport(const std::string& input, std::size_t piece, std::size_t capacity) {
+  std::string text;
+  ReportBuffer out(&text, capacity);
+  BlockDivider divider;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
+  for (std::size_t at = 0; at < input.size(); at += piece) {
+    divider.Consume(bytes + at, std::min(piece, input.size() - at), out);
+  }
+  out.Append(FormatReportTail(divider.Tally(), "k.txt"));
+  out.Drain();
+  return text;
+}
+
+TEST(DivisionKernel, MatchesPerDigitProcedureOnAwkwardInputs) {
+  std::mt19937_64 random(1919);
+  const std::size_t pieces[] = {1, 2, 15, 16, 17, 31, 33, 64, 100, 4096};
+  const std::size_t capacities[] = {1, 17, 100, 4096};
+  for (int round = 0; round < 300; ++round) {
+    const std::string input =
+        oracle::AwkwardInput(random, 1 + static_cast<std::size_t>(round) * 11);
+    const std::string expected = ReferenceReport(input, "k.txt");
+    for (const std::size_t piece : pieces) {
+      const std::size_t capacity = capacities[static_cast<std::size_t>(round) % 4];
+      ASSERT_EQ(KernelReport(input, piece, capacity), expected)
+          << "round " << round << " piece " << piece << " capacity " << capacity;
+    }
+  }
+}
+
+// A run of digits that starts at every offset from a block start and a piece start, ends at
+// every length, and has a non-digit or the end of the input behind it.
+TEST(DivisionKernel, DigitRunsAtEveryOffsetAndLength) {
+  std::mt19937_64 random(7);
+  std::uniform_int_distribution<int> digit('0', '9');
+  for (std::size_t offset = 0; offset < 34; ++offset) {
+    for (std::size_t length = 1; length < 50; ++length) {
+      std::string input(offset, '-');
+      for (std::size_t i = 0; i < length; ++i) input += static_cast<char>(digit(random));
+      for (const std::string tail : {"", "\n", "\n19"}) {
+        const std::string case_input = input + tail;
+        const std::string expected = ReferenceReport(case_input, "k.txt");
+        for (const std::size_t piece : {16u, 17u, 32u, 33u, 1000u}) {
+          ASSERT_EQ(KernelReport(case_input, piece, 64), expected)
+              << "offset " << offset << " length " << length << " piece " << piece;
+        }
+      }
+    }
+  }
+}
+
+TEST(DivisionKernel, LongLeadingZerosThenAStartInsideABlock) {
+  for (std::size_t zeros = 0; zeros < 40; ++zeros) {
+    for (std::size_t start = 0; start < 16; ++start) {
+      std::string input(zeros, '0');
+      input += std::string(start, '0') + "19" + std::string(30, '7');
+      ASSERT_EQ(KernelReport(input, 4096, 64), oracle::OracleReport(input, "k.txt"))
+          << "zeros " << zeros << " start " << start;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace dalvo

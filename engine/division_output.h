@@ -1,0 +1,57 @@
+// The report buffer: a fixed-size byte buffer between the division and its destination, drained
+// into a FILE* (the product) or appended to a string (tests and benchmarks). The caller owns the
+// destination; the buffer never opens or closes it. A failed write is remembered, not thrown:
+// `failed()` stays true from then on and later bytes are dropped.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace dalvo {
+
+class ReportBuffer {
+ public:
+  // The largest reservation `Reserve` accepts; capacities below it are raised to it.
+  static constexpr std::size_t kMaxReserve = 64;
+
+  // Drains into `file`, which must stay open while the buffer lives.
+  ReportBuffer(std::FILE* file, std::size_t capacity);
+  // Drains by appending to `*text`, which must outlive the buffer.
+  ReportBuffer(std::string* text, std::size_t capacity);
+  ReportBuffer(const ReportBuffer&) = delete;
+  ReportBuffer& operator=(const ReportBuffer&) = delete;
+
+  // Room for at least `n` (<= kMaxReserve) bytes from the returned cursor; drains when needed.
+  // Bytes written there count once `Advance` moves the cursor past them.
+  char* Reserve(std::size_t n) {
+    if (static_cast<std::size_t>(limit_ - cursor_) < n) Drain();
+    return cursor_;
+  }
+  void Advance(std::size_t n) { cursor_ += n; }
+
+  // The raw window for hot loops: write in [cursor(), limit()), then `SetCursor`.
+  char* cursor() const { return cursor_; }
+  char* limit() const { return limit_; }
+  void SetCursor(char* cursor) { cursor_ = cursor; }
+
+  void Put(char c) { *Reserve(1) = c; ++cursor_; }
+  void Append(std::string_view bytes);
+
+  // Hands every buffered byte to the destination (fwrite, or a string append) and empties the
+  // buffer. Returns false, now and later, once any write came up short.
+  bool Drain();
+  bool failed() const { return failed_; }
+
+ private:
+  std::unique_ptr<char[]> storage_;
+  char* cursor_;
+  char* limit_;
+  std::FILE* file_ = nullptr;
+  std::string* text_ = nullptr;
+  bool failed_ = false;
+};
+
+}  // namespace dalvo

@@ -1,0 +1,90 @@
+#include "division_reference.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "division_report.h"
+#include "division_test_support.h"
+
+namespace dalvo {
+namespace {
+
+TEST(DivisionReference, ReciprocalIsTheFloatNearestOneNineteenth) {
+  EXPECT_EQ(static_cast<double>(kReciprocal19), 7064091.0 / 134217728.0);
+  EXPECT_EQ(19.0 * static_cast<double>(kReciprocal19), 1.0 + std::ldexp(1.0, -27));
+  EXPECT_LT(std::nextafter(kReciprocal19, 0.0f), 1.0f / 19.0f);
+}
+
+// The single-precision step can only be replaced by integer arithmetic because it is exact for
+// every running value a division can reach: 10 * remainder + digit, at most 189.
+TEST(DivisionReference, EveryRunningValueGivesTheExactDigitRemainderAndStart) {
+  for (std::uint32_t value = 0; value <= 189; ++value) {
+    const double product = ExactProduct(value);
+    const float estimate = QuotientEstimate(value);
+    const auto digit = static_cast<std::uint32_t>(product);
+    EXPECT_EQ(digit, value / 19) << "running value " << value;
+    EXPECT_EQ(static_cast<std::uint32_t>(estimate), value / 19) << "running value " << value;
+    EXPECT_EQ(value - 19 * digit, value % 19) << "running value " << value;
+    EXPECT_EQ(estimate >= 1.0f, value >= 19) << "running value " << value;
+    const float fraction = estimate - std::trunc(estimate);
+    EXPECT_EQ(fraction == 0.0f, value % 19 == 0) << "running value " << value;
+  }
+}
+
+TEST(DivisionReference, EveryFinalValuePrintsItsDigitAndRoundedRemainder) {
+  for (std::uint32_t value = 0; value <= 189; ++value) {
+    char printed[32];
+    std::snprintf(printed, sizeof printed, "%.4f", static_cast<double>(QuotientEstimate(value)));
+    oracle::OracleResult exact;
+    exact.quotient = std::to_string(value / 19);
+    exact.remainder = static_cast<int>(value % 19);
+    EXPECT_EQ(printed, oracle::OracleQuotientText(exact)) << "running value " << value;
+  }
+}
+
+TEST(DivisionReference, StepsWriteEachDigitOneStepLateAndNoLeadingZeros) {
+  struct Case {
+    const char* input;
+    const char* written;  // digits written before the report's last value
+    std::uint32_t remainder;
+  };
+  const Case cases[] = {
+      {"", "", 0},         {"18", "", 18},      {"19", "", 0},       {"190", "1", 0},
+      {"0038", "", 0},     {"1000", "5", 12},  {"x3\n8-", "", 0},   {"\xB3\xB8", "", 0},
+      {"380", "2", 0},     {"0000019000", "100", 0},
+  };
+  for (const Case& c : cases) {
+    ReferenceDivider divider;
+    std::string written;
+    for (const char* p = c.input; *p != '\0'; ++p) {
+      divider.Step(static_cast<unsigned char>(*p), written);
+    }
+    EXPECT_EQ(written, c.written) << "input \"" << c.input << "\"";
+    EXPECT_EQ(divider.running_value(), c.remainder) << "input \"" << c.input << "\"";
+  }
+}
+
+TEST(DivisionReference, ReportsAgreeWithSchoolbookDivision) {
+  std::mt19937_64 random(19);
+  for (int round = 0; round < 200; ++round) {
+    const std::string input = oracle::AwkwardInput(random, 1 + static_cast<std::size_t>(round));
+    EXPECT_EQ(ReferenceReport(input, "r.txt"), oracle::OracleReport(input, "r.txt"))
+        << "round " << round;
+  }
+}
+
+TEST(DivisionReport, CountsBeyondThirtyTwoBitsAreWrittenInFull) {
+  // 4294967309 = 19 x 226050911 digits: more than an unsigned 32-bit count can hold.
+  const DivisionTally tally{QuotientEstimate(38), true, 4294967309u};
+  EXPECT_EQ(FormatReportTail(tally, "big.txt"),
+            "2.0000\n\nNumber of digits read from file \"big.txt\": 4294967309\n"
+            "The number IS a multiple of 19!\n"
+            "The amount of digits read is also a multiple\nof 19:  4294967309 = 19x226050911\n\n");
+}
+
+}  // namespace
+}  // namespace dalvo
