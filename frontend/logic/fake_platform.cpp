@@ -127,6 +127,27 @@ bool FakePlatform::ReadFile(const std::string& path, std::string& content) {
   return true;
 }
 
+bool FakePlatform::ReadFileInPieces(const std::string& path, std::size_t piece_bytes,
+                                    const std::function<bool(std::string_view)>& sink,
+                                    std::uint64_t& size) {
+  if (ShouldFail(Op::kReadFile, path) || unreadable_.count(path) != 0) return false;
+  auto it = files_.find(path);
+  if (it == files_.end()) return false;
+  const std::string_view content = it->second;
+  size = content.size();
+  const std::size_t step = piece_bytes == 0 ? 1 : piece_bytes;
+  int handed = 0;
+  for (std::size_t at = 0; at < content.size(); at += step) {
+    if (read_fails_after_pieces_ >= 0 && handed == read_fails_after_pieces_) return false;
+    const std::string_view piece = content.substr(at, step);
+    ++handed;
+    ++pieces_read_;
+    largest_piece_ = std::max(largest_piece_, piece.size());
+    if (!sink(piece)) break;
+  }
+  return true;
+}
+
 bool FakePlatform::WriteFile(const std::string& path, const std::string& content) {
   if (ShouldFail(Op::kWriteFile, path)) return false;
   files_[path] = content;

@@ -48,6 +48,10 @@ class FakePlatform : public Platform {
   bool Rename(const std::string& source, const std::string& target) override;
   std::optional<std::uint64_t> FileSize(const std::string& path) override;
   bool ReadFile(const std::string& path, std::string& content) override;
+  // Honours the kReadFile failures and unreadable_ like ReadFile, and read_fails_after_pieces_.
+  bool ReadFileInPieces(const std::string& path, std::size_t piece_bytes,
+                        const std::function<bool(std::string_view)>& sink,
+                        std::uint64_t& size) override;
   bool WriteFile(const std::string& path, const std::string& content) override;
   bool StartEngine(const std::string& program, const std::vector<std::string>& args,
                    const std::string& working_dir) override;
@@ -61,6 +65,10 @@ class FakePlatform : public Platform {
   std::map<std::string, EntryInfo> entries_;    // full path -> directories, links, odd entries
   std::set<std::string> undeletable_;           // full paths DeleteMatching cannot remove
   std::set<std::string> unreadable_;            // full paths ReadFile cannot read
+  // ReadFileInPieces fails after handing out this many pieces; negative: never.
+  int read_fails_after_pieces_ = -1;
+  std::size_t pieces_read_ = 0;    // pieces ReadFileInPieces has handed out, all calls
+  std::size_t largest_piece_ = 0;  // the largest of them, in bytes
   bool engine_fails_to_start_ = false;
   EngineStatus engine_;                         // what PollEngine answers
   // Runs at the start of every PollEngine, before it answers: lets a test make the engine

@@ -5,9 +5,12 @@
 #ifndef DALVO_FRONTEND_LOGIC_PLATFORM_H_
 #define DALVO_FRONTEND_LOGIC_PLATFORM_H_
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dalvo {
@@ -88,6 +91,25 @@ class Platform {
   // Reads the whole file `path` into `content` (bytes, unchanged). False when it cannot be
   // opened or read; `content` may then hold part of the file.
   [[nodiscard]] virtual bool ReadFile(const std::string& path, std::string& content) = 0;
+
+  // Reads the file `path` from its start in pieces of at most `piece_bytes` bytes (0 counts as
+  // 1) and hands each to `sink` in file order; reading stops after a piece for which `sink`
+  // returns false. `size` receives the file's size in bytes when it was opened. Only one piece
+  // is held at a time. False when the file cannot be opened or a read fails; `sink` may then
+  // have seen part of the file. The default reads the whole file through ReadFile first, so
+  // every real platform overrides it.
+  [[nodiscard]] virtual bool ReadFileInPieces(
+      const std::string& path, std::size_t piece_bytes,
+      const std::function<bool(std::string_view)>& sink, std::uint64_t& size) {
+    std::string content;
+    if (!ReadFile(path, content)) return false;
+    size = content.size();
+    const std::size_t step = piece_bytes == 0 ? 1 : piece_bytes;
+    for (std::size_t at = 0; at < content.size(); at += step) {
+      if (!sink(std::string_view(content).substr(at, step))) break;
+    }
+    return true;
+  }
 
   // Creates or truncates `path` and writes `content` to it. False on any failure.
   [[nodiscard]] virtual bool WriteFile(const std::string& path, const std::string& content) = 0;

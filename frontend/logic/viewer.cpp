@@ -12,13 +12,15 @@ void Module1::LoadIntoViewer(const std::string& dir, const std::string& name, bo
   const MatchResult match = platform_.FirstMatch(dir, name);
   if (!match.ok || !EqualsIgnoreCase(match.name, name)) return;
   // Read before touching the viewer: a file that exists but cannot be read shows nothing and
-  // leaves the viewer as it was.
-  std::string content;
-  if (!platform_.ReadFile(dir + match.name, content)) return;
-  std::string text;
-  AppendViewerLines(content, text);
-  content.clear();
-  content.shrink_to_fit();
+  // leaves the viewer as it was. The file is streamed: only the text shown is kept, so a
+  // report of a number with a billion digits costs the memory of its first megabytes.
+  ViewerTextBuilder builder(kViewerLineLimit, kViewerTextLimit);
+  std::uint64_t size = 0;
+  const bool read = platform_.ReadFileInPieces(
+      dir + match.name, kViewerReadPiece,
+      [&builder](std::string_view piece) { return builder.Add(piece); }, size);
+  if (!read) return;
+  std::string text = builder.Finish(size);
   if (append_paths) {
     text += app_dir_ + "\r\n";
     text += work_dir_ + "\r\n";

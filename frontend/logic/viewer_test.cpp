@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "module1_test_support.h"
+#include "viewer_text.h"
 
 namespace dalvo {
 namespace {
@@ -87,6 +90,60 @@ TEST_F(Viewer, WindowEventsKeepItMaximizedAndSizeTheTextBox) {
   view_.SetViewerText("x");
   module_.Form2_Unload();
   EXPECT_EQ(view_.viewer_text_, "");
+}
+
+TEST_F(Viewer, LongestNumberFileIsShownWhole) {
+  std::string digits(37102, '0');
+  for (std::size_t i = 0; i < digits.size(); ++i) digits[i] = static_cast<char>('1' + i % 9);
+  Put("appendix_1_number_1.txt", digits);
+  view_.selected_ = "appendix_1_number_1.txt";
+  module_.File1_DblClick();
+  EXPECT_TRUE(view_.viewer_text_ == digits + "\r\n");
+  EXPECT_EQ(view_.viewer_text_.find("not shown"), std::string::npos);
+}
+
+TEST_F(Viewer, HugeReportShowsTheStartOfTheQuotientANoteAndTheLinesAfterIt) {
+  const std::string quotient(10'000'000, '5');
+  const std::string rest = "\r\n\r\nThe number has 10000001 digits.\r\nIt is a multiple of 19.\r\n";
+  Put("latest_division_report.tmp", quotient + rest);
+  module_.Command4_Click();
+  ASSERT_TRUE(view_.viewer_visible_);
+  const std::string& text = view_.viewer_text_;
+  const std::size_t first_end = text.find("\r\n");
+  EXPECT_EQ(first_end, kViewerLineLimit);
+  EXPECT_EQ(text.find_first_not_of('5'), first_end);
+  // 10,000,000 - 262,144 digits are not shown.
+  EXPECT_EQ(text.substr(first_end), "\r\n[... 9,737,856 more characters not shown]" + rest);
+  // Streamed in bounded pieces, all of the file (the lines after the quotient are shown).
+  EXPECT_LE(platform_.largest_piece_, kViewerReadPiece);
+  EXPECT_GE(platform_.pieces_read_, (quotient.size() + rest.size()) / kViewerReadPiece);
+}
+
+TEST_F(Viewer, ReadingStopsOnceTheTextIsFull) {
+  std::string lines;
+  while (lines.size() < 4 * kViewerTextLimit) lines += "19 divides this line.\r\n";
+  Put("many.txt", lines);
+  view_.selected_ = "many.txt";
+  module_.File1_DblClick();
+  const std::string& text = view_.viewer_text_;
+  ASSERT_GT(text.size(), kViewerTextLimit);
+  EXPECT_LT(text.size(), kViewerTextLimit + 100);
+  EXPECT_EQ(text.compare(0, kViewerTextLimit, lines, 0, kViewerTextLimit), 0);
+  EXPECT_NE(text.rfind("more characters not shown]\r\n"), std::string::npos);
+  // Not a piece more than the text needed.
+  EXPECT_EQ(platform_.pieces_read_, kViewerTextLimit / kViewerReadPiece + 1);
+}
+
+TEST_F(Viewer, ReadFailingHalfwayLeavesTheViewerAsItWas) {
+  Put("a.txt", "first");
+  Put("big.txt", std::string(3 * kViewerReadPiece, '9'));
+  view_.selected_ = "a.txt";
+  module_.File1_DblClick();
+  platform_.read_fails_after_pieces_ = 2;
+  view_.selected_ = "big.txt";
+  module_.File1_DblClick();
+  EXPECT_EQ(view_.viewer_text_, "first\r\n");
+  EXPECT_TRUE(view_.viewer_visible_);
 }
 
 TEST_F(Viewer, FileSizeTextOfTheSelectedFile) {

@@ -1,28 +1,16 @@
 #include "viewer_text.h"
 
+#include <algorithm>
+#include <cstdint>
+
+#include "names.h"
+
 namespace dalvo {
 
 void AppendViewerLines(std::string_view content, std::string& out) {
-  // Every CR (alone or before an LF) becomes CRLF, and a last line without an end gets one:
-  // the text grows by at most one byte per line, and geometric growth keeps it linear.
-  out.reserve(out.size() + content.size() + 2);
-  std::size_t line_start = 0;
-  std::size_t i = 0;
-  while (i < content.size()) {
-    if (content[i] == '\r') {
-      out.append(content.substr(line_start, i - line_start));
-      out.append("\r\n");
-      ++i;
-      if (i < content.size() && content[i] == '\n') ++i;
-      line_start = i;
-    } else {
-      ++i;
-    }
-  }
-  if (line_start < content.size()) {
-    out.append(content.substr(line_start));
-    out.append("\r\n");
-  }
+  ViewerTextBuilder builder(SIZE_MAX, SIZE_MAX);
+  builder.Add(content);
+  out += builder.Finish(content.size());
 }
 
 std::string FileSizeLine(std::string_view name, std::uint64_t bytes) {
@@ -31,6 +19,87 @@ std::string FileSizeLine(std::string_view name, std::uint64_t bytes) {
   line += std::to_string(bytes);
   line += " bytes.";
   return line;
+}
+
+std::string NotShownNote(std::uint64_t count) {
+  const std::string digits = std::to_string(count);
+  std::string note(kNotShownOpen);
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) note += ',';
+    note += digits[i];
+  }
+  note += count == 1 ? kNotShownOne : kNotShownMany;
+  return note;
+}
+
+ViewerTextBuilder::ViewerTextBuilder(std::size_t line_limit, std::size_t text_limit)
+    : line_limit_(line_limit), text_limit_(text_limit) {}
+
+bool ViewerTextBuilder::Add(std::string_view piece) {
+  std::size_t i = 0;
+  while (i < piece.size() && !full_) {
+    if (after_cr_) {
+      after_cr_ = false;
+      if (piece[i] == '\n') {
+        ++i;
+        ++taken_;
+        continue;
+      }
+    }
+    // Whole stretches between CRs: a ten-million-digit line is one search and one append.
+    const std::size_t cr = piece.find('\r', i);
+    const std::size_t end = cr == std::string_view::npos ? piece.size() : cr;
+    TakeLineBytes(piece.substr(i, end - i));
+    if (full_ || cr == std::string_view::npos) break;
+    ++taken_;
+    EndLine();
+    after_cr_ = true;
+    i = cr + 1;
+  }
+  return !full_;
+}
+
+void ViewerTextBuilder::TakeLineBytes(std::string_view bytes) {
+  if (bytes.empty()) return;
+  std::size_t show = std::min(bytes.size(), line_limit_ - std::min(line_shown_, line_limit_));
+  if (show > 0) {
+    const std::size_t room = text_.size() < text_limit_ ? text_limit_ - text_.size() : 0;
+    if (show > room) {
+      // The text is full: what is left of the file is counted by Finish from the file's size,
+      // not read.
+      show = room;
+      full_ = true;
+      if (show == 0) return;  // the line has not begun in the text
+    }
+    in_line_ = true;
+    text_.append(bytes.substr(0, show));
+    line_shown_ += show;
+    taken_ += show;
+    if (full_) return;
+  }
+  in_line_ = true;
+  line_hidden_ += bytes.size() - show;
+  taken_ += bytes.size() - show;
+}
+
+void ViewerTextBuilder::EndLine() {
+  text_ += "\r\n";
+  if (line_hidden_ > 0) {
+    text_ += NotShownNote(line_hidden_);
+    text_ += "\r\n";
+  }
+  line_shown_ = 0;
+  line_hidden_ = 0;
+  in_line_ = false;
+}
+
+std::string ViewerTextBuilder::Finish(std::uint64_t file_size) {
+  if (in_line_) EndLine();
+  if (full_ && file_size > taken_) {
+    text_ += NotShownNote(file_size - taken_);
+    text_ += "\r\n";
+  }
+  return std::move(text_);
 }
 
 Size ViewerTextBoxSize(Size outer_twips) {

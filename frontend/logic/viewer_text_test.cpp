@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <string>
+#include <vector>
+
 namespace dalvo {
 namespace {
 
@@ -40,6 +44,127 @@ TEST(ViewerText, TenMillionDigitLineStaysOneLine) {
   ASSERT_EQ(out.size(), digits.size() + 2);
   EXPECT_EQ(out.compare(0, digits.size(), digits), 0);
   EXPECT_EQ(out.substr(digits.size()), "\r\n");
+}
+
+// Feeds `content` in pieces of `piece` bytes (all at once when 0) and finishes with its size.
+std::string Build(const std::string& content, std::size_t line_limit, std::size_t text_limit,
+                  std::size_t piece = 0) {
+  ViewerTextBuilder builder(line_limit, text_limit);
+  const std::size_t step = piece == 0 ? content.size() + 1 : piece;
+  for (std::size_t at = 0; at < content.size(); at += step) {
+    if (!builder.Add(std::string_view(content).substr(at, step))) break;
+  }
+  return builder.Finish(content.size());
+}
+
+TEST(ViewerText, NotShownNoteGroupsTheCount) {
+  const struct {
+    std::uint64_t count;
+    const char* note;
+  } cases[] = {
+      {1, "[... 1 more character not shown]"},
+      {2, "[... 2 more characters not shown]"},
+      {999, "[... 999 more characters not shown]"},
+      {1000, "[... 1,000 more characters not shown]"},
+      {8951424, "[... 8,951,424 more characters not shown]"},
+      {1000000000000ULL, "[... 1,000,000,000,000 more characters not shown]"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(NotShownNote(c.count), c.note) << c.count;
+}
+
+// A line limit of 4 and a text limit far away: lines below, at and above the limit, with every
+// kind of line end right at the limit.
+TEST(ViewerTextBuilder, CutsEachLongLineAndCountsItsRest) {
+  const struct {
+    const char* content;
+    const char* shown;
+  } cases[] = {
+      {"abc", "abc\r\n"},
+      {"abcd", "abcd\r\n"},
+      {"abcde", "abcd\r\n[... 1 more character not shown]\r\n"},
+      {"abcdef\r\nxy", "abcd\r\n[... 2 more characters not shown]\r\nxy\r\n"},
+      {"abcd\r\nabcd\r", "abcd\r\nabcd\r\n"},
+      {"abcd\rx", "abcd\r\nx\r\n"},
+      {"abcde\r\r\n", "abcd\r\n[... 1 more character not shown]\r\n\r\n"},
+      {"abc\nd", "abc\n\r\n"
+                 "[... 1 more character not shown]\r\n"},  // a lone LF counts as a character
+      {"abcd\n\r\nab", "abcd\r\n[... 1 more character not shown]\r\nab\r\n"},
+      {"\r\nabcdefghij\rabcdefghij", "\r\nabcd\r\n[... 6 more characters not shown]\r\n"
+                                     "abcd\r\n[... 6 more characters not shown]\r\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string content = c.content;
+    // Every way of cutting the file into pieces must give the same text, whether a piece
+    // ends inside the line, at the limit, or between a CR and its LF.
+    for (std::size_t piece : {0u, 1u, 2u, 3u, 4u, 5u}) {
+      EXPECT_EQ(Build(content, 4, 1000, piece), c.shown)
+          << ::testing::PrintToString(content) << " in pieces of " << piece;
+    }
+  }
+}
+
+// A text limit of 10 and a line limit far away: once the text is full nothing more is taken
+// in, and a last note counts the file's bytes that were not.
+TEST(ViewerTextBuilder, StopsAtTheTextLimitAndCountsTheRestOfTheFile) {
+  const struct {
+    const char* content;
+    const char* shown;
+  } cases[] = {
+      {"0123456789", "0123456789\r\n"},
+      {"012345678\r\n", "012345678\r\n"},
+      {"01234567\r\n", "01234567\r\n"},
+      {"0123456789x", "0123456789\r\n[... 1 more character not shown]\r\n"},
+      {"01234\r\n56789\r\n", "01234\r\n567\r\n[... 4 more characters not shown]\r\n"},
+      {"01234\r\n567\r\nab\r\ncd", "01234\r\n567\r\n[... 6 more characters not shown]\r\n"},
+      {"0123\r\n4567\r\n\r\n\r\n", "0123\r\n4567\r\n\r\n\r\n"},
+      {"0123\r\n4567\r\nabcdef", "0123\r\n4567\r\n[... 6 more characters not shown]\r\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string content = c.content;
+    for (std::size_t piece : {0u, 1u, 3u, 7u}) {
+      EXPECT_EQ(Build(content, 1000, 10, piece), c.shown)
+          << ::testing::PrintToString(content) << " in pieces of " << piece;
+    }
+  }
+}
+
+TEST(ViewerTextBuilder, AnswersFalseOnceFullAndIgnoresWhatFollows) {
+  ViewerTextBuilder builder(1000, 4);
+  EXPECT_TRUE(builder.Add("ab"));
+  EXPECT_TRUE(builder.Add("cd"));  // exactly full: the next character decides
+  EXPECT_FALSE(builder.Add("e\r\nlater"));
+  EXPECT_FALSE(builder.Add("more"));
+  // The file held 100 bytes; 4 were taken in.
+  EXPECT_EQ(builder.Finish(100), "abcd\r\n[... 96 more characters not shown]\r\n");
+}
+
+TEST(ViewerTextBuilder, RealLimitsShowALongNumberWholeAndCutATenMillionDigitQuotient) {
+  // The longest long-number file holds 37,102 digits and no line end.
+  std::string number(37102, '0');
+  for (std::size_t i = 0; i < number.size(); ++i) number[i] = static_cast<char>('0' + i * 7 % 10);
+  EXPECT_EQ(Build(number, kViewerLineLimit, kViewerTextLimit, kViewerReadPiece), number + "\r\n");
+
+  // A report of a ten-million-digit number: the quotient line is cut, the lines after it stay.
+  const std::string quotient(10'000'000, '3');
+  const std::string tail = "\r\n\r\n10000000 digits read.\r\nverdict\r\n";
+  const std::string shown = Build(quotient + tail, kViewerLineLimit, kViewerTextLimit,
+                                  kViewerReadPiece);
+  const std::string expected = quotient.substr(0, kViewerLineLimit) + "\r\n" +
+                               NotShownNote(10'000'000 - kViewerLineLimit) + tail;
+  EXPECT_EQ(shown.size(), expected.size());
+  EXPECT_TRUE(shown == expected);  // not EXPECT_EQ: a failure would print megabytes
+}
+
+TEST(ViewerTextBuilder, ManyShortLinesStopNearTheTextLimit) {
+  std::string content;
+  for (int i = 0; i < 1'000'000; ++i) content += "0123456789\r\n";  // 12 MB
+  const std::string shown = Build(content, kViewerLineLimit, kViewerTextLimit, kViewerReadPiece);
+  const std::size_t full_lines = kViewerTextLimit / 12;
+  const std::size_t partial = kViewerTextLimit % 12;  // characters of the cut line shown
+  const std::string prefix = content.substr(0, full_lines * 12 + partial);
+  EXPECT_TRUE(shown.compare(0, prefix.size(), prefix) == 0);
+  EXPECT_EQ(shown.substr(prefix.size()),
+            "\r\n" + NotShownNote(content.size() - prefix.size()) + "\r\n");
 }
 
 TEST(ViewerText, FileSizeLine) {

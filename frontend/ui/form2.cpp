@@ -5,6 +5,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 
+#include <algorithm>
+
 #include "fonts.h"
 #include "twips.h"
 #include "ui_texts.h"
@@ -30,7 +32,7 @@ Form2::Form2(QWidget* parent) : QMainWindow(parent) {
   text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   text1_->setReadOnly(true);  // a viewer: nothing reads its text back
   // A long number is one line of digits without a blank; it must break anywhere, prose at
-  // word boundaries.
+  // word boundaries (setText1Text chooses for each text).
   text1_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 
   // An item directly on the menu bar, without a drop-down: one click triggers it.
@@ -46,6 +48,23 @@ int Form2::outerHeightTwips() const { return PixelsToTwips(frameGeometry().heigh
 
 void Form2::setText1SizeTwips(int width, int height) {
   text1_->resize(TwipsToPixels(width), TwipsToPixels(height));
+}
+
+void Form2::setText1Text(const QString& text) {
+  qsizetype longest = 0;
+  qsizetype start = 0;
+  while (start <= text.size()) {
+    qsizetype end = text.indexOf(QLatin1Char('\n'), start);
+    if (end < 0) end = text.size();
+    // The logic ends every line with CRLF; the CR is no character of the line.
+    const qsizetype length = end - start - (end > start && text[end - 1] == QLatin1Char('\r'));
+    longest = std::max(longest, length);
+    start = end + 1;
+  }
+  text1_->setWordWrapMode(longest >= kBreakAnywhereChars
+                              ? QTextOption::WrapAnywhere
+                              : QTextOption::WrapAtWordBoundaryOrAnywhere);
+  text1_->setPlainText(text);
 }
 
 void Form2::resizeEvent(QResizeEvent* event) {

@@ -27,6 +27,15 @@ class Form2 : public QMainWindow {
   int outerWidthTwips() const;
   int outerHeightTwips() const;
 
+  // Lines at least this long are broken anywhere rather than at word boundaries.
+  static constexpr qsizetype kBreakAnywhereChars = 4096;
+
+  // Sets Text1's whole text at once. When a line of `text` holds kBreakAnywhereChars or more
+  // characters, lines break anywhere (laying out a long line without a blank at word boundaries
+  // takes time growing with its square); otherwise at word boundaries, or anywhere inside a
+  // word wider than the box.
+  void setText1Text(const QString& text);
+
   // Sizes Text1 in twips; it keeps its position.
   void setText1SizeTwips(int width, int height);
 

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "fonts.h"
 
 namespace dalvo::ui {
@@ -76,6 +79,53 @@ TEST(Form2, ShowsALongNumberAsOneWrappedLine) {
   EXPECT_EQ(first.text(), digits);
   // Without a blank in it the line must still break at the box's edge.
   EXPECT_GT(first.layout()->lineCount(), 1);
+}
+
+// The lengths of the laid-out lines of `block`, in characters.
+std::vector<int> LineLengths(const QTextBlock& block) {
+  std::vector<int> lengths;
+  for (int i = 0; i < block.layout()->lineCount(); ++i) {
+    lengths.push_back(block.layout()->lineAt(i).textLength());
+  }
+  return lengths;
+}
+
+TEST(Form2, BreaksLongLinesAnywhereAndProseAtWordBoundaries) {
+  Form2 viewer;
+  viewer.resize(640, 480);
+  viewer.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&viewer));
+  QString prose;
+  for (int i = 0; i < 40; ++i) prose += QStringLiteral("nineteen ");
+  QString digits;
+  for (int i = 0; i < 37102; ++i) digits += QChar(u'0' + i % 10);
+  const struct {
+    QString line;
+    QTextOption::WrapMode mode;
+  } cases[] = {
+      {prose, QTextOption::WrapAtWordBoundaryOrAnywhere},
+      {digits, QTextOption::WrapAnywhere},
+      {QString(Form2::kBreakAnywhereChars - 1, QLatin1Char('7')),
+       QTextOption::WrapAtWordBoundaryOrAnywhere},
+      {QString(Form2::kBreakAnywhereChars, QLatin1Char('7')), QTextOption::WrapAnywhere},
+      {prose, QTextOption::WrapAtWordBoundaryOrAnywhere},  // the next text chooses again
+  };
+  for (const auto& c : cases) {
+    const std::string name = std::to_string(c.line.size()) + " characters";
+    viewer.setText1Text(QStringLiteral("before\r\n") + c.line + QStringLiteral("\r\nafter\r\n"));
+    EXPECT_EQ(viewer.text1()->wordWrapMode(), c.mode) << name;
+    const QTextBlock block = viewer.text1()->document()->findBlockByNumber(1);
+    EXPECT_EQ(block.text(), c.line) << name;
+    const std::vector<int> lengths = LineLengths(block);
+    ASSERT_GT(lengths.size(), 1u) << name;
+    if (c.line == prose) {
+      // Word boundaries: every line but the last ends with the blank after a word.
+      for (std::size_t i = 0; i + 1 < lengths.size(); ++i) EXPECT_EQ(lengths[i] % 9, 0) << i;
+    } else {
+      // Broken anywhere: every line but the last is as full as the first.
+      for (std::size_t i = 1; i + 1 < lengths.size(); ++i) EXPECT_EQ(lengths[i], lengths[0]);
+    }
+  }
 }
 
 }  // namespace

@@ -152,6 +152,23 @@ bool QtPlatform::ReadFile(const std::string& path, std::string& content) {
   return true;
 }
 
+bool QtPlatform::ReadFileInPieces(const std::string& path, std::size_t piece_bytes,
+                                  const std::function<bool(std::string_view)>& sink,
+                                  std::uint64_t& size) {
+  QFile file(ToQ(path));
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  size = static_cast<std::uint64_t>(std::max<qint64>(file.size(), 0));
+  // One buffer for the whole file, filled again for each piece.
+  const qint64 step = static_cast<qint64>(std::clamp<std::size_t>(piece_bytes, 1, 64u << 20));
+  std::string buffer(static_cast<std::size_t>(step), '\0');
+  for (;;) {
+    const qint64 got = file.read(buffer.data(), step);
+    if (got < 0) return false;
+    if (got == 0) return true;
+    if (!sink(std::string_view(buffer.data(), static_cast<std::size_t>(got)))) return true;
+  }
+}
+
 bool QtPlatform::WriteFile(const std::string& path, const std::string& content) {
   QFile file(ToQ(path));
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;

@@ -35,6 +35,9 @@ class QtPlatform : public Platform {
   bool Rename(const std::string& source, const std::string& target) override;
   std::optional<std::uint64_t> FileSize(const std::string& path) override;
   bool ReadFile(const std::string& path, std::string& content) override;
+  bool ReadFileInPieces(const std::string& path, std::size_t piece_bytes,
+                        const std::function<bool(std::string_view)>& sink,
+                        std::uint64_t& size) override;
   bool WriteFile(const std::string& path, const std::string& content) override;
   bool StartEngine(const std::string& program, const std::vector<std::string>& args,
                    const std::string& working_dir) override;

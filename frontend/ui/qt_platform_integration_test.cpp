@@ -11,9 +11,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <map>
+#include <string>
+#include <string_view>
 #include <thread>
 
 #include "fake_view.h"
@@ -103,6 +106,44 @@ TEST_F(QtPlatformTest, DeleteRenameSizeReadWrite) {
   EXPECT_EQ(read, bytes);
   EXPECT_FALSE(platform_.ReadFile(dir_ + "gone.txt", read));
   EXPECT_FALSE(platform_.WriteFile(dir_ + "no/such/dir.txt", "x"));
+}
+
+TEST_F(QtPlatformTest, ReadsAFileInBoundedPiecesAndStopsWhenAsked) {
+  std::string content;
+  for (int i = 0; content.size() < 10'007; ++i) content += std::to_string(i) + "\r\n";
+  content.resize(10'007);
+  Spill(dir_ + "pieces.txt", content);
+  const struct {
+    std::size_t piece_bytes;
+    int stop_after;  // the sink declines the piece of this number; 0: never
+    std::size_t expected_pieces;
+  } cases[] = {{1000, 0, 11}, {4096, 0, 3}, {1000, 2, 2}, {20'000, 0, 1}, {0, 5, 5}};
+  for (const auto& c : cases) {
+    std::string seen;
+    std::size_t pieces = 0;
+    std::size_t largest = 0;
+    std::uint64_t size = 0;
+    const bool read = platform_.ReadFileInPieces(
+        dir_ + "pieces.txt", c.piece_bytes,
+        [&](std::string_view piece) {
+          seen.append(piece);
+          largest = std::max(largest, piece.size());
+          return ++pieces != static_cast<std::size_t>(c.stop_after);
+        },
+        size);
+    const std::string name = "pieces of " + std::to_string(c.piece_bytes);
+    ASSERT_TRUE(read) << name;
+    EXPECT_EQ(size, content.size()) << name;
+    EXPECT_EQ(pieces, c.expected_pieces) << name;
+    EXPECT_LE(largest, std::max<std::size_t>(c.piece_bytes, 1)) << name;
+    EXPECT_EQ(seen, content.substr(0, seen.size())) << name;
+    if (c.stop_after == 0) {
+      EXPECT_EQ(seen.size(), content.size()) << name;
+    }
+  }
+  std::uint64_t size = 0;
+  EXPECT_FALSE(platform_.ReadFileInPieces(
+      dir_ + "gone.txt", 100, [](std::string_view) { return true; }, size));
 }
 
 TEST_F(QtPlatformTest, InspectSeesKindOwnerAndModeWithoutFollowingLinks) {

@@ -99,7 +99,7 @@ void QtView::SetTimerEnabled(bool enabled) {
 
 void QtView::SetViewerText(const std::string& text) {
   // All at once: appending a long number piece by piece would lay it out again each time.
-  ensureViewer().text1()->setPlainText(ToQt(text));
+  ensureViewer().setText1Text(ToQt(text));
 }
 
 void QtView::ShowViewer() {
