@@ -14,7 +14,7 @@ void Module1::LoadIntoViewer(const std::string& dir, const std::string& name, bo
   // Read before touching the viewer: a file that exists but cannot be read shows nothing and
   // leaves the viewer as it was. The file is streamed: only the text shown is kept, so a
   // report of a number with a billion digits costs the memory of its first megabytes.
-  ViewerTextBuilder builder(kViewerLineLimit, kViewerTextLimit);
+  ViewerTextBuilder builder(kViewerLineLimit, kViewerTextLimit, kViewerLineTail);
   std::uint64_t size = 0;
   const bool read = platform_.ReadFileInPieces(
       dir + match.name, kViewerReadPiece,

@@ -102,7 +102,7 @@ TEST_F(Viewer, LongestNumberFileIsShownWhole) {
   EXPECT_EQ(view_.viewer_text_.find("not shown"), std::string::npos);
 }
 
-TEST_F(Viewer, HugeReportShowsTheStartOfTheQuotientANoteAndTheLinesAfterIt) {
+TEST_F(Viewer, HugeReportShowsTheStartOfTheQuotientANoteAndItsEnd) {
   const std::string quotient(10'000'000, '5');
   const std::string rest = "\r\n\r\nThe number has 10000001 digits.\r\nIt is a multiple of 19.\r\n";
   Put("latest_division_report.tmp", quotient + rest);
@@ -112,8 +112,9 @@ TEST_F(Viewer, HugeReportShowsTheStartOfTheQuotientANoteAndTheLinesAfterIt) {
   const std::size_t first_end = text.find("\r\n");
   EXPECT_EQ(first_end, kViewerLineLimit);
   EXPECT_EQ(text.find_first_not_of('5'), first_end);
-  // 10,000,000 - 262,144 digits are not shown.
-  EXPECT_EQ(text.substr(first_end), "\r\n[... 9,737,856 more characters not shown]" + rest);
+  // 10,000,000 - 262,144 - 4,096 digits are not shown; the quotient's last 4,096 are.
+  EXPECT_EQ(text.substr(first_end), "\r\n[... 9,733,760 more characters not shown]\r\n" +
+                                        std::string(kViewerLineTail, '5') + rest);
   // Streamed in bounded pieces, all of the file (the lines after the quotient are shown).
   EXPECT_LE(platform_.largest_piece_, kViewerReadPiece);
   EXPECT_GE(platform_.pieces_read_, (quotient.size() + rest.size()) / kViewerReadPiece);

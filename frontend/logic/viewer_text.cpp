@@ -32,8 +32,9 @@ std::string NotShownNote(std::uint64_t count) {
   return note;
 }
 
-ViewerTextBuilder::ViewerTextBuilder(std::size_t line_limit, std::size_t text_limit)
-    : line_limit_(line_limit), text_limit_(text_limit) {}
+ViewerTextBuilder::ViewerTextBuilder(std::size_t line_limit, std::size_t text_limit,
+                                     std::size_t tail_limit)
+    : line_limit_(line_limit), text_limit_(text_limit), tail_limit_(tail_limit) {}
 
 bool ViewerTextBuilder::Add(std::string_view piece) {
   std::size_t i = 0;
@@ -78,16 +79,32 @@ void ViewerTextBuilder::TakeLineBytes(std::string_view bytes) {
     if (full_) return;
   }
   in_line_ = true;
-  line_hidden_ += bytes.size() - show;
-  taken_ += bytes.size() - show;
+  const std::string_view hidden = bytes.substr(show);
+  line_hidden_ += hidden.size();
+  taken_ += hidden.size();
+  if (tail_limit_ == 0 || hidden.empty()) return;
+  if (hidden.size() >= tail_limit_) {
+    line_tail_.assign(hidden.substr(hidden.size() - tail_limit_));
+  } else {
+    line_tail_.append(hidden);
+    if (line_tail_.size() > tail_limit_) line_tail_.erase(0, line_tail_.size() - tail_limit_);
+  }
 }
 
 void ViewerTextBuilder::EndLine() {
+  // When the whole rest of the line fits in its tail, nothing is left out after all.
+  const bool cut = line_hidden_ > line_tail_.size();
+  if (!cut) text_ += line_tail_;
   text_ += "\r\n";
-  if (line_hidden_ > 0) {
-    text_ += NotShownNote(line_hidden_);
+  if (cut) {
+    text_ += NotShownNote(line_hidden_ - line_tail_.size());
     text_ += "\r\n";
+    if (!line_tail_.empty()) {
+      text_ += line_tail_;
+      text_ += "\r\n";
+    }
   }
+  line_tail_.clear();
   line_shown_ = 0;
   line_hidden_ = 0;
   in_line_ = false;

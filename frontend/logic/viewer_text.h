@@ -26,6 +26,10 @@ void AppendViewerLines(std::string_view content, std::string& out);
 inline constexpr std::size_t kViewerLineLimit = std::size_t{256} << 10;
 inline constexpr std::size_t kViewerTextLimit = std::size_t{1} << 20;
 inline constexpr std::size_t kViewerReadPiece = std::size_t{256} << 10;
+// The end of a cut line is shown too, after the note: a division report ends its quotient line
+// with the digit count and the verdict, separated only by lone LFs, so they belong to the cut
+// line and would otherwise be hidden with the quotient's middle.
+inline constexpr std::size_t kViewerLineTail = std::size_t{4} << 10;
 
 // "[... <count> more characters not shown]", the count with its digits grouped by commas
 // ("9,000,000"), "character" when the count is 1.
@@ -33,13 +37,14 @@ std::string NotShownNote(std::uint64_t count);
 
 // Builds the viewer's text from a file fed piece by piece, with the line rules of
 // AppendViewerLines. Of each line at most `line_limit` characters are shown; the rest of it is
-// still read, only to count it, and a note line follows the cut line. Once the text holds
+// still read, and a note line follows the cut line, counting what is not shown; then, as a line
+// of its own, the last `tail_limit` characters of the cut line (none when 0). Once the text holds
 // `text_limit` characters no further character is taken in: Add answers false, and Finish
 // ends the text with a note that counts what was not read. Pieces may split a line, or a CR
 // from its LF, anywhere. Memory: the shown text only.
 class ViewerTextBuilder {
  public:
-  ViewerTextBuilder(std::size_t line_limit, std::size_t text_limit);
+  ViewerTextBuilder(std::size_t line_limit, std::size_t text_limit, std::size_t tail_limit = 0);
 
   // Takes the next piece of the file. False once the text is full: further pieces change
   // nothing and need not be read.
@@ -57,7 +62,9 @@ class ViewerTextBuilder {
 
   std::size_t line_limit_;
   std::size_t text_limit_;
+  std::size_t tail_limit_;
   std::string text_;
+  std::string line_tail_;          // the last characters of the current line's hidden part
   std::uint64_t taken_ = 0;        // bytes of the file taken in
   std::size_t line_shown_ = 0;     // characters of the current line in the text
   std::uint64_t line_hidden_ = 0;  // characters of the current line beyond the line limit

@@ -138,21 +138,58 @@ TEST(ViewerTextBuilder, AnswersFalseOnceFullAndIgnoresWhatFollows) {
   EXPECT_EQ(builder.Finish(100), "abcd\r\n[... 96 more characters not shown]\r\n");
 }
 
-TEST(ViewerTextBuilder, RealLimitsShowALongNumberWholeAndCutATenMillionDigitQuotient) {
+TEST(ViewerTextBuilder, ShowsTheEndOfACutLineAfterItsNote) {
+  // Line limit 4, tail 3: the rest of a line is shown whole when it fits in the tail.
+  const struct {
+    const char* content;
+    const char* shown;
+  } cases[] = {
+      {"abcde", "abcde\r\n"},
+      {"abcdefg", "abcdefg\r\n"},
+      {"abcdefgh", "abcd\r\n[... 1 more character not shown]\r\nfgh\r\n"},
+      {"abcdefghij\r\nxy", "abcd\r\n[... 3 more characters not shown]\r\nhij\r\nxy\r\n"},
+      {"abcdefghi\nV\r", "abcd\r\n[... 4 more characters not shown]\r\ni\nV\r\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string content = c.content;
+    for (std::size_t piece : {0u, 1u, 2u, 3u, 5u}) {
+      ViewerTextBuilder builder(4, 1000, 3);
+      const std::size_t step = piece == 0 ? content.size() + 1 : piece;
+      for (std::size_t at = 0; at < content.size(); at += step) {
+        builder.Add(std::string_view(content).substr(at, step));
+      }
+      EXPECT_EQ(builder.Finish(content.size()), c.shown)
+          << ::testing::PrintToString(content) << " in pieces of " << piece;
+    }
+  }
+}
+
+TEST(ViewerTextBuilder, RealLimitsShowALongNumberWholeAndTheVerdictOfATenMillionDigitReport) {
   // The longest long-number file holds 37,102 digits and no line end.
   std::string number(37102, '0');
   for (std::size_t i = 0; i < number.size(); ++i) number[i] = static_cast<char>('0' + i * 7 % 10);
-  EXPECT_EQ(Build(number, kViewerLineLimit, kViewerTextLimit, kViewerReadPiece), number + "\r\n");
+  ViewerTextBuilder whole(kViewerLineLimit, kViewerTextLimit, kViewerLineTail);
+  whole.Add(number);
+  EXPECT_EQ(whole.Finish(number.size()), number + "\r\n");
 
-  // A report of a ten-million-digit number: the quotient line is cut, the lines after it stay.
+  // The engine ends its report lines with lone LFs, so the digit count and the verdict are part
+  // of the quotient's line: they must survive the cut as its tail.
   const std::string quotient(10'000'000, '3');
-  const std::string tail = "\r\n\r\n10000000 digits read.\r\nverdict\r\n";
-  const std::string shown = Build(quotient + tail, kViewerLineLimit, kViewerTextLimit,
-                                  kViewerReadPiece);
+  const std::string ending =
+      "\n\nNumber of digits read from file \"t.txt\": 10000001\n"
+      "The number IS a multiple of 19!\n\n";
+  const std::string report = quotient + ".0000" + ending;
+  ViewerTextBuilder builder(kViewerLineLimit, kViewerTextLimit, kViewerLineTail);
+  for (std::size_t at = 0; at < report.size(); at += kViewerReadPiece) {
+    ASSERT_TRUE(builder.Add(std::string_view(report).substr(at, kViewerReadPiece)));
+  }
+  const std::string shown = builder.Finish(report.size());
   const std::string expected = quotient.substr(0, kViewerLineLimit) + "\r\n" +
-                               NotShownNote(10'000'000 - kViewerLineLimit) + tail;
+                               NotShownNote(report.size() - kViewerLineLimit - kViewerLineTail) +
+                               "\r\n" + report.substr(report.size() - kViewerLineTail) + "\r\n";
   EXPECT_EQ(shown.size(), expected.size());
   EXPECT_TRUE(shown == expected);  // not EXPECT_EQ: a failure would print megabytes
+  EXPECT_NE(shown.find("The number IS a multiple of 19!"), std::string::npos);
 }
 
 TEST(ViewerTextBuilder, ManyShortLinesStopNearTheTextLimit) {
