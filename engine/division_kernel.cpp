@@ -59,9 +59,11 @@ const unsigned char* BlockDivider::RunStartedBlocks(const unsigned char* bytes,
     }
     const BlockQuotient step = DivideBlock(remainder, ParseSixteen(first, second));
     remainder = step.remainder;
+    const auto high_half = static_cast<std::uint32_t>(step.quotient / kTenPow8);
+    const auto low_half = static_cast<std::uint32_t>(step.quotient % kTenPow8);
+    const std::uint64_t low = EightDigitsAscii(low_half);
     cursor[0] = held;
-    StoreEight(EightDigitsAscii(static_cast<std::uint32_t>(step.quotient / kTenPow8)), cursor + 1);
-    const std::uint64_t low = EightDigitsAscii(static_cast<std::uint32_t>(step.quotient % kTenPow8));
+    StoreEight(EightDigitsAscii(high_half), cursor + 1);
     StoreEight(low, cursor + 9);
     held = static_cast<char>(low >> 56);  // the last digit, without reading it back
     cursor += 16;

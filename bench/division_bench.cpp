@@ -1,0 +1,122 @@
+// Micro-benchmarks of the division: the block kernel against the per-digit single-precision
+// procedure on the same bytes, the kernel on text with line ends, the whole division of a file
+// (read, divide, write) and the generation of the 22 long-number files. Bytes per second are
+// input bytes. Run: build-bench/bench-bin/dalvo_division_bench (or through bench/run.sh).
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "division.h"
+#include "division_kernel.h"
+#include "division_reference.h"
+#include "number_files.h"
+#include "sura_table.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// `size` random digits, the first one non-zero; with `line_length` > 0 a line end follows every
+// `line_length` digits, as in a number pasted from a text.
+std::string Digits(std::size_t size, std::size_t line_length) {
+  std::mt19937_64 random(size);
+  std::string text;
+  text.reserve(size + (line_length > 0 ? size / line_length : 0));
+  for (std::size_t i = 0; i < size; ++i) {
+    text += static_cast<char>('0' + random() % 10);
+    if (line_length > 0 && (i + 1) % line_length == 0) text += '\n';
+  }
+  text[0] = '7';
+  return text;
+}
+
+// A fresh directory below the temporary directory, removed with its content at the end.
+class ScratchDir {
+ public:
+  ScratchDir() {
+    std::string pattern = (fs::temp_directory_path() / "dalvo-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~ScratchDir() {
+    std::error_code ignored;
+    if (!path_.empty()) fs::remove_all(path_, ignored);
+  }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+void BlockKernel(benchmark::State& state, std::size_t line_length) {
+  const std::string input = Digits(static_cast<std::size_t>(state.range(0)), line_length);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
+  std::string sink;
+  for (auto _ : state) {
+    sink.clear();
+    dalvo::ReportBuffer out(&sink, 64 * 1024);
+    dalvo::BlockDivider divider;
+    divider.Consume(bytes, input.size(), out);
+    out.Drain();
+    benchmark::DoNotOptimize(divider.remainder());
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(input.size()));
+}
+
+void BM_BlockKernel(benchmark::State& state) { BlockKernel(state, 0); }
+void BM_BlockKernelLinesOf70(benchmark::State& state) { BlockKernel(state, 70); }
+
+void BM_PerDigitProcedure(benchmark::State& state) {
+  const std::string input = Digits(static_cast<std::size_t>(state.range(0)), 0);
+  std::string quotient;
+  for (auto _ : state) {
+    quotient.clear();
+    dalvo::ReferenceDivider divider;
+    for (const char c : input) divider.Step(static_cast<unsigned char>(c), quotient);
+    benchmark::DoNotOptimize(divider.running_value());
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(input.size()));
+}
+
+void BM_DivideFileToFile(benchmark::State& state) {
+  ScratchDir dir;
+  const std::string input = (dir.path() / "n.txt").string();
+  const std::string output = (dir.path() / "r.txt").string();
+  const std::string digits = Digits(static_cast<std::size_t>(state.range(0)), 0);
+  std::FILE* file = std::fopen(input.c_str(), "wb");
+  if (file == nullptr || std::fwrite(digits.data(), 1, digits.size(), file) != digits.size()) {
+    state.SkipWithError("cannot write the input file");
+  }
+  if (file != nullptr) std::fclose(file);
+  for (auto _ : state) {
+    if (dalvo::DivideBy19ToFile(input, output).status != dalvo::DivisionStatus::kOk) {
+      state.SkipWithError("division failed");
+      break;
+    }
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(digits.size()));
+}
+
+void BM_GenerateNumberFiles(benchmark::State& state) {
+  ScratchDir dir;
+  const dalvo::SuraTable table;
+  for (auto _ : state) {
+    if (!dalvo::GenerateNumberFiles(table, dir.path()).ok()) {
+      state.SkipWithError("generation failed");
+      break;
+    }
+  }
+}
+
+BENCHMARK(BM_BlockKernel)->Arg(1 << 12)->Arg(1 << 20)->Arg(1 << 24);
+BENCHMARK(BM_BlockKernelLinesOf70)->Arg(1 << 20);
+BENCHMARK(BM_PerDigitProcedure)->Arg(1 << 12)->Arg(1 << 20);
+BENCHMARK(BM_DivideFileToFile)->Arg(1 << 20)->Arg(1 << 24)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GenerateNumberFiles)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

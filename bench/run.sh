@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The division benchmark in one command: builds dalvo, the GMP peer and the digit-file maker
+# (Release, in build-bench/), then compares dalvo with GMP, Python's int, bc and dd.
+#   bench/run.sh                 digit files of 10^4, 10^6, 10^7 and 10^8 digits
+#   bench/run.sh --big           also 10^9 digits (1 GB below $TMPDIR, deleted afterwards)
+#   bench/run.sh --runs 9        timed runs per program and size (default 5; the median counts)
+#   bench/run.sh --micro         afterwards the Google Benchmark micro-benchmarks of the kernel
+# Exits non-zero when a build fails, a program fails or any two quotients differ.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+micro=0
+args=()
+for arg in "$@"; do
+  case "$arg" in
+    --micro) micro=1 ;;
+    *) args+=("$arg") ;;
+  esac
+done
+
+# What the benchmark needs beyond the product's build: the peers, and GNU time for peak memory.
+declare -A package_of=([cmake]=cmake [g++]=g++ [bc]=bc [python3]=python3 [/usr/bin/time]=time)
+missing=()
+for command in "${!package_of[@]}"; do
+  command -v "$command" >/dev/null || missing+=("${package_of[$command]}")
+done
+for p in libgmp-dev libbenchmark-dev; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' ||
+    missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  echo "Installing missing packages: ${missing[*]}"
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+    "${missing[@]}"
+fi
+
+jobs=$(nproc)
+[ "$jobs" -gt 2 ] && jobs=2
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DDALVO_BUILD_BENCH=ON \
+  -DDALVO_BUILD_GUI=OFF >/dev/null
+cmake --build build-bench -j "$jobs" --target dalvo dalvo_gmp_divide dalvo_make_digits \
+  $([ "$micro" = 1 ] && echo dalvo_division_bench) >/dev/null
+
+python3 bench/compare.py --build build-bench "${args[@]+"${args[@]}"}"
+
+if [ "$micro" = 1 ]; then
+  build-bench/bench-bin/dalvo_division_bench
+fi
