@@ -16,8 +16,12 @@ void Module1::LoadIntoViewer(const std::string& dir, const std::string& name, bo
   // report of a number with a billion digits costs the memory of its first megabytes.
   ViewerTextBuilder builder(kViewerLineLimit, kViewerTextLimit, kViewerLineTail);
   std::uint64_t size = 0;
+  // Names differing only in case can stand side by side here: the file of exactly the asked
+  // name comes first, the listing's match only when there is none.
+  const std::string path =
+      platform_.FileSize(dir + name).has_value() ? dir + name : dir + match.name;
   const bool read = platform_.ReadFileInPieces(
-      dir + match.name, kViewerReadPiece,
+      path, kViewerReadPiece,
       [&builder](std::string_view piece) { return builder.Add(piece); }, size);
   if (!read) return;
   std::string text = builder.Finish(size);

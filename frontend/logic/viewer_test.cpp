@@ -41,6 +41,17 @@ TEST_F(Viewer, ExistenceTestIgnoresCaseAndReadsTheNameOnDisk) {
   EXPECT_EQ(view_.viewer_text_, "14453\r\n");
 }
 
+TEST_F(Viewer, OfNamesDifferingOnlyInCaseTheExactOneIsShown) {
+  Put("A.txt", "upper");
+  Put("a.txt", "lower");
+  for (const char* name : {"a.txt", "A.txt"}) {
+    view_.selected_ = name;
+    module_.File1_DblClick();
+    EXPECT_EQ(view_.viewer_text_, std::string(name[0] == 'a' ? "lower" : "upper") + "\r\n")
+        << name;
+  }
+}
+
 TEST_F(Viewer, UnreadableFileShowsNothingAndLeavesTheViewerAsItWas) {
   Put("a.txt", "first");
   Put("b.txt", "second");

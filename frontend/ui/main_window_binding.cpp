@@ -60,10 +60,12 @@ void MainWindowBinding::connectMainWindow() {
   FileListBox* list = form->file1();
   QObject::connect(list, &QListWidget::itemClicked, form, [module] { module->File1_Click(); });
   // Moving the selection with the keyboard is a click too; a mouse press moves it as well, but
-  // then itemClicked follows on release and reports it once.
+  // then itemClicked follows on release and reports it once. Focus arriving by Tab makes a row
+  // current without selecting it: that is no click, and would only report a missing file.
   QObject::connect(list, &QListWidget::currentItemChanged, form,
                    [module](QListWidgetItem* current) {
-                     if (current != nullptr && QApplication::mouseButtons() == Qt::NoButton) {
+                     if (current != nullptr && current->isSelected() &&
+                         QApplication::mouseButtons() == Qt::NoButton) {
                        module->File1_Click();
                      }
                    });

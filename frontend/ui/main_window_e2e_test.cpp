@@ -208,6 +208,13 @@ TEST_F(MainWindowE2e, GenerationListsThePublicationNames) {
   EXPECT_EQ(status().toStdString(), next.toStdString() + "  -  " +
                                         std::to_string(QFileInfo(work_dir_ + next).size()) +
                                         " bytes.");
+
+  // Focus arriving by Tab makes a row current without selecting it: no click, no message.
+  form().file1()->clearSelection();
+  form().label1()->setText(QString());
+  form().file1()->setCurrentItem(ListItem(QStringLiteral("n14453d.txt")),
+                                 QItemSelectionModel::NoUpdate);
+  EXPECT_EQ(status().toStdString(), "");
 }
 
 struct DivisionCase {
