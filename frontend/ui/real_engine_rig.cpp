@@ -1,0 +1,204 @@
+#include "real_engine_rig.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace dalvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool MakeDir(const std::string& path) { return QDir().mkpath(QString::fromStdString(path)); }
+
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+bool WriteWhole(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
+  return static_cast<bool>(out);
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+std::string Describe(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return "vanished";
+  std::ostringstream d;
+  d << "mode " << std::oct << (st.st_mode & 07777) << std::dec << " uid " << st.st_uid << ' ';
+  if (S_ISLNK(st.st_mode)) {
+    std::error_code ec;
+    d << "link -> " << fs::read_symlink(path, ec).string();
+  } else if (S_ISDIR(st.st_mode)) {
+    d << "dir";
+  } else if (S_ISREG(st.st_mode)) {
+    // Small files by content; large ones (a sparse input) by size, which is what could change.
+    constexpr off_t kContentLimit = 1 << 20;
+    d << "file " << st.st_size;
+    if (st.st_size <= kContentLimit) d << " [" << ReadWhole(path) << ']';
+  } else {
+    d << "other";
+  }
+  return d.str();
+}
+
+}  // namespace
+
+RealEngineRig::RealEngineRig(const std::string& engine_path) : source_engine_(engine_path) {
+  if (!temp_.isValid()) {
+    error_ = "no temporary directory";
+    return;
+  }
+  saved_cwd_ = QDir::currentPath().toStdString();
+  if (const char* tmpdir = std::getenv("TMPDIR")) saved_tmpdir_ = tmpdir;
+  root_ = temp_.path().toStdString() + "/";
+  tmp_ = root_ + "tmp/";
+  app_ = root_ + "app/";
+  outside_ = root_ + "outside/";
+  if (!MakeDir(tmp_) || !MakeDir(app_) || !MakeDir(outside_ + "nested")) {
+    error_ = "cannot create the rig's directories below " + root_;
+    return;
+  }
+  // Something to lose: files beside the work directory and elsewhere, which no fault may touch.
+  if (!WriteWhole(tmp_ + "neighbour.txt", "12345678901234567890") ||
+      !WriteWhole(outside_ + "kept.txt", "987654321") ||
+      !WriteWhole(outside_ + "nested/dalvoopc.tmp", "")) {
+    error_ = "cannot write the rig's bystander files";
+    return;
+  }
+  if (!RestoreEngine()) {
+    error_ = "cannot copy the engine " + engine_path + " into " + app_;
+    return;
+  }
+  ::setenv("TMPDIR", temp_.path().toStdString().append("/tmp").c_str(), 1);
+}
+
+RealEngineRig::~RealEngineRig() {
+  if (saved_tmpdir_) {
+    ::setenv("TMPDIR", saved_tmpdir_->c_str(), 1);
+  } else {
+    ::unsetenv("TMPDIR");
+  }
+  if (!saved_cwd_.empty()) QDir::setCurrent(QString::fromStdString(saved_cwd_));
+}
+
+bool RealEngineRig::RestoreEngine() const {
+  const std::string target = engine();
+  std::error_code ec;
+  fs::remove_all(target, ec);
+  if (ec) return false;
+  if (!fs::copy_file(source_engine_, target, ec) || ec) return false;
+  return ::chmod(target.c_str(), 0755) == 0;
+}
+
+std::optional<int> TickUntilIdle(Module1& module, FakeView& view, int max_ticks,
+                                 int interval_ms) {
+  int ticks = 0;
+  while (view.timer_enabled_ && ticks < max_ticks) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(interval_ms));
+    module.Timer1_Timer();
+    ++ticks;
+  }
+  if (view.timer_enabled_) return std::nullopt;
+  return ticks;
+}
+
+std::map<std::string, std::string> Snapshot(const std::string& dir,
+                                            const std::vector<std::string>& skip) {
+  std::map<std::string, std::string> entries;
+  std::error_code ec;
+  fs::recursive_directory_iterator it(dir, fs::directory_options::none, ec);
+  if (ec) return {{"", "unreadable: " + ec.message()}};
+  const std::string base = fs::path(dir).lexically_normal().string();
+  for (; it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    if (ec) {
+      entries["?"] = "iteration failed: " + ec.message();
+      break;
+    }
+    const std::string path = it->path().string();
+    bool skipped = false;
+    for (const std::string& prefix : skip) {
+      if (StartsWith(path + "/", prefix) || StartsWith(path, prefix)) skipped = true;
+    }
+    if (skipped) {
+      if (it->is_directory(ec) && !it->is_symlink(ec)) it.disable_recursion_pending();
+      continue;
+    }
+    entries[fs::path(path).lexically_relative(base).string()] = Describe(path);
+  }
+  return entries;
+}
+
+std::map<std::string, std::string> FilesIn(const std::string& dir) {
+  std::map<std::string, std::string> files;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(dir, ec)) {
+    if (entry.is_regular_file(ec) && !entry.is_symlink(ec)) {
+      files[entry.path().filename().string()] = ReadWhole(entry.path().string());
+    }
+  }
+  return files;
+}
+
+std::vector<int> PidsOfProgram(const std::string& exe) {
+  std::vector<int> pids;
+  std::error_code ec;
+  const std::string wanted = fs::weakly_canonical(exe, ec).string();
+  for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::error_code link_error;
+    // A zombie has no executable any more, so it fails here and is left out.
+    const fs::path target = fs::read_symlink(entry.path() / "exe", link_error);
+    if (!link_error && target.string() == wanted) pids.push_back(std::stoi(name));
+  }
+  return pids;
+}
+
+std::vector<std::string> OwnChildren() {
+  std::vector<std::string> children;
+  const pid_t self = ::getpid();
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+    // "pid (comm) state ppid ...": the command may hold blanks and parentheses, so the fields
+    // are read after the last ')'.
+    const std::string stat = ReadWhole((entry.path() / "stat").string());
+    const std::size_t close = stat.rfind(')');
+    if (close == std::string::npos) continue;
+    std::istringstream fields(stat.substr(close + 1));
+    char state = '?';
+    long ppid = 0;
+    if (fields >> state >> ppid && ppid == self) children.push_back(name + " " + state);
+  }
+  return children;
+}
+
+int OpenFdCount() {
+  std::error_code ec;
+  int count = 0;
+  for (auto it = fs::directory_iterator("/proc/self/fd", ec); !ec && it != fs::directory_iterator();
+       it.increment(ec)) {
+    ++count;
+  }
+  // The listing itself holds one descriptor while it runs.
+  return ec ? -1 : count - 1;
+}
+
+}  // namespace dalvo

@@ -1,0 +1,82 @@
+// RealEngineRig: a private world in which the front-end's logic drives the real engine: a fresh
+// temporary root holding TMPDIR ("tmp/"), an application directory ("app/") with its own copy of
+// the engine that a test may remove or spoil, and a directory outside both ("outside/"). The rig
+// owns the root and removes it; it sets TMPDIR and restores TMPDIR and the current directory when
+// destroyed. Set-up failures show in ok(); the probes below read /proc and report, never throw.
+#ifndef DALVO_FRONTEND_UI_REAL_ENGINE_RIG_H_
+#define DALVO_FRONTEND_UI_REAL_ENGINE_RIG_H_
+
+#include <QTemporaryDir>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fake_view.h"
+#include "module1.h"
+
+namespace dalvo {
+
+class RealEngineRig {
+ public:
+  // Builds the root and copies `engine_path` into app/ with mode 0755. Check ok() afterwards.
+  explicit RealEngineRig(const std::string& engine_path);
+  ~RealEngineRig();
+  RealEngineRig(const RealEngineRig&) = delete;
+  RealEngineRig& operator=(const RealEngineRig&) = delete;
+
+  // False when any part of the set-up failed; error() then says which.
+  bool ok() const { return error_.empty(); }
+  const std::string& error() const { return error_; }
+
+  // Directories, each ending in '/'.
+  const std::string& root() const { return root_; }
+  const std::string& tmp() const { return tmp_; }
+  const std::string& app_dir() const { return app_; }
+  const std::string& outside() const { return outside_; }
+  // Where the front-end puts its work directory below tmp(), with the final '/'.
+  std::string work_dir() const { return tmp_ + "dalvo work dir/"; }
+  // The rig's copy of the engine (app_dir() + "dalvo"); unique to this rig.
+  std::string engine() const { return app_ + "dalvo"; }
+  // Puts a fresh executable copy of the engine back in place; false on failure.
+  bool RestoreEngine() const;
+
+ private:
+  QTemporaryDir temp_;
+  std::string source_engine_;
+  std::string root_;
+  std::string tmp_;
+  std::string app_;
+  std::string outside_;
+  std::string error_;
+  std::optional<std::string> saved_tmpdir_;
+  std::string saved_cwd_;
+};
+
+// Calls Timer1_Timer every `interval_ms`, as the window's timer would, while the view's timer
+// is on, at most `max_ticks` times. Returns the number of ticks made, or nullopt when the timer
+// was still on after the last one.
+std::optional<int> TickUntilIdle(Module1& module, FakeView& view, int max_ticks = 2400,
+                                 int interval_ms = 50);
+
+// Every entry below `dir`, keyed by its path relative to `dir`, with a description of its kind,
+// mode, owner and (for files) content; links are described, not followed. Entries whose full
+// path starts with one of `skip` are left out (with everything below them).
+std::map<std::string, std::string> Snapshot(const std::string& dir,
+                                            const std::vector<std::string>& skip = {});
+
+// The regular files directly in `dir`, name to content.
+std::map<std::string, std::string> FilesIn(const std::string& dir);
+
+// The pids of the processes whose executable is `exe` (an absolute path), zombies excluded.
+std::vector<int> PidsOfProgram(const std::string& exe);
+
+// The children of this process as "pid state" strings, e.g. "4711 Z" for a zombie.
+std::vector<std::string> OwnChildren();
+
+// How many file descriptors this process has open; -1 when /proc cannot be read.
+int OpenFdCount();
+
+}  // namespace dalvo
+
+#endif  // DALVO_FRONTEND_UI_REAL_ENGINE_RIG_H_
