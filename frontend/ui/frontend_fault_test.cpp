@@ -407,9 +407,11 @@ TEST(FrontEndFault, RenamingCollisionsFinishTheRunAndLoseNoFile) {
     if (c.file_target != nullptr) wanted.push_back({c.file, c.file_target, "55555"});
     std::map<std::string, std::string> files = FilesIn(s.work());
     for (const auto& [name, other, content] : wanted) {
+      // A plain reference: clang 14 cannot capture a structured binding.
+      const std::string& expected_content = content;
       const auto at = [&](const std::string& n) {
         const auto it = files.find(n);
-        return it != files.end() && it->second == content;
+        return it != files.end() && it->second == expected_content;
       };
       const std::string found = at(name) ? name : at(other) ? other : "";
       EXPECT_NE(found, "") << c.what << ": the content of " << name << " is lost";
