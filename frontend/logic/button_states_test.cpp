@@ -37,7 +37,7 @@ TEST_F(Module1Test, IdleButtonStatesFollowWhatEachButtonCouldActOn) {
 
 TEST_F(Module1Test, ModeZeroDisablesAllAndOtherModesChangeNothing) {
   Load();
-  view_.custom_text_ = "1";
+  view_.custom_text_ = std::string("1");  // not = "1": a false -Wrestrict in g++ 12 at -O3
   module_.SetButtonStates(1);
   ASSERT_EQ(view_.Buttons(), "1001111");
   module_.SetButtonStates(0);

@@ -33,7 +33,10 @@ void Module1::DecorateCaption() {
 }
 
 StartupResult Module1::EnsureWorkDir() {
-  const std::string path = temp_dir_ + std::string(kWorkDirName);
+  // Appended rather than `temp_dir_ + std::string(...)`: g++ 12 at -O3 reports a false overlap
+  // (-Wrestrict) inside std::string for the latter.
+  std::string path = temp_dir_;
+  path += kWorkDirName;
   const EntryInfo info = platform_.Inspect(path);
   if (info.kind == EntryKind::kMissing) {
     if (!platform_.CreatePrivateDir(path)) {
