@@ -1,7 +1,8 @@
-// Micro-benchmarks of the division: the block kernel against the per-digit single-precision
-// procedure on the same bytes, the kernel on text with line ends, the whole division of a file
-// (read, divide, write) and the generation of the 22 long-number files. Bytes per second are
-// input bytes. Run: build-bench/bench-bin/dalvo_division_bench (or through bench/run.sh).
+// Micro-benchmarks of the division: the block kernel (the best path of this machine, and the
+// portable path) against the per-digit single-precision procedure on the same bytes, the kernel
+// on text with line ends, the whole division of a file (read, divide, write) and the generation
+// of the 22 long-number files. Bytes per second are input bytes.
+// Run: build-bench/bench-bin/dalvo_division_bench (or through bench/run.sh).
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -51,14 +52,14 @@ class ScratchDir {
   fs::path path_;
 };
 
-void BlockKernel(benchmark::State& state, std::size_t line_length) {
+void BlockKernel(benchmark::State& state, std::size_t line_length, dalvo::KernelPath path) {
   const std::string input = Digits(static_cast<std::size_t>(state.range(0)), line_length);
   const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
   std::string sink;
   for (auto _ : state) {
     sink.clear();
     dalvo::ReportBuffer out(&sink, 64 * 1024);
-    dalvo::BlockDivider divider;
+    dalvo::BlockDivider divider(path);
     divider.Consume(bytes, input.size(), out);
     out.Drain();
     benchmark::DoNotOptimize(divider.remainder());
@@ -66,8 +67,19 @@ void BlockKernel(benchmark::State& state, std::size_t line_length) {
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(input.size()));
 }
 
-void BM_BlockKernel(benchmark::State& state) { BlockKernel(state, 0); }
-void BM_BlockKernelLinesOf70(benchmark::State& state) { BlockKernel(state, 70); }
+// The best path of this machine (the wide one where AVX2 exists), then the portable one.
+void BM_BlockKernel(benchmark::State& state) {
+  BlockKernel(state, 0, dalvo::BestKernelPath());
+}
+void BM_BlockKernelLinesOf70(benchmark::State& state) {
+  BlockKernel(state, 70, dalvo::BestKernelPath());
+}
+void BM_BlockKernelPortable(benchmark::State& state) {
+  BlockKernel(state, 0, dalvo::KernelPath::kPortable);
+}
+void BM_BlockKernelPortableLinesOf70(benchmark::State& state) {
+  BlockKernel(state, 70, dalvo::KernelPath::kPortable);
+}
 
 void BM_PerDigitProcedure(benchmark::State& state) {
   const std::string input = Digits(static_cast<std::size_t>(state.range(0)), 0);
@@ -111,8 +123,10 @@ void BM_GenerateNumberFiles(benchmark::State& state) {
   }
 }
 
-BENCHMARK(BM_BlockKernel)->Arg(1 << 12)->Arg(1 << 20)->Arg(1 << 24);
+BENCHMARK(BM_BlockKernel)->Arg(1 << 12)->Arg(1 << 17)->Arg(1 << 20)->Arg(1 << 24);
 BENCHMARK(BM_BlockKernelLinesOf70)->Arg(1 << 20);
+BENCHMARK(BM_BlockKernelPortable)->Arg(1 << 12)->Arg(1 << 17)->Arg(1 << 20)->Arg(1 << 24);
+BENCHMARK(BM_BlockKernelPortableLinesOf70)->Arg(1 << 20);
 BENCHMARK(BM_PerDigitProcedure)->Arg(1 << 12)->Arg(1 << 20);
 BENCHMARK(BM_DivideFileToFile)->Arg(1 << 20)->Arg(1 << 24)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GenerateNumberFiles)->Unit(benchmark::kMillisecond);

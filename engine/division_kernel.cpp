@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "division_kernel_avx2.h"
 #include "division_reference.h"
 
 namespace dalvo {
@@ -14,6 +15,13 @@ std::uint64_t ParseSixteen(std::uint64_t first, std::uint64_t second) {
   return ParseEightDigits(first) * kTenPow8 + ParseEightDigits(second);
 }
 }  // namespace
+
+KernelPath BestKernelPath() {
+  return HasAvx2Kernel() ? KernelPath::kWide : KernelPath::kPortable;
+}
+
+BlockDivider::BlockDivider(KernelPath path)
+    : wide_(path == KernelPath::kWide && HasAvx2Kernel()) {}
 
 void BlockDivider::Consume(const unsigned char* bytes, std::size_t size, ReportBuffer& out) {
   const unsigned char* const end = bytes + size;
@@ -42,9 +50,13 @@ void BlockDivider::Consume(const unsigned char* bytes, std::size_t size, ReportB
 const unsigned char* BlockDivider::RunStartedBlocks(const unsigned char* bytes,
                                                     const unsigned char* end,
                                                     ReportBuffer& out) {
+  const unsigned char* const start = bytes;
+  // The wide loop takes long runs in whole groups of 64 digits; short runs, the blocks before a
+  // non-digit or the end of the buffer, and output buffers too small for a group are left to
+  // the loop below.
+  if (wide_) bytes = DivideGroupsAvx2(bytes, end, remainder_, held_, out);
   // The hot loop: everything lives in locals so the stores into the output cannot force
   // reloads of the state.
-  const unsigned char* const start = bytes;
   std::uint32_t remainder = remainder_;
   char held = held_;
   char* cursor = out.cursor();

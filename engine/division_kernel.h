@@ -1,4 +1,5 @@
-// The fast division by 19: exact integer long division on blocks of 16 digits, with an exact
+// The fast division by 19: exact integer long division on blocks of 16 digits (groups of 64
+// with AVX2, in division_kernel_avx2.h, where the machine has it), with an exact
 // per-digit step for everything that is not a full block of digits (non-digits, buffer ends).
 // It writes the same quotient digits as the per-digit single-precision procedure, because that
 // procedure's digits and remainders are the exact ones. Owns only its small state; output goes
@@ -108,9 +109,22 @@ inline BlockQuotient DivideBlock(std::uint32_t remainder, std::uint64_t block) {
   return {quotient, static_cast<std::uint32_t>(dividend - 19 * quotient)};
 }
 
+// Which loop divides long digit runs once the quotient has started.
+enum class KernelPath {
+  kPortable,  // 16-digit blocks in 64-bit words, on every machine
+  kWide,      // 64-digit groups in AVX2 vectors; only where HasAvx2Kernel() is true
+};
+
+// The widest path this machine runs.
+KernelPath BestKernelPath();
+
 // One division in progress, fed buffers of raw bytes in order.
 class BlockDivider {
  public:
+  // Divides with `path`, or the best one; kWide without AVX2 falls back to kPortable.
+  BlockDivider() : BlockDivider(BestKernelPath()) {}
+  explicit BlockDivider(KernelPath path);
+
   // Takes `size` bytes: digits join the number, other bytes are skipped. Quotient digits go to
   // `out` as they become final: leading zeros never, and the newest digit is held back (it
   // belongs to the report's last value).
@@ -127,6 +141,7 @@ class BlockDivider {
   void UnstartedBlock(std::uint64_t block, ReportBuffer& out);
   void Digit(std::uint32_t digit, ReportBuffer& out);
 
+  bool wide_;
   std::uint32_t remainder_ = 0;
   char held_ = '0';  // the newest quotient digit, not yet written
   bool started_ = false;

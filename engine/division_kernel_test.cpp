@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "division_kernel_avx2.h"
 #include "division_reference.h"
 #include "division_report.h"
 #include "division_test_support.h"
@@ -115,11 +119,20 @@ TEST(DivisionKernel, BlocksEqualSixteenPerDigitStepsFromEveryRemainder) {
   }
 }
 
+// Both loops for long digit runs; where the machine lacks AVX2 the wide one falls back to the
+// portable one, and the comparisons still hold.
+constexpr KernelPath kPaths[] = {KernelPath::kPortable, KernelPath::kWide};
+
+const char* PathName(KernelPath path) {
+  return path == KernelPath::kWide ? "wide" : "portable";
+}
+
 // Feeds `input` in pieces of `piece` bytes through an output buffer of `capacity` bytes.
-std::string KernelReport(const std::string& input, std::size_t piece, std::size_t capacity) {
+std::string KernelReport(const std::string& input, std::size_t piece, std::size_t capacity,
+                         KernelPath path) {
   std::string text;
   ReportBuffer out(&text, capacity);
-  BlockDivider divider;
+  BlockDivider divider(path);
   const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
   for (std::size_t at = 0; at < input.size(); at += piece) {
     divider.Consume(bytes + at, std::min(piece, input.size() - at), out);
@@ -139,8 +152,11 @@ TEST(DivisionKernel, MatchesPerDigitProcedureOnAwkwardInputs) {
     const std::string expected = ReferenceReport(input, "k.txt");
     for (const std::size_t piece : pieces) {
       const std::size_t capacity = capacities[static_cast<std::size_t>(round) % 4];
-      ASSERT_EQ(KernelReport(input, piece, capacity), expected)
-          << "round " << round << " piece " << piece << " capacity " << capacity;
+      for (const KernelPath path : kPaths) {
+        ASSERT_EQ(KernelReport(input, piece, capacity, path), expected)
+            << "round " << round << " piece " << piece << " capacity " << capacity << " "
+            << PathName(path);
+      }
     }
   }
 }
@@ -158,23 +174,126 @@ TEST(DivisionKernel, DigitRunsAtEveryOffsetAndLength) {
         const std::string case_input = input + tail;
         const std::string expected = ReferenceReport(case_input, "k.txt");
         for (const std::size_t piece : {16u, 17u, 32u, 33u, 1000u}) {
-          ASSERT_EQ(KernelReport(case_input, piece, 64), expected)
-              << "offset " << offset << " length " << length << " piece " << piece;
+          for (const KernelPath path : kPaths) {
+            ASSERT_EQ(KernelReport(case_input, piece, 64, path), expected)
+                << "offset " << offset << " length " << length << " piece " << piece << " "
+                << PathName(path);
+          }
         }
       }
     }
   }
 }
 
+// Leading zeros for up to three 64-digit groups, the quotient starting at every place inside a
+// block, then enough digits behind it for wide groups right after the start.
 TEST(DivisionKernel, LongLeadingZerosThenAStartInsideABlock) {
-  for (std::size_t zeros = 0; zeros < 40; ++zeros) {
+  std::mt19937_64 random(190);
+  std::uniform_int_distribution<int> digit('0', '9');
+  std::string tail;
+  for (int i = 0; i < 300; ++i) tail += static_cast<char>(digit(random));
+  for (std::size_t zeros = 0; zeros < 200; zeros += zeros < 40 ? 1 : 7) {
     for (std::size_t start = 0; start < 16; ++start) {
       std::string input(zeros, '0');
-      input += std::string(start, '0') + "19" + std::string(30, '7');
-      ASSERT_EQ(KernelReport(input, 4096, 64), oracle::OracleReport(input, "k.txt"))
-          << "zeros " << zeros << " start " << start;
+      input += std::string(start, '0') + "19" + tail;
+      const std::string expected = oracle::OracleReport(input, "k.txt");
+      for (const KernelPath path : kPaths) {
+        ASSERT_EQ(KernelReport(input, 4096, 200, path), expected)
+            << "zeros " << zeros << " start " << start << " " << PathName(path);
+      }
     }
   }
+}
+
+// Digit runs long enough for the wide groups: every offset from a 64-byte group, lengths around
+// one, two and three groups and around a whole pass of groups, output buffers from too small
+// for a group to a few groups, and pieces that split the run.
+TEST(DivisionKernel, LongDigitRunsAtEveryGroupOffset) {
+  std::mt19937_64 random(64);
+  std::uniform_int_distribution<int> digit('0', '9');
+  std::vector<std::size_t> lengths;
+  for (std::size_t length = 60; length < 270; ++length) lengths.push_back(length);
+  for (const std::size_t around : {2048u, 2048u + 128u, 4096u, 4096u + 64u}) {
+    for (std::size_t length = around - 3; length < around + 3; ++length) lengths.push_back(length);
+  }
+  const std::size_t capacities[] = {64, 65, 129, 200, 4096};
+  std::size_t round = 0;
+  for (std::size_t offset = 0; offset < 65; ++offset) {
+    for (const std::size_t length : lengths) {
+      std::string input = "20";  // the quotient has started before the run
+      input.append(offset, '\n');
+      for (std::size_t i = 0; i < length; ++i) input += static_cast<char>(digit(random));
+      input += "-5";
+      const std::string expected = ReferenceReport(input, "k.txt");
+      const std::size_t capacity = capacities[round++ % std::size(capacities)];
+      for (const std::size_t piece : {input.size(), std::size_t{100}, std::size_t{1000}}) {
+        ASSERT_EQ(KernelReport(input, piece, capacity, KernelPath::kWide), expected)
+            << "offset " << offset << " length " << length << " piece " << piece
+            << " capacity " << capacity;
+      }
+    }
+  }
+}
+
+// One or two non-digits at every position of a long run (inside the first, second or a later
+// group, or at a group edge), with bytes just outside the digits and with the top bit set.
+TEST(DivisionKernel, NonDigitsAtEveryPositionOfWideGroups) {
+  std::mt19937_64 random(1964);
+  std::uniform_int_distribution<int> digit('0', '9');
+  std::string digits = "3";
+  for (int i = 0; i < 400; ++i) digits += static_cast<char>(digit(random));
+  const char non_digits[] = {'/', ':', '\n', '\0', ' ', '\x80', '\xB0', '\xB9', '\xFF', '\xCF'};
+  for (std::size_t position = 1; position < digits.size(); ++position) {
+    for (std::size_t k = 0; k < std::size(non_digits); ++k) {
+      std::string input = digits;
+      input[position] = non_digits[k];
+      // A second one at a varying distance behind the first.
+      const std::size_t second = position + 1 + (position * 7 + k * 13) % 150;
+      if (k % 2 == 1 && second < input.size()) input[second] = non_digits[(k + 3) % 10];
+      const std::string expected = ReferenceReport(input, "k.txt");
+      for (const KernelPath path : kPaths) {
+        ASSERT_EQ(KernelReport(input, input.size(), 4096, path), expected)
+            << "position " << position << " byte " << static_cast<int>(non_digits[k] & 0xFF)
+            << " " << PathName(path);
+      }
+    }
+  }
+}
+
+// Long random numbers, fed in random pieces: the remainder carried between groups, passes and
+// buffers takes every value, checked against the schoolbook oracle.
+TEST(DivisionKernel, LongNumbersInRandomPiecesMatchTheOracle) {
+  std::mt19937_64 random(2024);
+  std::uniform_int_distribution<int> digit('0', '9');
+  std::uniform_int_distribution<std::size_t> piece(1, 9000);
+  for (int round = 0; round < 40; ++round) {
+    std::string input;
+    const std::size_t size = 20000 + static_cast<std::size_t>(round) * 997;
+    for (std::size_t i = 0; i < size; ++i) input += static_cast<char>(digit(random));
+    const std::string expected = oracle::OracleReport(input, "k.txt");
+    for (const KernelPath path : kPaths) {
+      std::string text;
+      ReportBuffer out(&text, 1000 + static_cast<std::size_t>(round) * 37);
+      BlockDivider divider(path);
+      const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
+      for (std::size_t at = 0; at < input.size();) {
+        const std::size_t take = std::min(piece(random), input.size() - at);
+        divider.Consume(bytes + at, take, out);
+        at += take;
+      }
+      out.Append(FormatReportTail(divider.Tally(), "k.txt"));
+      out.Drain();
+      ASSERT_EQ(text, expected) << "round " << round << " " << PathName(path);
+    }
+  }
+}
+
+// Without this the comparisons above would quietly test the portable loop twice.
+TEST(DivisionKernel, WidePathIsChosenWhereTheMachineHasIt) {
+  EXPECT_EQ(BestKernelPath(), HasAvx2Kernel() ? KernelPath::kWide : KernelPath::kPortable);
+#if defined(__x86_64__)
+  if (!HasAvx2Kernel()) std::printf("note: no AVX2 here; only the portable path was tested\n");
+#endif
 }
 
 }  // namespace
