@@ -9,7 +9,7 @@ DALVO_PACKAGES=(
   libbenchmark-dev libgmp-dev bc       # bench/ (GMP and bc only as peers to compare with)
   qt6-base-dev qt6-qpa-plugins         # the desktop front-end and its offscreen test platform
   xvfb xauth xdotool imagemagick       # a display, clicks and capture for the screenshot script
-  clang libclang-rt-14-dev             # sanitizer builds and the fuzzer
+  clang libclang-rt-14-dev llvm-14     # sanitizer builds and the fuzzer (llvm-14: symbolized reports)
   desktop-file-utils appstream man-db  # linting the installed desktop entry, metainfo, manuals
   dpkg-dev file                        # cpack -G DEB
 )
