@@ -85,10 +85,16 @@ class Bench:
         return wall, int(rss_kib), float(user) + float(system)
 
     # Median wall time, the largest peak RSS, the number of runs and the median CPU time; None
-    # when a run timed out. A peer slower than SINGLE_RUN_AFTER_S is timed once.
-    def measure(self, command, stdout_path="/dev/null", env=None, timeout=None, peer=False):
+    # when a run timed out. A peer slower than SINGLE_RUN_AFTER_S is timed once. `output`, a file
+    # the command writes, is removed before each run, untimed: truncating the last run's output
+    # would otherwise wait for the disk to finish writing it back, charging one run's write-back
+    # to the next.
+    def measure(self, command, stdout_path="/dev/null", env=None, timeout=None, peer=False,
+                output=None):
         samples = []
         for _ in range(self.runs):
+            if output is not None and os.path.exists(output):
+                os.remove(output)
             sample = self.run_once(command, stdout_path, env, timeout)
             if sample is None:
                 return None
@@ -197,10 +203,10 @@ def check_and_time(bench, exponent):
 
     # Then the timings, all in one stretch so that the machine's load is shared alike.
     dalvo_null = bench.measure([bench.dalvo, number])
-    dalvo_file = bench.measure([bench.dalvo, "-awo", "d", "19", number, report])
+    dalvo_file = bench.measure([bench.dalvo, "-awo", "d", "19", number, report], output=report)
     dd_null = bench.measure(["dd", "if=" + number, "of=/dev/null", "bs=128K", "status=none"])
     dd_file = bench.measure(["dd", "if=" + number, "of=" + bench.path("dd.txt"), "bs=128K",
-                             "status=none"])
+                             "status=none"], output=bench.path("dd.txt"))
     add("dalvo IN > /dev/null", dalvo_null, ("dd > /dev/null", dd_null))
     add("dalvo -awo d 19 IN OUT", dalvo_file, ("dd to a file", dd_file))
     for name, what in peer_results:
