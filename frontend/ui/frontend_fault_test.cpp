@@ -27,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_view.h"
+#include "file_test_io.h"
 #include "module1.h"
 #include "names.h"
 #include "qt_platform.h"
@@ -42,19 +43,6 @@ const std::string kMarker(kMarkerName);
 bool Exists(const std::string& path) {
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0;
-}
-
-std::string Slurp(const std::string& path) {
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly)) return "<unreadable " + path + ">";
-  return file.readAll().toStdString();
-}
-
-bool Spill(const std::string& path, const std::string& content) {
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  return file.write(content.data(), static_cast<qint64>(content.size())) ==
-         static_cast<qint64>(content.size());
 }
 
 // A directory holding one file, so a test can see whether anything went into or out of it.
@@ -95,17 +83,6 @@ std::string SetImmutable(const std::string& path, bool immutable) {
   }
   ::close(fd);
   return error;
-}
-
-// Waits up to `seconds` for `done`, checking every 20 ms.
-template <typename Done>
-bool WaitFor(Done done, int seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
 }
 
 // Ends and reaps an engine the front-end let go of; a test's failure must not leave it running.
@@ -479,6 +456,20 @@ TEST(FrontEndFault, ClosingTheWindowLeavesARunningEngineRunning) {
 
 // The real program with an unsafe entry where its work directory goes: start-up must be refused
 // with a message that names the path, and nothing may change anywhere below the rig's root.
+
+// Starts the real dalvogui on the offscreen platform with `tmp` as its TMPDIR, in `working_dir`.
+void StartProgram(QProcess& program, const std::string& tmp, const std::string& working_dir,
+                  const QString& runtime_dir) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("TMPDIR"), QString::fromStdString(tmp));
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  // Without a runtime directory Qt makes one in TMPDIR, which is not the program's doing.
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_dir);
+  program.setProcessEnvironment(env);
+  program.setWorkingDirectory(QString::fromStdString(working_dir));
+  program.start(QStringLiteral(DALVOGUI_PATH), {});
+}
+
 TEST(FrontEndFault, AnUnsafeWorkDirectoryRefusesStartUpAndChangesNothing) {
   // Each set-up fills the place of the work directory: "" when it could be made, "skip: why"
   // when this user cannot make it.
@@ -536,14 +527,7 @@ TEST(FrontEndFault, AnUnsafeWorkDirectoryRefusesStartUpAndChangesNothing) {
     const auto before = Snapshot(rig.root());
 
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("TMPDIR"), QString::fromStdString(rig.tmp()));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    // Without a runtime directory Qt makes one in TMPDIR, which is not the program's doing.
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    program.setProcessEnvironment(env);
-    program.setWorkingDirectory(QString::fromStdString(rig.outside()));
-    program.start(QStringLiteral(DALVOGUI_PATH), {});
+    StartProgram(program, rig.tmp(), rig.outside(), runtime.path());
     ASSERT_TRUE(program.waitForStarted()) << c.what;
     if (!program.waitForFinished(20000)) {
       program.kill();
@@ -574,12 +558,7 @@ TEST(FrontEndFault, APrivateWorkDirectoryIsTakenAsItIs) {
   ASSERT_TRUE(runtime.isValid());
 
   QProcess program;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("TMPDIR"), QString::fromStdString(rig.tmp()));
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-  program.setProcessEnvironment(env);
-  program.start(QStringLiteral(DALVOGUI_PATH), {});
+  StartProgram(program, rig.tmp(), rig.outside(), runtime.path());
   ASSERT_TRUE(program.waitForStarted());
   const bool ended = program.waitForFinished(1500);
   const bool marker_gone = WaitFor([&] { return !Exists(work + "/" + kMarker); }, 10);

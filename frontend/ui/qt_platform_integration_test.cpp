@@ -20,34 +20,12 @@
 #include <thread>
 
 #include "fake_view.h"
+#include "file_test_io.h"
 #include "module1.h"
 #include "publication_test_table.h"
 
 namespace dalvo {
 namespace {
-
-std::string Slurp(const std::string& path) {
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly)) return "<unreadable " + path + ">";
-  return file.readAll().toStdString();
-}
-
-void Spill(const std::string& path, const std::string& content) {
-  QFile file(QString::fromStdString(path));
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path;
-  file.write(content.data(), static_cast<qint64>(content.size()));
-}
-
-// Polls `done` every 20 ms for at most `seconds`.
-template <typename Done>
-bool WaitFor(Done done, int seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return done();
-}
 
 class QtPlatformTest : public ::testing::Test {
  protected:
@@ -61,7 +39,9 @@ class QtPlatformTest : public ::testing::Test {
 };
 
 TEST_F(QtPlatformTest, ListingMatchesIgnoringCaseInNameOrderAndSkipsHiddenAndDirs) {
-  for (const char* name : {"b.txt", "A.TXT", "c.tmp", ".hidden.txt"}) Spill(dir_ + name, "x");
+  for (const char* name : {"b.txt", "A.TXT", "c.tmp", ".hidden.txt"}) {
+    ASSERT_TRUE(Spill(dir_ + name, "x")) << name;
+  }
   ASSERT_TRUE(QDir().mkdir(QString::fromStdString(dir_ + "d.txt")));
   const struct {
     const char* pattern;
@@ -81,16 +61,16 @@ TEST_F(QtPlatformTest, ListingMatchesIgnoringCaseInNameOrderAndSkipsHiddenAndDir
 }
 
 TEST_F(QtPlatformTest, DeleteRenameSizeReadWrite) {
-  Spill(dir_ + "one.txt", "1");
-  Spill(dir_ + "TWO.TXT", "22");
-  Spill(dir_ + "keep.tmp", "333");
+  ASSERT_TRUE(Spill(dir_ + "one.txt", "1"));
+  ASSERT_TRUE(Spill(dir_ + "TWO.TXT", "22"));
+  ASSERT_TRUE(Spill(dir_ + "keep.tmp", "333"));
   EXPECT_TRUE(platform_.DeleteMatching(dir_, "*.txt"));
   EXPECT_FALSE(QFile::exists(QString::fromStdString(dir_ + "one.txt")));
   EXPECT_FALSE(QFile::exists(QString::fromStdString(dir_ + "TWO.TXT")));
   EXPECT_TRUE(QFile::exists(QString::fromStdString(dir_ + "keep.tmp")));
   EXPECT_TRUE(platform_.DeleteMatching(dir_, "nothing*"));
 
-  Spill(dir_ + "a.txt", "aa");
+  ASSERT_TRUE(Spill(dir_ + "a.txt", "aa"));
   EXPECT_FALSE(platform_.Rename(dir_ + "a.txt", dir_ + "keep.tmp"));  // target exists
   EXPECT_EQ(Slurp(dir_ + "keep.tmp"), "333");
   EXPECT_FALSE(platform_.Rename(dir_ + "gone.txt", dir_ + "b.txt"));
@@ -113,7 +93,7 @@ TEST_F(QtPlatformTest, ReadsAFileInBoundedPiecesAndStopsWhenAsked) {
   std::string content;
   for (int i = 0; content.size() < 10'007; ++i) content += std::to_string(i) + "\r\n";
   content.resize(10'007);
-  Spill(dir_ + "pieces.txt", content);
+  ASSERT_TRUE(Spill(dir_ + "pieces.txt", content));
   const struct {
     std::size_t piece_bytes;
     int stop_after;  // the sink declines the piece of this number; 0: never
@@ -160,7 +140,7 @@ TEST_F(QtPlatformTest, InspectSeesKindOwnerAndModeWithoutFollowingLinks) {
   EXPECT_EQ(platform_.Inspect(dir_ + "link").kind, EntryKind::kSymlink);
   EXPECT_FALSE(platform_.CreatePrivateDir(dir_ + "link"));
 
-  Spill(dir_ + "file", "");
+  ASSERT_TRUE(Spill(dir_ + "file", ""));
   EXPECT_EQ(platform_.Inspect(dir_ + "file").kind, EntryKind::kRegularFile);
   ASSERT_EQ(::chmod(private_dir.c_str(), 0777), 0);
   EXPECT_EQ(platform_.Inspect(private_dir).mode, 0777u);
@@ -335,7 +315,7 @@ TEST_F(WithEngine, DivisionsWriteTheEnginesReport) {
   RunToEnd();
   EXPECT_EQ(view_.Status(), "Number division complete!");
   EXPECT_EQ(Slurp(work_ + "custom_number.tmp"), "1234567890123456789\r\n");
-  Spill(root_ + "ref/custom_number.tmp", "1234567890123456789\r\n");
+  ASSERT_TRUE(Spill(root_ + "ref/custom_number.tmp", "1234567890123456789\r\n"));
   RunEngineDirectly({"-awo", "d", "19", "custom_number.tmp",
                      QString::fromStdString(root_ + "ref/custom_report")});
   EXPECT_TRUE(Slurp(work_ + "latest_division_report.tmp") == Slurp(root_ + "ref/custom_report"));
