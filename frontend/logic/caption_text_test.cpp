@@ -9,6 +9,7 @@ namespace {
 
 TEST(CaptionText, UnscramblesToTwentyFivePrintableCharacters) {
   const std::string text = CaptionText();
+  ASSERT_EQ(text, "Divisible by nineteen: 19");
   ASSERT_EQ(text.size(), 25u);
   for (char c : text) {
     EXPECT_TRUE(c >= 0x20 && c < 0x7f) << "character code " << static_cast<int>(c);
