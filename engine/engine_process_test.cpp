@@ -120,7 +120,8 @@ TEST(EngineProcess, AFileThatCannotBeCreatedFailsTheRunButNotTheOthers) {
     const ProcessResult r = RunDalvo(dir.path(), args, "1\n");
     EXPECT_EQ(r.exit_code, 1) << "automatic " << automatic;
     EXPECT_EQ(r.out, kBannerAndMenu + k127 + kFailed) << "automatic " << automatic;
-    EXPECT_EQ(r.err, "Unable to write file \"number5.txt\"!\n") << "automatic " << automatic;
+    EXPECT_EQ(r.err, "dalvo: Unable to write file \"number5.txt\"! (Is a directory)\n")
+        << "automatic " << automatic;
     EXPECT_EQ(Listing(dir.path()), NumberFilesPlus(automatic ? std::set{kMarker}
                                                              : std::set<std::string>{}))
         << "automatic " << automatic;
@@ -162,10 +163,15 @@ TEST(EngineProcess, DivisionForms) {
       {{"-awo", "d", "19", "t.txt", "t.txt"},
        1,
        "",
-       "Input and output are the same file: \"t.txt\"!\n",
+       "dalvo: Input and output are the same file: \"t.txt\"!\n",
        true,
        {}},
-      {{"-awo", "d", "19", "t.txt", "sub"}, 1, "", "Unable to write file \"sub\"!\n", true, {}},
+      {{"-awo", "d", "19", "t.txt", "sub"},
+       1,
+       "",
+       "dalvo: Unable to write file \"sub\"! (Is a directory)\n",
+       true,
+       {}},
       {{"t.txt"}, 0, ReportOf38("t.txt"), "", false, {}},
       {{"t.txt", "other"}, 0, ReportOf38("t.txt"), "", false, {}},
       {{"t.txt", "a", "b", "c", "d", "e"}, 0, ReportOf38("t.txt"), "", false, {}},
@@ -211,7 +217,8 @@ TEST(EngineProcess, StandardOutputThatCannotBeWrittenFailsTheRun) {
     dir.Write("t.txt", "38");
     const ProcessResult r = RunDalvo(dir.path(), c.args, "", "/dev/full");
     EXPECT_EQ(r.exit_code, 1) << what;
-    EXPECT_EQ(r.err, "Unable to write file \"standard output\"!\n") << what;
+    EXPECT_EQ(r.err, "dalvo: Unable to write file \"standard output\"! (No space left on device)\n")
+        << what;
     std::set<std::string> expected_files{"t.txt"};
     if (c.generates) expected_files = NumberFilesPlus(expected_files);
     if (c.marker) expected_files.insert(kMarker);
