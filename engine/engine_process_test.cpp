@@ -42,14 +42,6 @@ std::string ReportOf38(const std::string& name) {
          "\": 2\nThe number IS a multiple of 19!\n\n";
 }
 
-std::set<std::string> Listing(const fs::path& dir) {
-  std::set<std::string> names;
-  for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
-    names.insert(entry.path().filename().string());
-  }
-  return names;
-}
-
 std::set<std::string> NumberFilesPlus(std::set<std::string> extra) {
   extra.insert(kNumberFileNames.begin(), kNumberFileNames.end());
   return extra;
@@ -99,7 +91,7 @@ TEST(EngineProcess, GenerationForms) {
     std::set<std::string> expected_files;
     if (c.sura9_verses != 0) expected_files = NumberFilesPlus({});
     if (c.marker) expected_files.insert(kMarker);
-    EXPECT_EQ(Listing(dir.path()), expected_files) << what;
+    EXPECT_EQ(dir.Names(), expected_files) << what;
     if (c.marker) {
       EXPECT_EQ(dir.Read(kMarker), "") << what;
     }
@@ -122,7 +114,7 @@ TEST(EngineProcess, AFileThatCannotBeCreatedFailsTheRunButNotTheOthers) {
     EXPECT_EQ(r.out, kBannerAndMenu + k127 + kFailed) << "automatic " << automatic;
     EXPECT_EQ(r.err, "dalvo: Unable to write file \"number5.txt\"! (Is a directory)\n")
         << "automatic " << automatic;
-    EXPECT_EQ(Listing(dir.path()), NumberFilesPlus(automatic ? std::set{kMarker}
+    EXPECT_EQ(dir.Names(), NumberFilesPlus(automatic ? std::set{kMarker}
                                                              : std::set<std::string>{}))
         << "automatic " << automatic;
     EXPECT_EQ(dir.Read("number1.txt").size(), 12692u);
@@ -193,7 +185,7 @@ TEST(EngineProcess, DivisionForms) {
       EXPECT_EQ(dir.Read(name), content) << what << ": " << name;
     }
     if (c.marker) expected_files.insert(kMarker);
-    EXPECT_EQ(Listing(dir.path()), expected_files) << what;
+    EXPECT_EQ(dir.Names(), expected_files) << what;
     EXPECT_EQ(dir.Read("t.txt"), "38") << what;
   }
 }
@@ -222,7 +214,7 @@ TEST(EngineProcess, StandardOutputThatCannotBeWrittenFailsTheRun) {
     std::set<std::string> expected_files{"t.txt"};
     if (c.generates) expected_files = NumberFilesPlus(expected_files);
     if (c.marker) expected_files.insert(kMarker);
-    EXPECT_EQ(Listing(dir.path()), expected_files) << what;
+    EXPECT_EQ(dir.Names(), expected_files) << what;
   }
 }
 
