@@ -32,17 +32,18 @@ EngineCommand ParseCommandLine(std::span<const std::string_view> args);
 struct EngineStreams {
   std::FILE* in;   // where the menu reads its choice
   std::FILE* out;  // menu, announcements, division reports and the "Unable to open" message
-  std::FILE* err;  // one line per failure that the run could not report on `out`
+  // One line per failure that has no text of its own on `out`: "dalvo: ", what failed with the
+  // file's name in quotes, and the system's reason in parentheses where there is one.
+  std::FILE* err;
 };
 
 // Runs the engine for `args` (after the program name) in the current directory and returns the
-// exit status: 0 on success and for "q"; 1 when the division input cannot be opened, its output
-// cannot be written or is the input itself, a long-number file cannot be fully written, or `out`
-// cannot be written. Automatic forms create the completion marker last, whatever happened.
+// exit status: 0 on success and for "q"; 1 when the division input cannot be opened or read, its
+// output cannot be written or is the input itself (standard output included), a long-number
+// file cannot be fully written, `out` cannot be written, the completion marker cannot be
+// created, or an automatic division names the marker as its input or report. Automatic forms
+// create the marker last, whatever else happened, except in that last case, where the marker's
+// file is left as it was and nothing is divided.
 int RunEngine(std::span<const std::string_view> args, const EngineStreams& io);
-
-// Creates or truncates the empty completion marker "dalvoopc.tmp" in the current directory.
-// A failure is deliberately ignored: the marker only tells a waiting front-end that the run ended.
-void WriteCompletionMarker();
 
 }  // namespace dalvo

@@ -1,9 +1,10 @@
 #include "division.h"
 
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -11,6 +12,7 @@
 #include "division_kernel.h"
 #include "division_output.h"
 #include "division_report.h"
+#include "replacement_file.h"
 
 namespace dalvo {
 
@@ -28,41 +30,51 @@ InputFile OpenInput(const std::string& name) {
   // A directory opens for reading here and only its reads fail; it is no number file.
   std::error_code error;
   if (std::filesystem::is_directory(name, error)) return nullptr;
-  // The division reads large blocks into its own buffer; a stdio buffer would add a copy.
-  std::setvbuf(file.get(), nullptr, _IONBF, 0);
   return file;
 }
 
-// Creates or truncates the output with mode 0644 (before the umask), which fopen cannot ask for.
-std::FILE* OpenOutput(const std::string& name) {
-  const int descriptor = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (descriptor < 0) return nullptr;
-  std::FILE* file = ::fdopen(descriptor, "wb");
-  if (file == nullptr) {
-    ::close(descriptor);
-    return nullptr;
+// A report file is replaced only once it is whole; a device or FIFO (/dev/null, a pipe's name)
+// and a link to one (/dev/stdout) are written in place, as is a name beside which no file can
+// be made.
+constexpr ReplaceOptions kReportFile{.write_special_in_place = true, .follow_links_in_place = true};
+
+// True when `report` is a regular file and the very file that `input` reads.
+bool ReportIsTheInput(int input, int report) {
+  struct stat in {};
+  struct stat out {};
+  if (input < 0 || report < 0 || ::fstat(input, &in) != 0 || ::fstat(report, &out) != 0) {
+    return false;
   }
-  // The report buffer already gathers large writes.
-  std::setvbuf(file, nullptr, _IONBF, 0);
-  return file;
+  return S_ISREG(out.st_mode) && in.st_dev == out.st_dev && in.st_ino == out.st_ino;
 }
 
-// The whole division of an open input into `out`, the report included. False when any byte
-// could not be handed to the destination.
-bool DivideStream(std::FILE* input, const std::string& input_name, ReportBuffer& out,
-                  std::size_t read_bytes) {
-  const std::size_t size = std::max<std::size_t>(read_bytes, 1);
+ssize_t ReadRetrying(InputReader reader, int descriptor, unsigned char* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t got = reader(descriptor, buffer, size);
+    if (got >= 0 || errno != EINTR) return got;
+  }
+}
+
+// The whole division of an open input into `out`, the report included. Ends at the first
+// failure: a failed read, because a verdict on the digits read so far would be a wrong one; a
+// failed write, because the report is lost anyway and reading on would be wasted.
+DivisionOutcome DivideStream(std::FILE* input, const std::string& input_name, ReportBuffer& out,
+                             const DivisionBuffers& buffers) {
+  const std::size_t size = std::max<std::size_t>(buffers.read_bytes, 1);
   const auto buffer = std::make_unique<unsigned char[]>(size);
+  const InputReader reader = buffers.reader != nullptr ? buffers.reader : ::read;
+  const int descriptor = fileno(input);
   BlockDivider divider;
   for (;;) {
-    const std::size_t got = std::fread(buffer.get(), 1, size, input);
-    divider.Consume(buffer.get(), got, out);
-    // A short read is the end of the file or a read error; either one ends the number.
-    // After a failed write the report is lost anyway, so reading on would be wasted.
-    if (got < size || out.failed()) break;
+    const ssize_t got = ReadRetrying(reader, descriptor, buffer.get(), size);
+    if (got < 0) return {DivisionStatus::kInputUnreadable, errno};
+    if (got == 0) break;
+    divider.Consume(buffer.get(), static_cast<std::size_t>(got), out);
+    if (out.failed()) return {DivisionStatus::kOutputUnwritable, out.error()};
   }
   out.Append(FormatReportTail(divider.Tally(), input_name));
-  return out.Drain();
+  if (!out.Drain()) return {DivisionStatus::kOutputUnwritable, out.error()};
+  return {};
 }
 
 }  // namespace
@@ -75,11 +87,16 @@ DivisionOutcome DivideBy19(const std::string& input_name, std::FILE* report,
                            const DivisionBuffers& buffers) {
   const InputFile input = OpenInput(input_name);
   if (!input) return {DivisionStatus::kInputUnopenable};
+  // Standard output appended to the input would be read back as more digits until the disk
+  // is full.
+  if (ReportIsTheInput(fileno(input.get()), fileno(report))) return {DivisionStatus::kSameFile};
   ReportBuffer out(report, buffers.write_bytes);
-  bool written = DivideStream(input.get(), input_name, out, buffers.read_bytes);
+  DivisionOutcome outcome = DivideStream(input.get(), input_name, out, buffers);
   // The caller may create the completion marker next: everything must have left the process.
-  written = std::fflush(report) == 0 && written;
-  return {written ? DivisionStatus::kOk : DivisionStatus::kOutputUnwritable};
+  if (std::fflush(report) != 0 && outcome.status == DivisionStatus::kOk) {
+    outcome = {DivisionStatus::kOutputUnwritable, errno};
+  }
+  return outcome;
 }
 
 DivisionOutcome DivideBy19ToFile(const std::string& input_name, const std::string& output_name) {
@@ -96,15 +113,22 @@ DivisionOutcome DivideBy19ToFile(const std::string& input_name, const std::strin
   if (std::filesystem::equivalent(input_name, output_name, error)) {
     return {DivisionStatus::kSameFile};
   }
-  std::FILE* output = OpenOutput(output_name);
-  if (output == nullptr) return {DivisionStatus::kOutputUnwritable};
-  bool written;
-  {
-    ReportBuffer out(output, buffers.write_bytes);
-    written = DivideStream(input.get(), input_name, out, buffers.read_bytes);
+  ReplacementFile output;
+  if (!output.Open(output_name, kReportFile)) {
+    return {DivisionStatus::kOutputUnwritable, output.error()};
   }
-  written = std::fclose(output) == 0 && written;
-  return {written ? DivisionStatus::kOk : DivisionStatus::kOutputUnwritable};
+  DivisionOutcome outcome;
+  {
+    ReportBuffer out(output.file(), buffers.write_bytes);
+    outcome = DivideStream(input.get(), input_name, out, buffers);
+  }
+  // Only a whole report takes the output's name; after a failure the older report stays.
+  if (outcome.status != DivisionStatus::kOk) {
+    output.Discard();
+  } else if (!output.Commit()) {
+    outcome = {DivisionStatus::kOutputUnwritable, output.error()};
+  }
+  return outcome;
 }
 
 std::string UnableToOpenMessage(const std::string& input_name) {

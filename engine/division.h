@@ -4,6 +4,8 @@
 // engine's main turns them into messages and an exit status.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdio>
 #include <string>
@@ -15,27 +17,37 @@ enum class DivisionStatus {
   kInputUnopenable,   // input missing, unreadable or a directory; nothing was written or created
   kSameFile,          // input and output name the same file; nothing was opened for writing
   kOutputUnwritable,  // the report stream or output file could not be created or fully written
+  kInputUnreadable,   // a read of the input failed part-way; no verdict was written
 };
 
 struct [[nodiscard]] DivisionOutcome {
   DivisionStatus status = DivisionStatus::kOk;
+  int error = 0;  // the errno value of kInputUnreadable and kOutputUnwritable, 0 when unknown
 };
 
 // Divides the digits of `input_name` by 19 and writes quotient and report to `report`, which is
-// flushed before return. kOutputUnwritable when a write or the flush fails.
+// flushed before return. kOutputUnwritable when a write or the flush fails; kSameFile, with
+// nothing written, when `report` is a regular file and the input itself (`dalvo a >> a`).
 DivisionOutcome DivideBy19(const std::string& input_name, std::FILE* report);
 
-// The same, into `output_name` (created with mode 0644, or truncated). Input and output are
-// compared by device and inode (links included) before the output is opened: kSameFile then.
-// The output file is closed before return, so a completion marker may follow at once.
+// The same, into `output_name`. Input and output are compared by device and inode (links
+// included) before the output is opened: kSameFile then. The report is written beside the output
+// under a temporary name and renamed over it once complete (mode 0644 whatever the umask); on
+// any failure an existing output keeps its content. A device or FIFO is written in place. The
+// output is closed before return, so a completion marker may follow at once.
 DivisionOutcome DivideBy19ToFile(const std::string& input_name, const std::string& output_name);
 
-// Buffer sizes of one division. The defaults serve the product (constant memory, large enough
-// reads and writes); tests pass tiny ones to move the buffer ends through the digits. A size
-// of 0 is taken as 1.
+// Reads the input as POSIX read does: the count of bytes read, 0 at the end, -1 with errno set
+// on a failure. The product reads its descriptor; tests put a failing reader here.
+using InputReader = ssize_t (*)(int descriptor, void* buffer, std::size_t size);
+
+// Buffer sizes and the reader of one division. The defaults serve the product (constant memory,
+// large enough reads and writes, ::read); tests pass tiny buffers to move the buffer ends through
+// the digits. A size of 0 is taken as 1; a null reader is ::read.
 struct DivisionBuffers {
   std::size_t read_bytes = 128 * 1024;
   std::size_t write_bytes = 128 * 1024;
+  InputReader reader = nullptr;
 };
 
 // DivideBy19 and DivideBy19ToFile with chosen buffer sizes; same contracts, same output.

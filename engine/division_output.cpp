@@ -1,6 +1,7 @@
 #include "division_output.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace dalvo {
 
@@ -46,6 +47,7 @@ bool ReportBuffer::Drain() {
     text_->append(storage_.get(), used);
   } else if (std::fwrite(storage_.get(), 1, used, file_) != used) {
     failed_ = true;
+    error_ = errno;
   }
   return !failed_;
 }

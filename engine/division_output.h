@@ -44,6 +44,8 @@ class ReportBuffer {
   // buffer. Returns false, now and later, once any write came up short.
   bool Drain();
   bool failed() const { return failed_; }
+  // The errno value of the write that failed, 0 while none did.
+  int error() const { return error_; }
 
  private:
   std::unique_ptr<char[]> storage_;
@@ -52,6 +54,7 @@ class ReportBuffer {
   std::FILE* file_ = nullptr;
   std::string* text_ = nullptr;
   bool failed_ = false;
+  int error_ = 0;
 };
 
 }  // namespace dalvo

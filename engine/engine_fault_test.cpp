@@ -29,11 +29,13 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kMarker = "dalvoopc.tmp";
-const std::string kStdoutFailed = "Unable to write file \"standard output\"!\n";
+const std::string kStdoutFailed =
+    "dalvo: Unable to write file \"standard output\"! (No space left on device)\n";
 const std::string kGenerationFailed = "\nNumber generation failed!\n\n";
 
-std::string UnableToWrite(const std::string& name) {
-  return "Unable to write file \"" + name + "\"!\n";
+// The line that names a file the run could not write, with the system's reason.
+std::string UnableToWrite(const std::string& name, int error) {
+  return "dalvo: Unable to write file \"" + name + "\"! (" + std::strerror(error) + ")\n";
 }
 
 std::string UnableToOpen(const std::string& name) {
@@ -145,7 +147,7 @@ TEST(EngineFault, ReportFileOnAFullDevice) {
     const ProcessResult r = RunDalvo(dir.path(), {"-awo", "d", "19", "t.txt", "full"});
     EXPECT_EQ(r.exit_code, 1) << what;
     EXPECT_EQ(r.out, "") << what;
-    EXPECT_EQ(r.err, UnableToWrite("full")) << what;
+    EXPECT_EQ(r.err, UnableToWrite("full", ENOSPC)) << what;
     const Snapshot after = TakeSnapshot(dir.path());
     EXPECT_EQ(after.count(kMarker), 1u) << what;
     EXPECT_EQ(Without(after, {kMarker}), before) << what;
@@ -201,7 +203,11 @@ TEST(EngineFault, StandardOutputOnAFullDevice) {
 // ---- Files and folders that are not what the command line says -----------------------------
 
 TEST(EngineFault, ReportFileInAFolderThatDoesNotExist) {
-  for (const std::string output : {"nodir/r.txt", "t.txt/r.txt", "sub/nodir/r.txt"}) {
+  const struct {
+    std::string output;
+    int error;
+  } kCases[] = {{"nodir/r.txt", ENOENT}, {"t.txt/r.txt", ENOTDIR}, {"sub/nodir/r.txt", ENOENT}};
+  for (const auto& [output, error] : kCases) {
     const TestTempDir dir;
     dir.Write("t.txt", "38");
     fs::create_directory(dir.path() / "sub");
@@ -211,7 +217,7 @@ TEST(EngineFault, ReportFileInAFolderThatDoesNotExist) {
     const ProcessResult r = RunDalvo(dir.path(), {"-awo", "d", "19", "t.txt", output});
     EXPECT_EQ(r.exit_code, 1) << output;
     EXPECT_EQ(r.out, "") << output;
-    EXPECT_EQ(r.err, UnableToWrite(output)) << output;
+    EXPECT_EQ(r.err, UnableToWrite(output, error)) << output;
     // Missing folders are not created along the way.
     const Snapshot after = TakeSnapshot(dir.path());
     EXPECT_EQ(after.count(kMarker), 1u) << output;
@@ -269,8 +275,9 @@ TEST(EngineFault, LongNumberFilesThatCannotBeWritten) {
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_TRUE(r.out.ends_with(" with 129 verses for sura 9.\n" + kGenerationFailed)) << r.out;
   EXPECT_EQ(r.out.find("complete"), std::string::npos) << r.out;
-  EXPECT_EQ(r.err, UnableToWrite("number1.txt") + UnableToWrite("number10.txt") +
-                       UnableToWrite("n20257d.txt"));
+  EXPECT_EQ(r.err, UnableToWrite("number1.txt", EISDIR) +
+                       UnableToWrite("number10.txt", ENOSPC) +
+                       UnableToWrite("n20257d.txt", EISDIR));
 
   SuraTable table;
   table.SetSura9Verses(129);

@@ -1,13 +1,14 @@
 // Test helper: starts the real `dalvo` program (DALVO_BINARY, set by the build) as a child process
-// in a given directory with chosen arguments and standard input, and collects its exit status,
-// standard output and standard error. Header-only, for the end-to-end tests; a child that cannot
-// be started or set up reports exit status 126 or 127, one that does not exit normally -1.
+// in a given directory with chosen arguments and standard input, and collects its exit status (or
+// the signal that ended it), standard output and standard error. Header-only, for the end-to-end
+// tests; a child that cannot be started or set up reports exit status 126 or 127.
 #pragma once
 
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -16,7 +17,8 @@
 namespace dalvo {
 
 struct ProcessResult {
-  int exit_code = -1;
+  int exit_code = -1;  // -1 when the child did not exit normally
+  int signal = 0;      // the signal that ended the child, 0 when it exited
   std::string out;
   std::string err;
 };
@@ -30,17 +32,32 @@ inline std::string ReadAllAndClose(std::FILE* file) {
   return text;
 }
 
-// Runs dalvo with `args` in `dir`, feeding `input` on standard input. Standard output is
-// collected, unless `stdout_path` names a file (a device, say) that the child opens for writing
-// as its standard output instead, before it changes into `dir`; `out` stays empty then.
-inline ProcessResult RunDalvo(const std::filesystem::path& dir,
-                              const std::vector<std::string>& args, const std::string& input = "",
-                              const std::string& stdout_path = "") {
+// Where the child's standard output goes; by default into a temporary file that is collected.
+struct StdoutTarget {
+  // A file (a device, say) that the child opens for writing as its standard output, before it
+  // changes into its directory; nothing is collected then.
+  std::string path;
+  // A pipe whose reading end is closed before the child starts: every write to it fails.
+  bool closed_pipe = false;
+};
+
+// A child started by StartDalvo; FinishDalvo waits for it.
+struct RunningDalvo {
+  pid_t pid = -1;
+  std::FILE* out = nullptr;
+  std::FILE* err = nullptr;
+};
+
+// Starts dalvo with `args` in `dir`, feeding `input` on standard input, and returns at once.
+inline RunningDalvo StartDalvo(const std::filesystem::path& dir,
+                               const std::vector<std::string>& args, const std::string& input = "",
+                               const StdoutTarget& stdout_target = {}) {
   std::FILE* in = std::tmpfile();
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
+  RunningDalvo child{-1, std::tmpfile(), std::tmpfile()};
   std::fwrite(input.data(), 1, input.size(), in);
   std::rewind(in);
+  int pipe_ends[2] = {-1, -1};
+  if (stdout_target.closed_pipe && pipe(pipe_ends) == 0) close(pipe_ends[0]);
 
   std::vector<std::string> argv_strings{DALVO_BINARY};
   argv_strings.insert(argv_strings.end(), args.begin(), args.end());
@@ -48,25 +65,47 @@ inline ProcessResult RunDalvo(const std::filesystem::path& dir,
   for (std::string& s : argv_strings) argv.push_back(s.data());
   argv.push_back(nullptr);
 
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const int out_fd = stdout_path.empty() ? fileno(out) : open(stdout_path.c_str(), O_WRONLY);
+  child.pid = fork();
+  if (child.pid == 0) {
+    // The program starts as from a terminal, whatever this test runner ignores: a stop signal
+    // ends it and a closed pipe would kill it, unless the program itself says otherwise.
+    for (const int s : {SIGTERM, SIGINT, SIGHUP, SIGPIPE}) signal(s, SIG_DFL);
+    const int out_fd = stdout_target.closed_pipe  ? pipe_ends[1]
+                       : stdout_target.path.empty() ? fileno(child.out)
+                                                    : open(stdout_target.path.c_str(), O_WRONLY);
     if (out_fd < 0 || chdir(dir.c_str()) != 0 || dup2(fileno(in), 0) < 0 ||
-        dup2(out_fd, 1) < 0 || dup2(fileno(err), 2) < 0) {
+        dup2(out_fd, 1) < 0 || dup2(fileno(child.err), 2) < 0) {
       _exit(126);
     }
     execv(argv[0], argv.data());
     _exit(127);
   }
+  if (pipe_ends[1] >= 0) close(pipe_ends[1]);
+  std::fclose(in);
+  return child;
+}
+
+// Waits for a child of StartDalvo and collects what it wrote.
+inline ProcessResult FinishDalvo(const RunningDalvo& child) {
   ProcessResult result;
   int status = 0;
-  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
-    result.exit_code = WEXITSTATUS(status);
+  if (child.pid > 0 && waitpid(child.pid, &status, 0) == child.pid) {
+    if (WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
   }
-  std::fclose(in);
-  result.out = ReadAllAndClose(out);
-  result.err = ReadAllAndClose(err);
+  result.out = ReadAllAndClose(child.out);
+  result.err = ReadAllAndClose(child.err);
   return result;
+}
+
+// Runs dalvo with `args` in `dir`, feeding `input` on standard input, and waits for it. Standard
+// output is collected, unless `stdout_path` names a file that the child opens for writing as its
+// standard output instead (see StdoutTarget); `out` stays empty then.
+inline ProcessResult RunDalvo(const std::filesystem::path& dir,
+                              const std::vector<std::string>& args, const std::string& input = "",
+                              const std::string& stdout_path = "") {
+  return FinishDalvo(
+      StartDalvo(dir, args, input, StdoutTarget{.path = stdout_path, .closed_pipe = false}));
 }
 
 }  // namespace dalvo

@@ -42,14 +42,6 @@ std::string ReportOf38(const std::string& name) {
          "\": 2\nThe number IS a multiple of 19!\n\n";
 }
 
-std::set<std::string> Listing(const fs::path& dir) {
-  std::set<std::string> names;
-  for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
-    names.insert(entry.path().filename().string());
-  }
-  return names;
-}
-
 std::set<std::string> NumberFilesPlus(std::set<std::string> extra) {
   extra.insert(kNumberFileNames.begin(), kNumberFileNames.end());
   return extra;
@@ -100,7 +92,7 @@ TEST(EngineProcess, GenerationFormsWriteTheFilesTheLibraryWrites) {
     std::set<std::string> expected_files;
     if (c.sura9_verses != 0) expected_files = NumberFilesPlus({});
     if (c.marker) expected_files.insert(kMarker);
-    EXPECT_EQ(Listing(dir.path()), expected_files) << what;
+    EXPECT_EQ(dir.Names(), expected_files) << what;
     if (c.marker) {
       EXPECT_EQ(dir.Read(kMarker), "") << what;
     }
@@ -121,8 +113,9 @@ TEST(EngineProcess, AFileThatCannotBeCreatedFailsTheRunButNotTheOthers) {
     const ProcessResult r = RunDalvo(dir.path(), args, "1\n");
     EXPECT_EQ(r.exit_code, 1) << "automatic " << automatic;
     EXPECT_EQ(r.out, kBannerAndMenu + k127 + kFailed) << "automatic " << automatic;
-    EXPECT_EQ(r.err, "Unable to write file \"number5.txt\"!\n") << "automatic " << automatic;
-    EXPECT_EQ(Listing(dir.path()), NumberFilesPlus(automatic ? std::set{kMarker}
+    EXPECT_EQ(r.err, "dalvo: Unable to write file \"number5.txt\"! (Is a directory)\n")
+        << "automatic " << automatic;
+    EXPECT_EQ(dir.Names(), NumberFilesPlus(automatic ? std::set{kMarker}
                                                              : std::set<std::string>{}))
         << "automatic " << automatic;
     EXPECT_EQ(dir.Read("number1.txt").size(), 12692u);
@@ -163,10 +156,15 @@ TEST(EngineProcess, DivisionForms) {
       {{"-awo", "d", "19", "t.txt", "t.txt"},
        1,
        "",
-       "Input and output are the same file: \"t.txt\"!\n",
+       "dalvo: Input and output are the same file: \"t.txt\"!\n",
        true,
        {}},
-      {{"-awo", "d", "19", "t.txt", "sub"}, 1, "", "Unable to write file \"sub\"!\n", true, {}},
+      {{"-awo", "d", "19", "t.txt", "sub"},
+       1,
+       "",
+       "dalvo: Unable to write file \"sub\"! (Is a directory)\n",
+       true,
+       {}},
       {{"t.txt"}, 0, ReportOf38("t.txt"), "", false, {}},
       {{"t.txt", "other"}, 0, ReportOf38("t.txt"), "", false, {}},
       {{"t.txt", "a", "b", "c", "d", "e"}, 0, ReportOf38("t.txt"), "", false, {}},
@@ -188,7 +186,7 @@ TEST(EngineProcess, DivisionForms) {
       EXPECT_EQ(dir.Read(name), content) << what << ": " << name;
     }
     if (c.marker) expected_files.insert(kMarker);
-    EXPECT_EQ(Listing(dir.path()), expected_files) << what;
+    EXPECT_EQ(dir.Names(), expected_files) << what;
     EXPECT_EQ(dir.Read("t.txt"), "38") << what;
   }
 }
@@ -212,11 +210,12 @@ TEST(EngineProcess, StandardOutputThatCannotBeWrittenFailsTheRun) {
     dir.Write("t.txt", "38");
     const ProcessResult r = RunDalvo(dir.path(), c.args, "", "/dev/full");
     EXPECT_EQ(r.exit_code, 1) << what;
-    EXPECT_EQ(r.err, "Unable to write file \"standard output\"!\n") << what;
+    EXPECT_EQ(r.err, "dalvo: Unable to write file \"standard output\"! (No space left on device)\n")
+        << what;
     std::set<std::string> expected_files{"t.txt"};
     if (c.generates) expected_files = NumberFilesPlus(expected_files);
     if (c.marker) expected_files.insert(kMarker);
-    EXPECT_EQ(Listing(dir.path()), expected_files) << what;
+    EXPECT_EQ(dir.Names(), expected_files) << what;
   }
 }
 

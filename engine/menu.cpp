@@ -1,6 +1,7 @@
 #include "menu.h"
 
 #include <cassert>
+#include <cerrno>
 
 namespace dalvo {
 namespace {
@@ -28,65 +29,84 @@ constexpr const char* kComplete = "\nNumber generation complete!";
 constexpr const char* kFailed = "\nNumber generation failed!";
 constexpr int kAlternativeSura9Verses = 129;
 
-void Print(std::FILE* out, const char* text) { std::fputs(text, out); }
+// Writes the menu's texts and keeps the reason of the first write that failed: the stream
+// keeps only its error flag, and later calls overwrite errno.
+class Printer {
+ public:
+  explicit Printer(std::FILE* out) : out_(out) {}
 
-void PrintLineAndFlush(std::FILE* out) {
-  std::fputc('\n', out);
-  std::fflush(out);
-}
+  void Print(const char* text) { Check(std::fputs(text, out_) != EOF); }
+  void Flush() { Check(std::fflush(out_) == 0); }
+  void LineAndFlush() {
+    Check(std::fputc('\n', out_) != EOF);
+    Flush();
+  }
+  int error() const { return error_; }
+
+ private:
+  void Check(bool written) {
+    if (!written && error_ == 0) error_ = errno;
+  }
+
+  std::FILE* out_;
+  int error_ = 0;
+};
 
 // One character of the answer, or 'q' at the end of input: a closed input must not spin the
 // menu forever, and ending as for "q" writes nothing to disk.
-char ReadChoice(std::FILE* in, std::FILE* out) {
-  std::fflush(out);
+char ReadChoice(std::FILE* in, Printer& out) {
+  out.Flush();
   const int c = std::fgetc(in);
   return c == EOF ? 'q' : static_cast<char>(c);
 }
 
 }  // namespace
 
-MenuOutcome RunMenu(RunMode mode, char auto_choice, std::FILE* in, std::FILE* out,
+MenuOutcome RunMenu(RunMode mode, char auto_choice, std::FILE* in, std::FILE* out_stream,
                     const NumberGenerator& generate) {
   SuraTable table;
-  Print(out, kBanner);
+  Printer out(out_stream);
+  out.Print(kBanner);
 
   char choice = 0;
   for (;;) {
-    for (const char* text : kMenuTexts) Print(out, text);
+    for (const char* text : kMenuTexts) out.Print(text);
     choice = mode == RunMode::kInteractive ? ReadChoice(in, out) : auto_choice;
     if (choice == '1' || choice == '2' || choice == 'q') break;
     // The automatic form is only reached with '1' or '2'; anything else would loop forever.
     assert(mode == RunMode::kInteractive);
-    for (const char* text : kInvalidChoice) Print(out, text);
+    for (const char* text : kInvalidChoice) out.Print(text);
   }
 
   MenuOutcome outcome;
   if (choice == 'q') {
-    PrintLineAndFlush(out);
-    Print(out, kTerminating);
-    PrintLineAndFlush(out);
-    PrintLineAndFlush(out);
+    out.LineAndFlush();
+    out.Print(kTerminating);
+    out.LineAndFlush();
+    out.LineAndFlush();
+    outcome.out_error = out.error();
     return outcome;
   }
 
   if (choice == '1') {
-    Print(out, "\n");
-    Print(out, kAllNumbers);
-    Print(out, kWith127);
+    out.Print("\n");
+    out.Print(kAllNumbers);
+    out.Print(kWith127);
   } else {
     table.SetSura9Verses(kAlternativeSura9Verses);
-    Print(out, kWarning);
-    PrintLineAndFlush(out);
-    Print(out, kAllNumbers);
-    Print(out, kWith129);
-    PrintLineAndFlush(out);
+    out.Print(kWarning);
+    out.LineAndFlush();
+    out.Print(kAllNumbers);
+    out.Print(kWith129);
+    out.LineAndFlush();
   }
 
   outcome.generation = generate(table);
   outcome.generated = true;
-  Print(out, outcome.generation.ok() ? kComplete : kFailed);
-  PrintLineAndFlush(out);
-  PrintLineAndFlush(out);
+  out.Print(outcome.generation.ok() ? kComplete : kFailed);
+  out.LineAndFlush();
+  out.LineAndFlush();
+  outcome.out_error = out.error();
   return outcome;
 }
 

@@ -1,7 +1,8 @@
 // The menu run: builds the sura table, prints the banner and the menu, takes one choice ("1",
 // "2" or "q") from standard input or from the command line, and generates the long-number files.
 // The caller owns both streams and the generator; write failures on `out` are left in the
-// stream's error state for the caller to report. The completion marker is the caller's job.
+// stream's error state, with their reason in the outcome, for the caller to report. The
+// completion marker is the caller's job.
 #pragma once
 
 #include <cstdio>
@@ -24,6 +25,7 @@ using NumberGenerator = std::function<GenerationOutcome(const SuraTable&)>;
 struct [[nodiscard]] MenuOutcome {
   bool generated = false;         // false when the run ended with "q" or at the end of input
   GenerationOutcome generation;   // what the generator returned, when it ran
+  int out_error = 0;              // the errno value of the first failed write to `out`, or 0
 };
 
 // Runs the menu on `out`. kInteractive reads single characters from `in` (after flushing `out`)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -121,8 +122,8 @@ TEST(Menu, AutomaticChoiceReadsNothing) {
 }
 
 TEST(Menu, AFailedGenerationIsNotAnnouncedAsComplete) {
-  const Transcript t =
-      RunWith(RunMode::kAutoGenerate, '1', "", GenerationOutcome{{"number5.txt", "n37088d.txt"}});
+  const Transcript t = RunWith(RunMode::kAutoGenerate, '1', "",
+                               GenerationOutcome{{"number5.txt", "n37088d.txt"}, {EISDIR, ENOSPC}});
   EXPECT_EQ(t.out, kBanner + kMenu + k127 + kFailed);
   EXPECT_TRUE(t.outcome.generated);
   EXPECT_EQ(t.outcome.generation.failed_files,

@@ -1,9 +1,12 @@
 #include "number_files.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <memory>
 #include <string_view>
+
+#include "replacement_file.h"
 
 namespace dalvo {
 namespace {
@@ -16,15 +19,12 @@ class ItemWriter {
   ItemWriter() : buffer_(std::make_unique<char[]>(kBufferSize)) {}
   ItemWriter(const ItemWriter&) = delete;
   ItemWriter& operator=(const ItemWriter&) = delete;
-  ~ItemWriter() { static_cast<void>(Close()); }
 
-  // Creates or truncates `path`. False when it cannot be opened for writing.
+  // Begins the file that is to become `path`. False when it cannot be opened for writing.
   bool Open(const std::filesystem::path& path) {
-    file_ = std::fopen(path.c_str(), "wb");
-    ok_ = file_ != nullptr;
+    ok_ = file_.Open(path.string(), kNumberFile);
+    error_ = ok_ ? 0 : file_.error();
     used_ = 0;
-    // The writer does its own buffering; a second copy in the C library would gain nothing.
-    if (ok_) std::setvbuf(file_, nullptr, _IONBF, 0);
     return ok_;
   }
 
@@ -42,29 +42,45 @@ class ItemWriter {
     }
   }
 
-  // Writes out what is buffered and closes the file. True when every byte reached the file.
+  // Writes out what is buffered and, when every byte got there, puts the file in place under
+  // its name. Otherwise the partial file goes and an older one of the name stays whole.
   bool Close() {
-    if (file_ == nullptr) return false;
+    if (file_.file() == nullptr) return false;
     Drain();
-    if (std::fclose(file_) != 0) ok_ = false;
-    file_ = nullptr;
+    if (!ok_) {
+      file_.Discard();
+    } else if (!file_.Commit()) {
+      ok_ = false;
+      error_ = file_.error();
+    }
     return ok_;
   }
+
+  // The errno value of the failure that made Open or Close return false.
+  int error() const { return error_; }
 
  private:
   static constexpr std::size_t kBufferSize = std::size_t{1} << 16;
   static constexpr std::size_t kMaxItemChars = 12;  // "-2147483648" and one to spare
+  // A link planted under a file's name is replaced, never written through; a device keeps
+  // taking the digits in place.
+  static constexpr ReplaceOptions kNumberFile{.write_special_in_place = true,
+                                              .follow_links_in_place = false};
 
   void Drain() {
     // After a failed write the rest of the file is dropped; Close then reports the failure.
-    if (ok_ && used_ > 0 && std::fwrite(buffer_.get(), 1, used_, file_) != used_) ok_ = false;
+    if (ok_ && used_ > 0 && std::fwrite(buffer_.get(), 1, used_, file_.file()) != used_) {
+      ok_ = false;
+      error_ = errno;
+    }
     used_ = 0;
   }
 
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
-  std::FILE* file_ = nullptr;
+  ReplacementFile file_;
   bool ok_ = false;
+  int error_ = 0;
 };
 
 void PutVerses(ItemWriter& out, int32_t verse_count) {
@@ -266,7 +282,10 @@ GenerationOutcome GenerateNumberFiles(const SuraTable& table,
       kFileBodies[i](table, out);
       written = out.Close();
     }
-    if (!written) outcome.failed_files.push_back(name);
+    if (!written) {
+      outcome.failed_files.push_back(name);
+      outcome.failure_reasons.push_back(out.error());
+    }
   }
   return outcome;
 }

@@ -1,6 +1,8 @@
 // The 22 long-number files: each one a single decimal digit string built from the sura table and
-// written item by item in one streaming pass, so no long number is ever held in memory. A file
-// that cannot be created or fully written is named in the outcome; the others are still written.
+// written item by item in one streaming pass, so no long number is ever held in memory. Each is
+// written beside its name and renamed into place when whole. A file that cannot be created or
+// fully written is named in the outcome and leaves an older file of its name unchanged; the
+// others are still written.
 #pragma once
 
 #include <array>
@@ -30,13 +32,16 @@ struct [[nodiscard]] GenerationOutcome {
   // Bare names (as in kNumberFileNames) of the files that could not be created or fully
   // written, in writing order. Empty on success.
   std::vector<std::string> failed_files;
+  // The system's reason (an errno value) for each of failed_files, at the same position.
+  std::vector<int> failure_reasons;
 
   bool ok() const { return failed_files.empty(); }
 };
 
 // Writes all 22 files into `directory` (an empty path means the current directory), each one
-// created or truncated, completely written and closed before the next is opened. Prints nothing.
-// Always attempts every file; the ones that failed are listed in the outcome.
+// completely written, closed and renamed into place before the next is begun. A symbolic link
+// under a file's name is replaced, never written through; a device or FIFO is written in place.
+// Prints nothing. Always attempts every file; the ones that failed are listed in the outcome.
 GenerationOutcome GenerateNumberFiles(const SuraTable& table, const std::filesystem::path& directory);
 
 // For n <= 9 returns n itself; otherwise the last decimal digit of n.

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <stdexcept>
 #include <string>
 
@@ -35,6 +36,15 @@ class TestTempDir {
 
   void Write(const std::string& name, const std::string& content) const {
     std::ofstream(path_ / name, std::ios::binary) << content;
+  }
+
+  // The names of the entries directly in this directory.
+  std::set<std::string> Names() const {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+      names.insert(entry.path().filename().string());
+    }
+    return names;
   }
 
  private:

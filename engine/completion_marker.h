@@ -1,0 +1,23 @@
+// The completion marker "dalvoopc.tmp": the empty file that an automatic run creates in its
+// current directory as its very last act, so that a waiting front-end knows the run has ended.
+// It is always a fresh regular file put in place by a rename: a link or a FIFO planted under its
+// name is replaced, never written through. No division may read or write it.
+#pragma once
+
+#include <string>
+
+namespace dalvo {
+
+inline constexpr const char* kMarkerName = "dalvoopc.tmp";
+
+// Creates the empty marker in the current directory, mode 0644 whatever the umask, replacing
+// whatever file or link had its name. Returns 0, or the errno value of the failure (a directory
+// of that name, a directory that cannot be written to).
+[[nodiscard]] int WriteCompletionMarker();
+
+// True when `name` reaches the marker of the current directory: the same file where both exist
+// (a hard or symbolic link), or the same directory entry once the folders are resolved
+// ("./dalvoopc.tmp", an absolute path, "sub/../dalvoopc.tmp") where the file does not exist.
+bool NamesCompletionMarker(const std::string& name);
+
+}  // namespace dalvo

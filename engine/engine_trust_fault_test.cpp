@@ -1,0 +1,290 @@
+// Fault injection for the files the engine must neither lose nor follow: a read that fails in
+// mid-file, a reader that went away, a umask of 000, links planted under the names the engine
+// writes, the completion marker in the way, two generations at once and a run stopped by a
+// signal. The real `dalvo` program runs in a fresh directory, except where a read failure is
+// injected through the division's reader.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "division.h"
+#include "engine_process_runner.h"
+#include "number_files.h"
+#include "test_temp_dir.h"
+
+namespace dalvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kMarker = "dalvoopc.tmp";
+const std::string kReportOf38 =
+    "2.0000\n\nNumber of digits read from file \"t.txt\": 2\nThe number IS a multiple of 19!\n\n";
+
+std::string Describe(const std::vector<std::string>& args) {
+  std::string text = "dalvo";
+  for (const std::string& a : args) text += " " + a;
+  return text;
+}
+
+// Entries that a run left under a temporary name (".NAME.XXXXXX.part").
+std::vector<std::string> TemporaryFiles(const TestTempDir& dir) {
+  std::vector<std::string> found;
+  for (const std::string& name : dir.Names()) {
+    if (name.starts_with('.') && name.ends_with(".part")) found.push_back(name);
+  }
+  return found;
+}
+
+struct stat LinkStatus(const fs::path& path) {
+  struct stat st {};
+  lstat(path.c_str(), &st);
+  return st;
+}
+
+std::set<std::string> NumberFilesAnd(std::set<std::string> names) {
+  names.insert(kNumberFileNames.begin(), kNumberFileNames.end());
+  return names;
+}
+
+// ---- Read errors ---------------------------------------------------------------------------
+
+// A disk with a bad block: the first read yields digits, the next one fails.
+int g_reads = 0;
+ssize_t DigitsThenInputOutputError(int, void* buffer, std::size_t size) {
+  if (g_reads++ > 0) {
+    errno = EIO;
+    return -1;
+  }
+  const std::size_t n = size < 6 ? size : 6;
+  std::memcpy(buffer, "383838", n);
+  return static_cast<ssize_t>(n);
+}
+
+TEST(EngineFault, AReadErrorInMidFileGivesNoVerdictAndKeepsTheOldReport) {
+  const TestTempDir dir;
+  dir.Write("t.txt", "38383838383838383838");
+  dir.Write("r.txt", "old report");
+  const std::string input = (dir.path() / "t.txt").string();
+  const DivisionBuffers failing{
+      .read_bytes = 6, .write_bytes = 1, .reader = DigitsThenInputOutputError};
+
+  g_reads = 0;
+  const DivisionOutcome to_file = DivideBy19ToFile(input, (dir.path() / "r.txt").string(), failing);
+  EXPECT_EQ(to_file.status, DivisionStatus::kInputUnreadable);
+  EXPECT_EQ(to_file.error, EIO);
+  EXPECT_EQ(dir.Read("r.txt"), "old report");
+  EXPECT_EQ(TemporaryFiles(dir), std::vector<std::string>{});
+
+  g_reads = 0;
+  std::FILE* report = std::tmpfile();
+  const DivisionOutcome streamed = DivideBy19(input, report, failing);
+  const std::string text = ReadAllAndClose(report);
+  EXPECT_EQ(streamed.status, DivisionStatus::kInputUnreadable);
+  EXPECT_EQ(text.find("Number of digits"), std::string::npos) << text;
+}
+
+TEST(EngineFault, AReadErrorFailsTheRun) {
+  // Reading a process's memory at address 0 fails with EIO: a real failing read, no seam.
+  const struct {
+    std::vector<std::string> args;
+    bool marker;
+  } kCases[] = {{{"-awo", "d", "19", "/proc/self/mem", "r.txt"}, true},
+                {{"/proc/self/mem"}, false}};
+  for (const auto& c : kCases) {
+    const TestTempDir dir;
+    dir.Write("r.txt", "old report");
+    const ProcessResult r = RunDalvo(dir.path(), c.args);
+    EXPECT_EQ(r.exit_code, 1) << Describe(c.args);
+    EXPECT_EQ(r.out, "") << Describe(c.args);
+    EXPECT_EQ(r.err, "dalvo: Unable to read file \"/proc/self/mem\"! (Input/output error)\n")
+        << Describe(c.args);
+    EXPECT_EQ(dir.Read("r.txt"), "old report") << Describe(c.args);
+    EXPECT_EQ(dir.Names().count(kMarker), c.marker ? 1u : 0u) << Describe(c.args);
+    EXPECT_EQ(dir.Names().size(), c.marker ? 2u : 1u) << Describe(c.args);
+  }
+}
+
+// ---- Standard output -----------------------------------------------------------------------
+
+TEST(EngineFault, AClosedPipeIsAFailedWriteNotTheEnd) {
+  const struct {
+    std::vector<std::string> args;
+    std::set<std::string> after;  // beside t.txt
+  } kCases[] = {
+      {{"-awo", "d", "19", "t.txt"}, {kMarker}},
+      {{"-awo", "g", "2"}, NumberFilesAnd({kMarker})},
+      {{"t.txt"}, {}},
+  };
+  for (const auto& c : kCases) {
+    const TestTempDir dir;
+    dir.Write("t.txt", "38");
+    const ProcessResult r = FinishDalvo(
+        StartDalvo(dir.path(), c.args, "", StdoutTarget{.path = "", .closed_pipe = true}));
+    EXPECT_EQ(r.signal, 0) << Describe(c.args);
+    EXPECT_EQ(r.exit_code, 1) << Describe(c.args);
+    EXPECT_EQ(r.err, "dalvo: Unable to write file \"standard output\"! (Broken pipe)\n")
+        << Describe(c.args);
+    std::set<std::string> expected = c.after;
+    expected.insert("t.txt");
+    EXPECT_EQ(dir.Names(), expected) << Describe(c.args);
+  }
+}
+
+TEST(EngineFault, StandardOutputThatIsTheInputIsRefused) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"a.txt"}, std::vector<std::string>{"-awo", "d", "19", "a.txt"}}) {
+    const TestTempDir dir;
+    dir.Write("a.txt", "38");
+    const ProcessResult r = RunDalvo(dir.path(), args, "", (dir.path() / "a.txt").string());
+    EXPECT_EQ(r.exit_code, 1) << Describe(args);
+    EXPECT_EQ(r.err, "dalvo: Input and output are the same file: \"a.txt\"!\n") << Describe(args);
+    EXPECT_EQ(dir.Read("a.txt"), "38") << Describe(args);
+  }
+}
+
+// ---- Modes, links and the marker -------------------------------------------------------------
+
+TEST(EngineFault, FilesAreReadableByOthersButNoMoreWhateverTheUmask) {
+  const TestTempDir dir;
+  dir.Write("t.txt", "38");
+  const mode_t previous = umask(0);
+  const ProcessResult generated = RunDalvo(dir.path(), {"-awo", "g", "1"});
+  const ProcessResult divided = RunDalvo(dir.path(), {"-awo", "d", "19", "t.txt", "r.txt"});
+  umask(previous);
+  ASSERT_EQ(generated.exit_code, 0);
+  ASSERT_EQ(divided.exit_code, 0);
+  std::set<std::string> written = NumberFilesAnd({"r.txt", kMarker});
+  for (const std::string& name : written) {
+    EXPECT_EQ(LinkStatus(dir.path() / name).st_mode & 07777, 0644u) << name;
+  }
+}
+
+TEST(EngineFault, PlantedLinksAreReplacedNeverFollowed) {
+  const TestTempDir dir;
+  dir.Write("t.txt", "38");
+  dir.Write("victim", "the victim's own text");
+  for (const std::string name : {"number13.txt", "r.txt", kMarker.c_str()}) {
+    fs::create_symlink("victim", dir.path() / name);
+  }
+  EXPECT_EQ(RunDalvo(dir.path(), {"-awo", "g", "1"}).exit_code, 0);
+  EXPECT_EQ(RunDalvo(dir.path(), {"-awo", "d", "19", "t.txt", "r.txt"}).exit_code, 0);
+
+  EXPECT_EQ(dir.Read("victim"), "the victim's own text");
+  EXPECT_TRUE(S_ISREG(LinkStatus(dir.path() / "number13.txt").st_mode));
+  EXPECT_EQ(dir.Read("number13.txt").size(), 235u);
+  EXPECT_TRUE(S_ISREG(LinkStatus(dir.path() / "r.txt").st_mode));
+  EXPECT_EQ(dir.Read("r.txt"), kReportOf38);
+  EXPECT_TRUE(S_ISREG(LinkStatus(dir.path() / kMarker).st_mode));
+}
+
+TEST(EngineFault, AMarkerThatCannotBeCreatedFailsTheRun) {
+  const TestTempDir dir;
+  dir.Write("t.txt", "38");
+  fs::create_directory(dir.path() / kMarker);
+  dir.Write(kMarker + "/kept", "kept");
+  const ProcessResult r = RunDalvo(dir.path(), {"-awo", "d", "19", "t.txt", "r.txt"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.err, "dalvo: Unable to write file \"dalvoopc.tmp\"! (Is a directory)\n");
+  EXPECT_EQ(dir.Read(kMarker + "/kept"), "kept");
+  EXPECT_EQ(dir.Names(), (std::set<std::string>{"t.txt", "r.txt", kMarker}));
+}
+
+TEST(EngineFault, TheMarkerIsNeitherInputNorReport) {
+  const struct {
+    std::vector<std::string> args;
+    std::string name;    // as the refusal quotes it
+    bool marker_exists;  // before the run, holding "38"
+  } kCases[] = {
+      {{"-awo", "d", "19", "t.txt", kMarker}, kMarker, true},
+      {{"-awo", "d", "19", "t.txt", "./" + kMarker}, "./" + kMarker, false},
+      {{"-awo", "d", "19", "t.txt", "sub/../" + kMarker}, "sub/../" + kMarker, false},
+      {{"-awo", "d", "19", kMarker, "out.txt"}, kMarker, true},
+      {{"-awo", "d", "19", kMarker}, kMarker, true},
+      {{"-awo", "d", "19", "link.txt", "out.txt"}, "link.txt", true},
+  };
+  for (const auto& c : kCases) {
+    const TestTempDir dir;
+    dir.Write("t.txt", "38");
+    fs::create_directory(dir.path() / "sub");
+    fs::create_symlink(kMarker, dir.path() / "link.txt");
+    if (c.marker_exists) dir.Write(kMarker, "38");
+    const std::set<std::string> before = dir.Names();
+
+    const ProcessResult r = RunDalvo(dir.path(), c.args);
+    EXPECT_EQ(r.exit_code, 1) << Describe(c.args);
+    EXPECT_EQ(r.out, "") << Describe(c.args);
+    EXPECT_EQ(r.err, "dalvo: Unable to use file \"" + c.name +
+                         "\": it is the completion marker \"dalvoopc.tmp\"!\n")
+        << Describe(c.args);
+    EXPECT_EQ(dir.Names(), before) << Describe(c.args);
+    if (c.marker_exists) {
+      EXPECT_EQ(dir.Read(kMarker), "38") << Describe(c.args);
+    }
+  }
+}
+
+// ---- Runs that overlap or are stopped ---------------------------------------------------------
+
+TEST(EngineFault, TwoGenerationsAtOnceNeverMixTheirVariants) {
+  const TestTempDir expected127;
+  const TestTempDir expected129;
+  SuraTable table;
+  ASSERT_TRUE(GenerateNumberFiles(table, expected127.path()).ok());
+  table.SetSura9Verses(129);
+  ASSERT_TRUE(GenerateNumberFiles(table, expected129.path()).ok());
+
+  const TestTempDir dir;
+  for (int round = 0; round < 20; ++round) {
+    const RunningDalvo first = StartDalvo(dir.path(), {"-awo", "g", "1"});
+    const RunningDalvo second = StartDalvo(dir.path(), {"-awo", "g", "2"});
+    EXPECT_EQ(FinishDalvo(first).exit_code, 0) << "round " << round;
+    EXPECT_EQ(FinishDalvo(second).exit_code, 0) << "round " << round;
+    for (const std::string_view view : kNumberFileNames) {
+      const std::string name(view);
+      const std::string content = dir.Read(name);
+      EXPECT_TRUE(content == expected127.Read(name) || content == expected129.Read(name))
+          << name << " mixes both variants in round " << round;
+    }
+    ASSERT_EQ(TemporaryFiles(dir), std::vector<std::string>{}) << "round " << round;
+  }
+}
+
+TEST(EngineFault, AStopSignalLeavesTheOldReportWholeAndNoTemporaryFile) {
+  for (const int stop : {SIGTERM, SIGINT, SIGHUP}) {
+    const TestTempDir dir;
+    dir.Write("r.txt", "old report");
+    ASSERT_EQ(mkfifo((dir.path() / "in.fifo").c_str(), 0600), 0);
+    // A FIFO whose writer stays open makes a division as long as the test needs.
+    const RunningDalvo child = StartDalvo(dir.path(), {"-awo", "d", "19", "in.fifo", "r.txt"});
+    const int writer = open((dir.path() / "in.fifo").c_str(), O_WRONLY);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(write(writer, "3838383838", 10), 10);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (TemporaryFiles(dir).empty() && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    const bool report_begun = !TemporaryFiles(dir).empty();
+    kill(child.pid, report_begun ? stop : SIGKILL);
+    close(writer);
+    const ProcessResult r = FinishDalvo(child);
+    ASSERT_TRUE(report_begun) << "signal " << stop;
+    EXPECT_EQ(r.signal, stop);
+    EXPECT_EQ(dir.Read("r.txt"), "old report") << "signal " << stop;
+    EXPECT_EQ(dir.Names(), (std::set<std::string>{"in.fifo", "r.txt"})) << "signal " << stop;
+  }
+}
+
+}  // namespace
+}  // namespace dalvo
