@@ -85,9 +85,14 @@ void QtView::SetFileListPattern(const std::string& pattern) {
 
 void QtView::SetFileListDir(const std::string& dir) { form1_.file1()->setPath(ToQt(dir)); }
 
-void QtView::RefreshFileList() { form1_.file1()->refresh(); }
+void QtView::RefreshFileList(const std::vector<std::string>& names) {
+  QList<QByteArray> bytes;
+  bytes.reserve(static_cast<qsizetype>(names.size()));
+  for (const std::string& name : names) bytes.append(QByteArray::fromStdString(name));
+  form1_.file1()->setNames(bytes);
+}
 
-std::string QtView::SelectedFileName() { return form1_.file1()->fileName().toStdString(); }
+std::string QtView::SelectedFileName() { return form1_.file1()->fileNameBytes().toStdString(); }
 
 void QtView::SetTimerEnabled(bool enabled) {
   if (enabled) {
