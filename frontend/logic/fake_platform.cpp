@@ -20,7 +20,13 @@ void FakePlatform::FailNext(Op op, const std::string& path_part, int times) {
   fail_rules_.push_back({op, path_part, times});
 }
 
+bool FakePlatform::Unreachable(const std::string& path) const {
+  return held_.empty() && !work_dir_name_.empty() &&
+         path.compare(0, work_dir_name_.size() + 1, work_dir_name_ + "/") == 0;
+}
+
 bool FakePlatform::ShouldFail(Op op, const std::string& path) {
+  if (Unreachable(path)) return true;
   for (auto& rule : fail_rules_) {
     if (rule.op != op || rule.times == 0) continue;
     if (path.find(rule.path_part) == std::string::npos) continue;
@@ -65,6 +71,7 @@ EntryInfo FakePlatform::Inspect(const std::string& path) {
 
 WorkDirHold FakePlatform::HoldWorkDir(const std::string& path) {
   const EntryInfo info = Inspect(path);
+  work_dir_name_ = path;
   locked_ = false;
   if (info.kind != EntryKind::kDirectory) {
     held_.clear();

@@ -46,7 +46,8 @@ class FakePlatform : public Platform {
   // Files are regular, the user's, mode 0644; their inode is their version, new at every
   // write and kept by a rename.
   EntryInfo Inspect(const std::string& path) override;
-  // Holds `path` when Inspect calls it a directory (work_dir_state_ becomes kSame).
+  // Holds `path` when Inspect calls it a directory (work_dir_state_ becomes kSame). Once a
+  // directory was asked for, paths in it fail while nothing is held, as no name is followed.
   WorkDirHold HoldWorkDir(const std::string& path) override;
   void ReleaseWorkDir() override;
   // kNotHeld when nothing is held, else work_dir_state_.
@@ -108,6 +109,8 @@ class FakePlatform : public Platform {
     int times;
   };
   bool ShouldFail(Op op, const std::string& path);
+  // True for a path in the work directory while it is not held.
+  bool Unreachable(const std::string& path) const;
 
   // The names of the entries directly in `dir` that a listing with `pattern` gives, in order.
   std::vector<std::string> Matches(const std::string& dir, const std::string& pattern,
@@ -115,6 +118,7 @@ class FakePlatform : public Platform {
 
   std::vector<FailRule> fail_rules_;
   std::map<std::string, std::uint64_t> versions_;  // full path -> version of the file
+  std::string work_dir_name_;                      // the last path HoldWorkDir was asked for
   std::uint64_t next_version_ = 1;
 };
 
