@@ -40,7 +40,7 @@ StartupResult Module1::EnsureWorkDir() {
     EntryInfo info = platform_.Inspect(dir);
     if (info.kind == EntryKind::kMissing) {
       if (!platform_.CreatePrivateDir(dir)) {
-        return {false, WorkDirMessage(dir, "it cannot be created")};
+        return {false, WorkDirCreateMessage(dir, CreationFailure(dir))};
       }
       info = platform_.Inspect(dir);
     }
@@ -52,9 +52,9 @@ StartupResult Module1::EnsureWorkDir() {
   std::string path = temp_dir_;
   path += kWorkDirName;
   const TakeResult taken = TakeWorkDir(path);
-  if (!taken.ok) {
-    return {false, taken.busy ? WorkDirBusyMessage(path) : WorkDirMessage(path, taken.reason)};
-  }
+  if (taken.busy) return {false, WorkDirBusyMessage(path)};
+  if (taken.not_made) return {false, WorkDirCreateMessage(path, taken.reason)};
+  if (!taken.ok) return {false, WorkDirMessage(path, taken.reason)};
   work_dir_ = path + kSeparator;
   return {};
 }
@@ -62,7 +62,7 @@ StartupResult Module1::EnsureWorkDir() {
 Module1::TakeResult Module1::TakeWorkDir(const std::string& path) {
   WorkDirHold hold = platform_.HoldWorkDir(path);
   if (!hold.held && hold.entry.kind == EntryKind::kMissing) {
-    if (!platform_.CreatePrivateDir(path)) return {false, false, "it cannot be created"};
+    if (!platform_.CreatePrivateDir(path)) return {false, false, true, CreationFailure(path)};
     // Held only now, and checked through the hold: between the creation and the open someone
     // may have put something else there, and the creation must have given us a private
     // directory.
@@ -72,19 +72,27 @@ Module1::TakeResult Module1::TakeWorkDir(const std::string& path) {
   if (reason.empty() && !hold.held) reason = "it cannot be opened";
   if (!reason.empty()) {
     platform_.ReleaseWorkDir();
-    return {false, false, reason};
+    return {false, false, false, reason};
   }
   switch (platform_.LockWorkDir()) {
     case WorkDirLock::kLocked:
       return {};
     case WorkDirLock::kBusy:
       platform_.ReleaseWorkDir();
-      return {false, true, {}};
+      return {false, true, false, {}};
     case WorkDirLock::kFailed:
       break;
   }
   platform_.ReleaseWorkDir();
-  return {false, false, "it cannot be locked"};
+  return {false, false, false, "it cannot be locked"};
+}
+
+std::string Module1::CreationFailure(const std::string& path) {
+  const std::string parent = path.substr(0, path.rfind(kSeparator));
+  if (!parent.empty() && platform_.Inspect(parent).kind == EntryKind::kMissing) {
+    return "the folder \"" + parent + "\" does not exist";
+  }
+  return "it cannot be made there";
 }
 
 bool Module1::KeepWorkDir() {
@@ -99,7 +107,8 @@ bool Module1::KeepWorkDir() {
     return true;
   }
   view_.Beep();
-  view_.SetStatus(taken.busy ? WorkDirBusyMessage(path) : WorkDirLostStatus(path, taken.reason));
+  view_.SetStatus(taken.busy ? WorkDirBusyMessage(path)
+                             : WorkDirLostStatus(path, taken.reason, taken.not_made));
   RefreshFile1();
   SetButtonStates(1);
   return false;

@@ -107,9 +107,13 @@ class Module1 {
   // Why the work directory could not be taken, when it could not.
   struct TakeResult {
     bool ok = true;
-    bool busy = false;   // another copy of the program holds it
-    std::string reason;  // otherwise: what is wrong with it
+    bool busy = false;      // another copy of the program holds it
+    bool not_made = false;  // nothing stood there and it could not be made
+    std::string reason;     // unless busy: what is wrong with it
   };
+
+  // Why the directory `path` could not be made: its parent is missing, or something else.
+  std::string CreationFailure(const std::string& path);
 
   // Holds the work directory at `path` by the start-up rules: made private when missing,
   // refused when unsafe, locked against a second copy. Nothing is held when it fails.

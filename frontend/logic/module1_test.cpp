@@ -104,6 +104,9 @@ TEST_F(Module1Test, WorkDirThatCannotBeCreatedOrEnteredEndsStartup) {
   StartupResult result = module_.Form_Load();
   EXPECT_FALSE(result.ok);
   EXPECT_NE(result.message.find("/tmp/dalvo work dir"), std::string::npos);
+  // Nothing stands there, so the advice is TMPDIR, and the missing folder is named.
+  EXPECT_NE(result.message.find("\"/tmp\" does not exist"), std::string::npos) << result.message;
+  EXPECT_NE(result.message.find("TMPDIR"), std::string::npos) << result.message;
 
   FakePlatform platform;
   FakeView view;

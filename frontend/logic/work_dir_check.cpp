@@ -28,9 +28,19 @@ std::string WorkDirMessage(const std::string& path, const std::string& reason) {
          "and start again.";
 }
 
-std::string WorkDirLostStatus(const std::string& path, const std::string& reason) {
-  return "Nothing was done: the work directory \"" + path + "\" has changed and cannot be used (" +
-         reason + "). Remove it (or have its owner remove it) and try again!";
+std::string WorkDirCreateMessage(const std::string& path, const std::string& reason) {
+  return "Cannot create the work directory \"" + path + "\": " + reason +
+         ". Set TMPDIR to an existing directory of your own, and start again.";
+}
+
+std::string WorkDirLostStatus(const std::string& path, const std::string& reason, bool not_made) {
+  // The one-line status label shows about fifty characters: what happened comes first.
+  if (not_made) {
+    return "Work directory gone, nothing was done! It cannot be made again: \"" + path + "\" (" +
+           reason + ").";
+  }
+  return "Work directory unsafe, nothing was done! \"" + path + "\": " + reason +
+         ". Remove it (or have its owner remove it) and try again.";
 }
 
 std::string WorkDirBusyMessage(const std::string& path) {

@@ -19,9 +19,14 @@ std::string WorkDirRefusal(const EntryInfo& info);
 // path and the reason, and tells what works: remove it (or have its owner do so), or set TMPDIR.
 std::string WorkDirMessage(const std::string& path, const std::string& reason);
 
+// The start-up error message for a work directory at `path` that could not be created for
+// `reason`: names both, and that TMPDIR can name an existing directory of the user's.
+std::string WorkDirCreateMessage(const std::string& path, const std::string& reason);
+
 // The status line for a command refused because the work directory at `path` was replaced or
-// removed and cannot be taken again for `reason`: names both and what works.
-std::string WorkDirLostStatus(const std::string& path, const std::string& reason);
+// removed and cannot be taken again for `reason` (`not_made` when it could not be made again):
+// says so first, then names both and what works.
+std::string WorkDirLostStatus(const std::string& path, const std::string& reason, bool not_made);
 
 // The message for a work directory at `path` that another copy of the program is using.
 std::string WorkDirBusyMessage(const std::string& path);

@@ -49,7 +49,7 @@ TEST_F(WorkDirHeld, ACommandRefusesANameTakenOverAndDoesNothing) {
     EXPECT_EQ(platform_.files_, files) << command.name;
     EXPECT_TRUE(view_.viewer_texts_.empty()) << command.name;
     EXPECT_EQ(view_.beeps_, beeps + 1) << command.name;
-    EXPECT_NE(view_.Status().find("Nothing was done"), std::string::npos) << command.name;
+    EXPECT_NE(view_.Status().find("nothing was done!"), std::string::npos) << command.name;
     EXPECT_NE(view_.Status().find("\"" + kWorkPath + "\""), std::string::npos) << command.name;
     EXPECT_NE(view_.Status().find("belongs to another user"), std::string::npos)
         << command.name;

@@ -52,7 +52,12 @@ void QtView::MoveMainWindow(int left, int top) {
   form1_.move(origin + QPoint(left, top));
 }
 
-void QtView::SetStatus(const std::string& text) { form1_.label1()->setText(ToQt(text)); }
+void QtView::SetStatus(const std::string& text) {
+  QLabel* label = form1_.label1();
+  label->setText(ToQt(text));
+  // The label holds one line; a longer text can still be read whole by pointing at it.
+  label->setToolTip(label->text());
+}
 
 void QtView::Beep() { QApplication::beep(); }
 

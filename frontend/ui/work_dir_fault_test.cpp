@@ -63,7 +63,7 @@ TEST(WorkDirFault, ANameTakenOverAfterStartUpIsNeverFollowed) {
     for (void (Module1::*click)() : {&Module1::Command1_Click, &Module1::Command5_Click}) {
       (s.module().*click)();
       EXPECT_FALSE(s.view().timer_enabled_) << c.what << ": a run started";
-      EXPECT_NE(s.Status().find("Nothing was done"), std::string::npos) << c.what;
+      EXPECT_NE(s.Status().find("nothing was done!"), std::string::npos) << c.what;
       EXPECT_NE(s.Status().find("\"" + work + "\""), std::string::npos) << c.what;
     }
     EXPECT_TRUE(PidsOfProgram(s.rig().engine()).empty()) << c.what;
