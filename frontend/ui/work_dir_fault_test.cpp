@@ -1,7 +1,7 @@
 // The work directory on a shared machine and under a full device, with the real engine and the
-// real program: a name taken over after start-up is never followed, a removed directory is made
-// again, a second copy changes nothing, and a generation that fills the device publishes
-// nothing. Each case runs in a rig of its own (private TMPDIR, private copy of the engine).
+// real program: a name taken over after start-up is never followed, a second copy changes
+// nothing, and a generation that fills the device publishes nothing. Each case runs in a rig of
+// its own (private TMPDIR, private copy of the engine).
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,14 +12,12 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 
 #include <gtest/gtest.h>
 
 #include "file_test_io.h"
 #include "front_end_test_session.h"
 #include "names.h"
-#include "publication_test_table.h"
 
 namespace dalvo {
 namespace {
@@ -71,30 +69,6 @@ TEST(WorkDirFault, ANameTakenOverAfterStartUpIsNeverFollowed) {
     EXPECT_EQ(Snapshot(work), theirs) << c.what;
     EXPECT_TRUE(s.view().listed_.empty()) << c.what << ": their files are listed";
   }
-}
-
-TEST(WorkDirFault, ARemovedWorkDirectoryIsMadeAgainPrivateAndTheRunLandsInIt) {
-  Session s(DALVO_ENGINE_PATH);
-  ASSERT_TRUE(s.Start());
-  const std::string work = WorkPath(s);
-  ASSERT_TRUE(QDir(QString::fromStdString(work)).removeRecursively());
-  const auto outside = s.Outside();
-
-  s.module().Command1_Click();
-  ASSERT_TRUE(s.RunToEnd());
-  EXPECT_EQ(s.Status(), kGenerationComplete);
-  struct stat st {};
-  ASSERT_EQ(::lstat(work.c_str(), &st), 0);
-  EXPECT_TRUE(S_ISDIR(st.st_mode));
-  EXPECT_EQ(st.st_mode & 0777, 0700u);
-  std::vector<std::string> expected;
-  for (const auto& [source, target] : kPublication) expected.push_back(target);
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(s.view().listed_.size(), expected.size());
-  std::vector<std::string> files;
-  for (const auto& [name, content] : FilesIn(s.work())) files.push_back(name);
-  EXPECT_EQ(files, expected);
-  EXPECT_EQ(s.Outside(), outside);
 }
 
 TEST(WorkDirFault, ASecondCopyOnTheSameWorkDirectoryExitsAndChangesNothing) {
