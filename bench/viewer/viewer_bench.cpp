@@ -160,7 +160,8 @@ int main(int argc, char** argv) {
   if (!WriteDigits(work_dir + QLatin1String(kNumberName), options.digits)) return 2;
   std::printf("number of %lld digits written in %.0f ms\n", options.digits,
               Ms(make_clock.nsecsElapsed()));
-  binding.view().RefreshFileList();
+  // The list shows what the logic lists; the work directory holds this one file.
+  binding.view().RefreshFileList({std::string(kNumberName)});
 
   QCheckBox* check1 = form.check1();
   bool toggled = false;

@@ -1,4 +1,4 @@
-// The presence test, the completion-marker check and the buttons' enabled states.
+// The presence test, the file list, the completion-marker check and the buttons' enabled states.
 #include "module1.h"
 #include "names.h"
 #include "wildcard.h"
@@ -10,6 +10,13 @@ Module1::Presence Module1::Present(const std::string& name) {
   const MatchResult match = platform_.FirstMatch(work_dir_, name);
   if (!match.ok) return Presence::kUnknown;
   return EqualsIgnoreCase(match.name, name) ? Presence::kPresent : Presence::kAbsent;
+}
+
+void Module1::RefreshFile1() {
+  std::vector<std::string> names;
+  // A work directory that cannot be listed shows an empty list, never an error.
+  (void)platform_.ListMatching(work_dir_, std::string(kListPattern), names);
+  view_.RefreshFileList(names);
 }
 
 void Module1::CheckCompletionMarker() {

@@ -7,6 +7,7 @@
 namespace dalvo {
 
 void Module1::Command1_Click() {
+  if (!KeepWorkDir()) return;
   // The two options exclude each other; should the toolkit ever report neither (or both),
   // the default count of 127 verses is generated rather than nothing.
   const bool verses129 = view_.Option2Selected() && !view_.Option1Selected();
@@ -14,37 +15,47 @@ void Module1::Command1_Click() {
 }
 
 void Module1::Command2_Click() {
+  if (!KeepWorkDir()) return;
   const std::string name = view_.SelectedFileName();
   if (Present(name) != Presence::kPresent) {
     view_.Beep();
     view_.SetStatus(std::string(kFileMissing));
-    view_.RefreshFileList();
+    RefreshFile1();
     SetButtonStates(1);
     return;
   }
   Launch(2, true, std::string(kDividingFile) + name,
-         DivideArgs(name, work_dir_ + std::string(kReportName)), false);
+         DivideArgs(name, std::string(kReportName)), false);
 }
 
 void Module1::Command3_Click() {
+  if (!KeepWorkDir()) return;
   const std::string pattern(kListPattern);
   const MatchResult first = platform_.FirstMatch(work_dir_, pattern);
+  bool all_deleted = first.ok;
   if (first.ok && !first.name.empty()) {
-    // A file that cannot be deleted stays listed after the refresh, which shows the user
-    // what is left; the command has no message of its own for it.
-    (void)platform_.DeleteMatching(work_dir_, pattern);
+    all_deleted = platform_.DeleteMatching(work_dir_, pattern);
   }
-  view_.RefreshFileList();
+  // The refreshed list shows what is left, and the status line says that something is.
+  RefreshFile1();
   SetButtonStates(1);
-  view_.SetStatus(std::string(kAllDeleted));
+  if (all_deleted) {
+    view_.SetStatus(std::string(kAllDeleted));
+  } else {
+    view_.Beep();
+    view_.SetStatus(std::string(kSomeNotDeleted));
+  }
 }
 
-void Module1::Command4_Click() { ViewDivisionReport(); }
+void Module1::Command4_Click() {
+  if (KeepWorkDir()) ViewDivisionReport();
+}
 
 void Module1::Command5_Click() {
+  if (!KeepWorkDir()) return;
   const std::string custom(kCustomNumberName);
-  Launch(2, false, std::string(kDividingCustom),
-         DivideArgs(custom, work_dir_ + std::string(kReportName)), true);
+  Launch(2, false, std::string(kDividingCustom), DivideArgs(custom, std::string(kReportName)),
+         true);
 }
 
 void Module1::Command6_Click() {
@@ -57,17 +68,20 @@ void Module1::Command7_Click() { ShowHelp(); }
 void Module1::Text1_Change() { SetButtonStates(1); }
 
 void Module1::File1_Click() {
+  if (!KeepWorkDir()) return;
   const std::string name = view_.SelectedFileName();
   if (Present(name) != Presence::kPresent) {
     view_.Beep();
     view_.SetStatus(std::string(kFileMissing));
-    view_.RefreshFileList();
+    RefreshFile1();
   } else {
     view_.SetStatus(FileSizeText());
   }
   SetButtonStates(1);
 }
 
-void Module1::File1_DblClick() { ViewSelectedFile(); }
+void Module1::File1_DblClick() {
+  if (KeepWorkDir()) ViewSelectedFile();
+}
 
 }  // namespace dalvo

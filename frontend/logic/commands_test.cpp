@@ -37,6 +37,33 @@ TEST_F(Commands, DeleteWithNothingListedStillReports) {
   EXPECT_EQ(view_.Buttons(), "1001011");
 }
 
+TEST_F(Commands, DeleteThatLeavesAListedFileSaysSoAndListsWhatRemains) {
+  const struct {
+    const char* what;
+    bool listing_fails;
+    std::vector<std::string> left;
+  } cases[] = {
+      {"a file that cannot be deleted", false, {"b.txt"}},
+      {"a directory that cannot be listed", true, {"a.txt", "b.txt", "c.txt"}},
+  };
+  for (const auto& c : cases) {
+    FakePlatform platform;
+    FakeView view;
+    Module1 module(platform, view);
+    ASSERT_TRUE(module.Form_Load().ok) << c.what;
+    const std::string work(kWork);
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) platform.PutFile(work + name);
+    platform.undeletable_.insert(work + "b.txt");
+    if (c.listing_fails) platform.FailNext(FakePlatform::Op::kFirstMatch, "*.txt");
+    module.Command3_Click();
+    EXPECT_EQ(platform.FilesIn(work), c.left) << c.what;
+    EXPECT_EQ(view.Status(), "Some listed files could not be deleted!") << c.what;
+    EXPECT_EQ(view.beeps_, 1) << c.what;
+    EXPECT_EQ(view.listed_, c.left) << c.what;
+    EXPECT_EQ(view.Buttons(), "1011011") << c.what;
+  }
+}
+
 TEST_F(Commands, ClearingTheCustomNumberDisablesItsButtonAndFocusesTheBox) {
   view_.SetCustomNumberText("19");
   EXPECT_EQ(view_.Buttons(), "1001111");

@@ -6,8 +6,8 @@ std::vector<std::string> GenerateArgs(bool verses129) {
   return {"-awo", "g", verses129 ? "2" : "1"};
 }
 
-std::vector<std::string> DivideArgs(const std::string& input, const std::string& report_path) {
-  return {"-awo", "d", "19", input, report_path};
+std::vector<std::string> DivideArgs(const std::string& input, const std::string& report) {
+  return {"-awo", "d", "19", input, report};
 }
 
 std::string CommandLine(const std::string& program, const std::vector<std::string>& args) {

@@ -12,9 +12,9 @@ namespace dalvo {
 // {"-awo", "g", "1"} for 127 verses of sura 9, {"-awo", "g", "2"} for 129.
 std::vector<std::string> GenerateArgs(bool verses129);
 
-// {"-awo", "d", "19", input, report_path}; `input` is a bare name resolved by the engine in its
-// working directory, `report_path` the report's full path.
-std::vector<std::string> DivideArgs(const std::string& input, const std::string& report_path);
+// {"-awo", "d", "19", input, report}; both are names the engine resolves in its working
+// directory, which is the held work directory (bare names, so no path is looked up again).
+std::vector<std::string> DivideArgs(const std::string& input, const std::string& report);
 
 // The command-line form: the program in double quotes, then " -awo g 1" (or 2) for generation,
 // or " -awo d 19 " and the two quoted names separated by one blank for a division.

@@ -20,7 +20,13 @@ void FakePlatform::FailNext(Op op, const std::string& path_part, int times) {
   fail_rules_.push_back({op, path_part, times});
 }
 
+bool FakePlatform::Unreachable(const std::string& path) const {
+  return held_.empty() && !work_dir_name_.empty() &&
+         path.compare(0, work_dir_name_.size() + 1, work_dir_name_ + "/") == 0;
+}
+
 bool FakePlatform::ShouldFail(Op op, const std::string& path) {
+  if (Unreachable(path)) return true;
   for (auto& rule : fail_rules_) {
     if (rule.op != op || rule.times == 0) continue;
     if (path.find(rule.path_part) == std::string::npos) continue;
@@ -32,6 +38,7 @@ bool FakePlatform::ShouldFail(Op op, const std::string& path) {
 
 void FakePlatform::PutFile(const std::string& path, const std::string& content) {
   files_[path] = content;
+  versions_[path] = next_version_++;
 }
 
 std::vector<std::string> FakePlatform::FilesIn(const std::string& dir) const {
@@ -43,10 +50,51 @@ std::vector<std::string> FakePlatform::FilesIn(const std::string& dir) const {
   return names;
 }
 
+std::string FakePlatform::Environment(const std::string& name) {
+  const auto it = env_.find(name);
+  return it == env_.end() ? std::string() : it->second;
+}
+
+std::string FakePlatform::CurrentDir() { return current_dir_.empty() ? start_dir_ : current_dir_; }
+
 EntryInfo FakePlatform::Inspect(const std::string& path) {
   if (auto it = entries_.find(path); it != entries_.end()) return it->second;
-  if (files_.count(path) != 0) return {EntryKind::kRegularFile, true, 0644};
+  if (auto it = files_.find(path); it != files_.end()) {
+    EntryInfo info{EntryKind::kRegularFile, true, 0644};
+    info.device = 1;
+    info.inode = versions_.count(path) != 0 ? versions_.at(path) : 0;
+    info.size = it->second.size();
+    return info;
+  }
   return {};
+}
+
+WorkDirHold FakePlatform::HoldWorkDir(const std::string& path) {
+  const EntryInfo info = Inspect(path);
+  work_dir_name_ = path;
+  locked_ = false;
+  if (info.kind != EntryKind::kDirectory) {
+    held_.clear();
+    return {info, false};
+  }
+  held_ = path;
+  work_dir_state_ = WorkDirState::kSame;
+  return {info, true};
+}
+
+void FakePlatform::ReleaseWorkDir() {
+  held_.clear();
+  locked_ = false;
+}
+
+WorkDirState FakePlatform::CheckWorkDir() {
+  return held_.empty() ? WorkDirState::kNotHeld : work_dir_state_;
+}
+
+WorkDirLock FakePlatform::LockWorkDir() {
+  if (held_.empty()) return WorkDirLock::kFailed;
+  locked_ = lock_answer_ == WorkDirLock::kLocked;
+  return lock_answer_;
 }
 
 bool FakePlatform::CreatePrivateDir(const std::string& path) {
@@ -63,9 +111,8 @@ bool FakePlatform::SetCurrentDir(const std::string& path) {
   return true;
 }
 
-MatchResult FakePlatform::FirstMatch(const std::string& dir, const std::string& pattern,
-                                     bool include_dirs) {
-  if (ShouldFail(Op::kFirstMatch, dir + pattern)) return {false, ""};
+std::vector<std::string> FakePlatform::Matches(const std::string& dir, const std::string& pattern,
+                                               bool include_dirs) const {
   std::vector<std::string> names;
   for (const auto& [path, content] : files_) {
     const std::string name = NameIn(dir, path);
@@ -79,10 +126,34 @@ MatchResult FakePlatform::FirstMatch(const std::string& dir, const std::string& 
   }
   std::sort(names.begin(), names.end(),
             [](const std::string& a, const std::string& b) { return LessIgnoreCase(a, b); });
+  std::vector<std::string> matches;
   for (const auto& name : names) {
-    if (name[0] != '.' && WildcardMatch(pattern, name)) return {true, name};
+    if (name[0] != '.' && WildcardMatch(pattern, name)) matches.push_back(name);
   }
-  return {true, ""};
+  return matches;
+}
+
+MatchResult FakePlatform::FirstMatch(const std::string& dir, const std::string& pattern,
+                                     bool include_dirs) {
+  if (ShouldFail(Op::kFirstMatch, dir + pattern)) return {false, ""};
+  const std::vector<std::string> matches = Matches(dir, pattern, include_dirs);
+  return {true, matches.empty() ? std::string() : matches.front()};
+}
+
+bool FakePlatform::ListMatching(const std::string& dir, const std::string& pattern,
+                                std::vector<std::string>& names) {
+  names.clear();
+  if (ShouldFail(Op::kListMatching, dir + pattern)) return false;
+  names = Matches(dir, pattern, false);
+  return true;
+}
+
+bool FakePlatform::DeleteFile(const std::string& path) {
+  if (ShouldFail(Op::kDeleteFile, path) || undeletable_.count(path) != 0) return false;
+  if (files_.erase(path) == 0) return false;
+  versions_.erase(path);
+  deleted_.push_back(path);
+  return true;
 }
 
 bool FakePlatform::DeleteMatching(const std::string& dir, const std::string& pattern) {
@@ -96,6 +167,7 @@ bool FakePlatform::DeleteMatching(const std::string& dir, const std::string& pat
       continue;
     }
     files_.erase(path);
+    versions_.erase(path);
     deleted_.push_back(path);
   }
   return all;
@@ -108,6 +180,9 @@ bool FakePlatform::Rename(const std::string& source, const std::string& target) 
   std::string content = std::move(it->second);
   files_.erase(it);
   files_[target] = std::move(content);
+  // A rename keeps the file, and so its version.
+  versions_[target] = versions_.count(source) != 0 ? versions_.at(source) : 0;
+  versions_.erase(source);
   renamed_.emplace_back(source, target);
   return true;
 }
@@ -150,7 +225,7 @@ bool FakePlatform::ReadFileInPieces(const std::string& path, std::size_t piece_b
 
 bool FakePlatform::WriteFile(const std::string& path, const std::string& content) {
   if (ShouldFail(Op::kWriteFile, path)) return false;
-  files_[path] = content;
+  PutFile(path, content);
   return true;
 }
 

@@ -1,6 +1,8 @@
 // FakePlatform: an in-memory Platform for tests. Files live in a map keyed by full path; the
-// engine is scripted by the test (running, exited with a code, crashed, or failing to start);
-// every call is recorded and any call can be told to fail. Not thread-safe; test use only.
+// environment is a map; the held work directory's fate (removed, replaced) and its lock are
+// scripted by the test, as is the engine (running, exited with a code, crashed, or failing to
+// start); every call is recorded and any call can be told to fail. Not thread-safe; test use
+// only.
 #ifndef DALVO_FRONTEND_LOGIC_FAKE_PLATFORM_H_
 #define DALVO_FRONTEND_LOGIC_FAKE_PLATFORM_H_
 
@@ -18,7 +20,7 @@ class FakePlatform : public Platform {
  public:
   // The calls that can be told to fail.
   enum class Op { kFirstMatch, kDeleteMatching, kRename, kFileSize, kReadFile, kWriteFile,
-                  kSetCurrentDir, kCreatePrivateDir };
+                  kSetCurrentDir, kCreatePrivateDir, kListMatching, kDeleteFile };
 
   struct Start {
     std::string program;
@@ -30,7 +32,7 @@ class FakePlatform : public Platform {
   // Makes the next `times` calls of `op` whose path argument (dir + pattern for listings)
   // contains `path_part` fail; times < 0 fails them for ever.
   void FailNext(Op op, const std::string& path_part = "", int times = 1);
-  // Adds or replaces a file.
+  // Adds or replaces a file (a new version of it, as the engine's rewrite makes one).
   void PutFile(const std::string& path, const std::string& content = "");
   bool HasFile(const std::string& path) const { return files_.count(path) != 0; }
   // The bare names of the regular files directly in `dir` (ends in "/"), sorted by name.
@@ -38,12 +40,27 @@ class FakePlatform : public Platform {
 
   // --- Platform ---
   std::string ApplicationDir() override { return application_dir_; }
-  std::string TempDir() override { return temp_dir_; }
+  std::string Environment(const std::string& name) override;
+  // current_dir_ once set, start_dir_ before.
+  std::string CurrentDir() override;
+  // Files are regular, the user's, mode 0644; their inode is their version, new at every
+  // write and kept by a rename.
   EntryInfo Inspect(const std::string& path) override;
+  // Holds `path` when Inspect calls it a directory (work_dir_state_ becomes kSame). Once a
+  // directory was asked for, paths in it fail while nothing is held, as no name is followed.
+  WorkDirHold HoldWorkDir(const std::string& path) override;
+  void ReleaseWorkDir() override;
+  // kNotHeld when nothing is held, else work_dir_state_.
+  WorkDirState CheckWorkDir() override;
+  // kFailed when nothing is held, else lock_answer_.
+  WorkDirLock LockWorkDir() override;
   bool CreatePrivateDir(const std::string& path) override;
   bool SetCurrentDir(const std::string& path) override;
   MatchResult FirstMatch(const std::string& dir, const std::string& pattern,
                          bool include_dirs = false) override;
+  bool ListMatching(const std::string& dir, const std::string& pattern,
+                    std::vector<std::string>& names) override;
+  bool DeleteFile(const std::string& path) override;
   bool DeleteMatching(const std::string& dir, const std::string& pattern) override;
   bool Rename(const std::string& source, const std::string& target) override;
   std::optional<std::uint64_t> FileSize(const std::string& path) override;
@@ -59,8 +76,13 @@ class FakePlatform : public Platform {
 
   // --- State the test sets and reads ---
   std::string application_dir_ = "/opt/dalvo";
-  std::string temp_dir_ = "/tmp";
+  std::map<std::string, std::string> env_{{"TMPDIR", "/tmp"}};  // unset: absent
+  std::string start_dir_ = "/home/user/start";
   std::string current_dir_;
+  std::string held_;                                   // the held directory, "" when none
+  WorkDirState work_dir_state_ = WorkDirState::kSame;  // how the held one stands
+  WorkDirLock lock_answer_ = WorkDirLock::kLocked;
+  bool locked_ = false;                                // LockWorkDir succeeded on held_
   std::map<std::string, std::string> files_;    // full path -> content
   std::map<std::string, EntryInfo> entries_;    // full path -> directories, links, odd entries
   std::set<std::string> undeletable_;           // full paths DeleteMatching cannot remove
@@ -87,8 +109,17 @@ class FakePlatform : public Platform {
     int times;
   };
   bool ShouldFail(Op op, const std::string& path);
+  // True for a path in the work directory while it is not held.
+  bool Unreachable(const std::string& path) const;
+
+  // The names of the entries directly in `dir` that a listing with `pattern` gives, in order.
+  std::vector<std::string> Matches(const std::string& dir, const std::string& pattern,
+                                   bool include_dirs) const;
 
   std::vector<FailRule> fail_rules_;
+  std::map<std::string, std::uint64_t> versions_;  // full path -> version of the file
+  std::string work_dir_name_;                      // the last path HoldWorkDir was asked for
+  std::uint64_t next_version_ = 1;
 };
 
 }  // namespace dalvo

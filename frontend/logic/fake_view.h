@@ -36,7 +36,10 @@ class FakeView : public View {
   void FocusCustomNumber() override { ++focus_count_; }
   void SetFileListPattern(const std::string& pattern) override { list_pattern_ = pattern; }
   void SetFileListDir(const std::string& dir) override { list_dir_ = dir; }
-  void RefreshFileList() override { ++refreshes_; }
+  void RefreshFileList(const std::vector<std::string>& names) override {
+    ++refreshes_;
+    listed_ = names;
+  }
   std::string SelectedFileName() override { return selected_; }
   void SetTimerEnabled(bool enabled) override { timer_enabled_ = enabled; }
   void SetViewerText(const std::string& text) override;
@@ -69,6 +72,7 @@ class FakeView : public View {
   std::string list_pattern_;
   std::string list_dir_;
   int refreshes_ = 0;
+  std::vector<std::string> listed_;  // the names of the last refresh
   std::string selected_;
   bool timer_enabled_ = false;
   bool viewer_loaded_ = false;

@@ -37,6 +37,11 @@ void Module1::Launch(int run_kind, bool refresh, const std::string& status_text,
     rename_done_ = false;
     deletion_done_ = false;
     abandoned_rename_ticks_ = 0;
+    // How the engine's names stand before it writes: what differs afterwards is this run's.
+    generation_before_.clear();
+    for (const std::string_view name : kGeneratedNames) {
+      generation_before_.push_back(platform_.Inspect(work_dir_ + std::string(name)));
+    }
   }
   view_.SetStatus(status_text);
   if (write_custom_number) {
@@ -47,8 +52,8 @@ void Module1::Launch(int run_kind, bool refresh, const std::string& status_text,
       return;
     }
   }
-  // The engine gets the work directory as its own working directory; making it ours again
-  // only keeps the two in step, so a failure here changes nothing for the run.
+  // The engine is started in the held work directory itself; making it ours again only keeps
+  // the two in step, so a failure here changes nothing for the run.
   (void)platform_.SetCurrentDir(work_dir_);
   if (!platform_.StartEngine(engine_program_, args, work_dir_)) {
     AbortRun(std::string(kEngineNotStarted));
@@ -60,7 +65,7 @@ void Module1::Launch(int run_kind, bool refresh, const std::string& status_text,
 void Module1::AbortRun(const std::string& status_text) {
   view_.SetStatus(status_text);
   view_.Beep();
-  if (refresh_pending_) view_.RefreshFileList();
+  if (refresh_pending_) RefreshFile1();
   ResetRunFlags();
   run_active_ = false;
   SetButtonStates(1);
@@ -78,6 +83,7 @@ void Module1::Timer1_Timer() {
       // A marker that is there but cannot be deleted means the engine did finish; the next
       // tick tries the deletion again.
       if (HasEnded(before) && Present(marker) == Presence::kAbsent) {
+        if (run_kind_ == 1) DiscardGeneration();
         AbortRun(std::string(kEngineStopped));
       }
       return;
@@ -91,7 +97,13 @@ void Module1::Timer1_Timer() {
 
   if (run_kind_ == 1 && !division_pending_) {
     view_.SetStatus(std::string(failed ? kGenerationFailed : kGenerationComplete));
-    if (failed) view_.Beep();
+    if (failed) {
+      view_.Beep();
+      // Nothing of a failed generation is published: the previous run's publication names
+      // stay as they are, and this run's files go.
+      DiscardGeneration();
+      rename_done_ = true;
+    }
     run_kind_ = 0;
   }
   if (run_kind_ == 2 && division_pending_) {
@@ -119,12 +131,26 @@ void Module1::Timer1_Timer() {
     }
   }
   if (refresh_pending_) {
-    view_.RefreshFileList();
+    RefreshFile1();
     refresh_pending_ = false;
   }
   run_active_ = false;
   SetButtonStates(1);
   if (Present(marker) == Presence::kAbsent) view_.SetTimerEnabled(false);
+}
+
+void Module1::DiscardGeneration() {
+  // The run's files are whatever it left under the engine's names, whole or cut short: a
+  // generation that failed part-way is a mix of this run and older files, so none of it is
+  // kept. A file the run did not touch (the same file, unchanged) is older and stays.
+  for (std::size_t i = 0; i < std::size(kGeneratedNames); ++i) {
+    const std::string path = work_dir_ + std::string(kGeneratedNames[i]);
+    const EntryInfo now = platform_.Inspect(path);
+    if (now.kind != EntryKind::kRegularFile) continue;
+    if (i < generation_before_.size() && SameVersion(now, generation_before_[i])) continue;
+    // A file that cannot be removed stays listed under the engine's name, which shows it.
+    (void)platform_.DeleteFile(path);
+  }
 }
 
 }  // namespace dalvo

@@ -6,7 +6,8 @@ namespace dalvo {
 namespace {
 
 using Args = std::vector<std::string>;
-const std::string kReportPath = "/tmp/dalvo work dir/latest_division_report.tmp";
+// A bare name: the engine runs in the held work directory and resolves it there.
+const std::string kReportPath = "latest_division_report.tmp";
 
 TEST_F(Module1Test, EachCommandLaunchesItsRun) {
   enum Command { kGenerate127, kGenerate129, kDivideFile, kDivideCustom };
@@ -242,16 +243,47 @@ TEST_F(Module1Test, RunFinishesOnlyOnceTheProcessHasExited) {
   EXPECT_EQ(view_.Status(), "Number generation complete!");
 }
 
-TEST_F(Module1Test, FailedGenerationIsReportedButStillRenamed) {
-  Load();
-  module_.Command1_Click();
-  Put("number2.txt", "2");
-  EngineFinishes(1);
-  EXPECT_EQ(TickUntilIdle(), 1);
-  EXPECT_EQ(view_.Status(), "Number generation failed!");
-  EXPECT_EQ(view_.beeps_, 1);
-  EXPECT_TRUE(Has("appendix_1_number_2.txt"));
-  EXPECT_EQ(view_.Buttons(), "1011011");
+TEST_F(Module1Test, FailedGenerationPublishesNothingAndRemovesOnlyItsOwnFiles) {
+  const struct {
+    const char* what;
+    bool marker;
+    EngineStatus end;
+    const char* status;
+  } endings[] = {
+      {"failed", true, {EngineRun::kExited, 1}, "Number generation failed!"},
+      {"stopped", false, {EngineRun::kCrashed, 0}, "The engine stopped before finishing!"},
+  };
+  for (const auto& e : endings) {
+    FakePlatform platform;
+    FakeView view;
+    Module1 module(platform, view);
+    ASSERT_TRUE(module.Form_Load().ok);
+    const std::string work(kWork);
+    // An earlier generation's files, published, and one of the engine's names it left as is.
+    platform.PutFile(work + "appendix_1_number_1.txt", "earlier");
+    platform.PutFile(work + "n14453d.txt", "earlier n14453d");
+    platform.PutFile(work + "number2.txt", "older number2");
+    module.Command1_Click();
+    // The run writes two of its files, one cut short, rewrites a third, then fails.
+    platform.PutFile(work + "number1.txt", "1234");
+    platform.PutFile(work + "ap24-63.txt", "");
+    platform.PutFile(work + "number2.txt", "older number2");
+    if (e.marker) platform.PutFile(work + "dalvoopc.tmp");
+    platform.engine_ = e.end;
+    for (int tick = 0; tick < 5 && view.timer_enabled_; ++tick) module.Timer1_Timer();
+
+    EXPECT_FALSE(view.timer_enabled_) << e.what;
+    EXPECT_EQ(view.Status(), e.status) << e.what;
+    EXPECT_EQ(view.beeps_, 1) << e.what;
+    EXPECT_EQ(platform.FilesIn(work),
+              (std::vector<std::string>{"appendix_1_number_1.txt", "n14453d.txt"}))
+        << e.what;
+    EXPECT_EQ(platform.files_[work + "appendix_1_number_1.txt"], "earlier") << e.what;
+    EXPECT_EQ(platform.files_[work + "n14453d.txt"], "earlier n14453d") << e.what;
+    EXPECT_TRUE(platform.renamed_.empty()) << e.what;
+    EXPECT_EQ(view.listed_, platform.FilesIn(work)) << e.what;
+    EXPECT_EQ(view.Buttons(), "1011011") << e.what;
+  }
 }
 
 TEST_F(Module1Test, FailedDivisionShowsNoOlderReport) {

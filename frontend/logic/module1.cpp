@@ -3,6 +3,7 @@
 
 #include "caption_text.h"
 #include "names.h"
+#include "temp_dir.h"
 #include "work_dir_check.h"
 
 namespace dalvo {
@@ -19,9 +20,10 @@ Module1::Module1(Platform& platform, View& view) : platform_(platform), view_(vi
 
 void Module1::InitPaths() {
   app_dir_ = WithSeparator(platform_.ApplicationDir());
-  // An empty temporary directory becomes the root: the work directory then sits directly
-  // below it, as it would with any other answer that lacks the final separator.
-  temp_dir_ = WithSeparator(platform_.TempDir());
+  TempDirChoice temp = ChooseTempDir(platform_);
+  temp_problem_ = std::move(temp.problem);
+  temp_make_first_ = std::move(temp.make_first);
+  temp_dir_ = temp.dir.empty() ? std::string() : WithSeparator(temp.dir);
   engine_program_ = app_dir_ + std::string(kEngineName);
 }
 
@@ -33,25 +35,83 @@ void Module1::DecorateCaption() {
 }
 
 StartupResult Module1::EnsureWorkDir() {
+  if (temp_dir_.empty()) return {false, temp_problem_};
+  for (const std::string& dir : temp_make_first_) {
+    EntryInfo info = platform_.Inspect(dir);
+    if (info.kind == EntryKind::kMissing) {
+      if (!platform_.CreatePrivateDir(dir)) {
+        return {false, WorkDirCreateMessage(dir, CreationFailure(dir))};
+      }
+      info = platform_.Inspect(dir);
+    }
+    const std::string reason = WorkDirRefusal(info);
+    if (!reason.empty()) return {false, WorkDirMessage(dir, reason)};
+  }
   // Appended rather than `temp_dir_ + std::string(...)`: g++ 12 at -O3 reports a false overlap
   // (-Wrestrict) inside std::string for the latter.
   std::string path = temp_dir_;
   path += kWorkDirName;
-  const EntryInfo info = platform_.Inspect(path);
-  if (info.kind == EntryKind::kMissing) {
-    if (!platform_.CreatePrivateDir(path)) {
-      return {false, WorkDirMessage(path, "it cannot be created")};
-    }
-    // Look again: between the first look and the creation someone may have put something
-    // there, and the creation must have given us a private directory.
-    const std::string reason = WorkDirRefusal(platform_.Inspect(path));
-    if (!reason.empty()) return {false, WorkDirMessage(path, reason)};
-  } else {
-    const std::string reason = WorkDirRefusal(info);
-    if (!reason.empty()) return {false, WorkDirMessage(path, reason)};
-  }
+  const TakeResult taken = TakeWorkDir(path);
+  if (taken.busy) return {false, WorkDirBusyMessage(path)};
+  if (taken.not_made) return {false, WorkDirCreateMessage(path, taken.reason)};
+  if (!taken.ok) return {false, WorkDirMessage(path, taken.reason)};
   work_dir_ = path + kSeparator;
   return {};
+}
+
+Module1::TakeResult Module1::TakeWorkDir(const std::string& path) {
+  WorkDirHold hold = platform_.HoldWorkDir(path);
+  if (!hold.held && hold.entry.kind == EntryKind::kMissing) {
+    if (!platform_.CreatePrivateDir(path)) return {false, false, true, CreationFailure(path)};
+    // Held only now, and checked through the hold: between the creation and the open someone
+    // may have put something else there, and the creation must have given us a private
+    // directory.
+    hold = platform_.HoldWorkDir(path);
+  }
+  std::string reason = WorkDirRefusal(hold.entry);
+  if (reason.empty() && !hold.held) reason = "it cannot be opened";
+  if (!reason.empty()) {
+    platform_.ReleaseWorkDir();
+    return {false, false, false, reason};
+  }
+  switch (platform_.LockWorkDir()) {
+    case WorkDirLock::kLocked:
+      return {};
+    case WorkDirLock::kBusy:
+      platform_.ReleaseWorkDir();
+      return {false, true, false, {}};
+    case WorkDirLock::kFailed:
+      break;
+  }
+  platform_.ReleaseWorkDir();
+  return {false, false, false, "it cannot be locked"};
+}
+
+std::string Module1::CreationFailure(const std::string& path) {
+  const std::string parent = path.substr(0, path.rfind(kSeparator));
+  if (!parent.empty() && platform_.Inspect(parent).kind == EntryKind::kMissing) {
+    return "the folder \"" + parent + "\" does not exist";
+  }
+  return "it cannot be made there";
+}
+
+bool Module1::KeepWorkDir() {
+  if (platform_.CheckWorkDir() == WorkDirState::kSame) return true;
+  // Removed (a temp cleaner, the user) or replaced: the same rules as at start-up decide
+  // whether what now stands under the name may be used; a name that another user took over
+  // is never followed.
+  const std::string path = work_dir_.substr(0, work_dir_.size() - 1);
+  const TakeResult taken = TakeWorkDir(path);
+  if (taken.ok) {
+    (void)platform_.SetCurrentDir(work_dir_);
+    return true;
+  }
+  view_.Beep();
+  view_.SetStatus(taken.busy ? WorkDirBusyMessage(path)
+                             : WorkDirLostStatus(path, taken.reason, taken.not_made));
+  RefreshFile1();
+  SetButtonStates(1);
+  return false;
 }
 
 StartupResult Module1::Form_Load() {
@@ -73,7 +133,7 @@ StartupResult Module1::Form_Load() {
   }
   CheckCompletionMarker();
   SetButtonStates(1);
-  view_.RefreshFileList();
+  RefreshFile1();
   view_.SetStatus(std::string(kWelcome));
   return {};
 }

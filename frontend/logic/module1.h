@@ -14,8 +14,8 @@
 namespace dalvo {
 
 // The outcome of start-up. When `ok` is false, `message` names the problem (for the work
-// directory: its path, and to remove it or set TMPDIR); the program shows it and exits
-// non-zero.
+// directory: its path, why, and what works; or that another copy is using it); the program
+// shows it and exits non-zero.
 struct StartupResult {
   bool ok = true;
   std::string message;
@@ -62,12 +62,14 @@ class Module1 {
 
   // --- Procedures (public so tests and the windows can call them) ---
 
-  // Sets AppDir, TempDir and the engine's path from the platform.
+  // Sets AppDir, TempDir (a temporary directory of the user's own, absolute) and the engine's
+  // path from the platform.
   void InitPaths();
   // Appends "  -  " and the unscrambled 25-character text to the main window's caption.
   void DecorateCaption();
-  // Checks or creates the work directory (mode 0700) and sets WorkDir. Refuses an entry that is
-  // not a real directory, not owned by the current user, or writable by group or others.
+  // Checks or creates the work directory (mode 0700), holds it and locks it for this program,
+  // and sets WorkDir. Refuses an entry that is not a real directory, not owned by the current
+  // user, or writable by group or others, and one that another copy has locked.
   [[nodiscard]] StartupResult EnsureWorkDir();
   // Clears MarkerSeen, DivisionPending, RefreshPending and RunKind (RenameDone stays).
   void ResetRunFlags();
@@ -102,6 +104,30 @@ class Module1 {
  private:
   enum class Presence { kAbsent, kPresent, kUnknown };
 
+  // Why the work directory could not be taken, when it could not.
+  struct TakeResult {
+    bool ok = true;
+    bool busy = false;      // another copy of the program holds it
+    bool not_made = false;  // nothing stood there and it could not be made
+    std::string reason;     // unless busy: what is wrong with it
+  };
+
+  // Why the directory `path` could not be made: its parent is missing, or something else.
+  std::string CreationFailure(const std::string& path);
+
+  // Holds the work directory at `path` by the start-up rules: made private when missing,
+  // refused when unsafe, locked against a second copy. Nothing is held when it fails.
+  TakeResult TakeWorkDir(const std::string& path);
+  // Before a command that touches the work directory: true when the held directory is still
+  // the one its name refers to, or could be taken again by the start-up rules; otherwise the
+  // status line says why nothing was done, and false.
+  bool KeepWorkDir();
+  // Lists the work directory into File1.
+  void RefreshFile1();
+  // After a generation that failed: removes the files this run wrote (any of the engine's
+  // names whose file differs from before the launch); files it did not touch stay.
+  void DiscardGeneration();
+
   // The presence test: a listing of WorkDir & name yields that name (case ignored).
   Presence Present(const std::string& name);
   // Launches an engine run of `run_kind` (1 generation, 2 division) with the engine arguments
@@ -123,6 +149,8 @@ class Module1 {
   std::string temp_dir_;
   std::string work_dir_;
   std::string engine_program_;
+  std::vector<std::string> temp_make_first_;  // the fallback's folders, made when missing
+  std::string temp_problem_;                  // why no temporary directory could be chosen
 
   bool marker_seen_ = false;
   bool division_pending_ = false;
@@ -133,6 +161,7 @@ class Module1 {
   bool run_active_ = false;
   bool deletion_done_ = false;    // the deletion group ran for the current generation
   int abandoned_rename_ticks_ = 0;
+  std::vector<EntryInfo> generation_before_;  // kGeneratedNames as they were at the launch
 };
 
 }  // namespace dalvo

@@ -17,14 +17,15 @@ TEST_F(Module1Test, PathsGetOneFinalSeparator) {
       {"/opt/dalvo", "/tmp", "/opt/dalvo/", "/tmp/dalvo work dir/"},
       {"/opt/dalvo/", "/tmp/", "/opt/dalvo/", "/tmp/dalvo work dir/"},
       {"/", "/var/tmp/x", "/", "/var/tmp/x/dalvo work dir/"},
-      {"", "", "/", "/dalvo work dir/"},
+      // No TMPDIR: the private folder in the user's cache, made on the way.
+      {"", "", "/", "/home/u/.cache/dalvo/dalvo work dir/"},
   };
   for (const auto& c : cases) {
     FakePlatform platform;
     FakeView view;
     Module1 module(platform, view);
     platform.application_dir_ = c.app;
-    platform.temp_dir_ = c.temp;
+    platform.env_ = {{"TMPDIR", c.temp}, {"HOME", "/home/u"}};
     ASSERT_TRUE(module.Form_Load().ok) << c.app << " " << c.temp;
     EXPECT_EQ(module.AppDir(), c.app_dir) << c.app;
     EXPECT_EQ(module.EngineProgram(), std::string(c.app_dir) + "dalvo") << c.app;
@@ -103,6 +104,9 @@ TEST_F(Module1Test, WorkDirThatCannotBeCreatedOrEnteredEndsStartup) {
   StartupResult result = module_.Form_Load();
   EXPECT_FALSE(result.ok);
   EXPECT_NE(result.message.find("/tmp/dalvo work dir"), std::string::npos);
+  // Nothing stands there, so the advice is TMPDIR, and the missing folder is named.
+  EXPECT_NE(result.message.find("\"/tmp\" does not exist"), std::string::npos) << result.message;
+  EXPECT_NE(result.message.find("TMPDIR"), std::string::npos) << result.message;
 
   FakePlatform platform;
   FakeView view;

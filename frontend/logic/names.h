@@ -36,6 +36,16 @@ inline constexpr std::string_view kEngineStopped = "The engine stopped before fi
 inline constexpr std::string_view kFileMissing =
     "File does not exist! You must regenerate the numbers!";
 inline constexpr std::string_view kAllDeleted = "All listed files deleted!";
+inline constexpr std::string_view kSomeNotDeleted = "Some listed files could not be deleted!";
+
+// The names under which the engine writes the long-number files of one generation.
+inline constexpr std::string_view kGeneratedNames[] = {
+    "number1.txt",  "number2.txt",  "number3.txt",  "number4.txt",  "number5.txt",
+    "number6.txt",  "number7.txt",  "number8.txt",  "number9.txt",  "number10.txt",
+    "number11.txt", "number12.txt", "number13.txt", "number14.txt", "number15.txt",
+    "n13038d.txt",  "n37088d.txt",  "ap24-63.txt",  "ap24-64.txt",  "ap24-65.txt",
+    "n14453d.txt",  "n20257d.txt",
+};
 
 // The viewer's note in place of what it does not show: opening, the count (digits grouped by
 // commas), then the closing for one character or for more.

@@ -1,7 +1,8 @@
 // Platform: the abstract seam between the front-end's logic and the operating system: files,
-// wildcard listings, directories and the engine process. The logic owns no OS resource; the
-// real implementation is QtPlatform (frontend/ui/), the test double FakePlatform. Every call
-// reports failure as a value (false, an empty optional, `ok == false`); nothing throws.
+// wildcard listings, directories, the held work directory and the engine process. The logic owns
+// no OS resource; the real implementation is QtPlatform (frontend/ui/), the test double
+// FakePlatform. Every call reports failure as a value (false, an empty optional, `ok == false`);
+// nothing throws.
 #ifndef DALVO_FRONTEND_LOGIC_PLATFORM_H_
 #define DALVO_FRONTEND_LOGIC_PLATFORM_H_
 
@@ -23,7 +24,37 @@ struct EntryInfo {
   EntryKind kind = EntryKind::kMissing;
   bool owned_by_current_user = false;  // owner uid equals the process's effective uid
   unsigned mode = 0;                   // permission bits, 07777 at most
+  // Identity and last change: two looks at one name that agree on all four saw the same,
+  // unchanged file. Writing a file in place changes `changed_ns`; replacing it, `inode`.
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  std::uint64_t size = 0;
+  std::int64_t changed_ns = 0;
 };
+
+// True when `a` and `b` describe the same entry, unchanged.
+inline bool SameVersion(const EntryInfo& a, const EntryInfo& b) {
+  return a.kind == b.kind && a.device == b.device && a.inode == b.inode && a.size == b.size &&
+         a.changed_ns == b.changed_ns;
+}
+
+// What HoldWorkDir found: the entry (as the held descriptor sees it when `held`, else as a look
+// at the name without following a link sees it) and whether it is now held.
+struct WorkDirHold {
+  EntryInfo entry;
+  bool held = false;
+};
+
+// How the held work directory stands against its name.
+enum class WorkDirState {
+  kSame,      // the name still refers to the held directory
+  kVanished,  // nothing of that name exists any more
+  kReplaced,  // the name refers to something else
+  kNotHeld,   // no directory is held
+};
+
+// The outcome of LockWorkDir.
+enum class WorkDirLock { kLocked, kBusy, kFailed };
 
 // The result of a wildcard listing. `ok` is false when the listing itself failed (the
 // directory cannot be read); otherwise `name` is the first match or "" when nothing matches.
@@ -53,13 +84,34 @@ class Platform {
   // separator. Never fails; may be "" when unknown.
   virtual std::string ApplicationDir() = 0;
 
-  // The system's temporary directory: $TMPDIR when set and not empty, else "/tmp". May or may
-  // not end in a separator.
-  virtual std::string TempDir() = 0;
+  // The value of the environment variable `name`; "" when it is not set.
+  virtual std::string Environment(const std::string& name) = 0;
+
+  // The process's current directory as an absolute path; "" when it cannot be told.
+  virtual std::string CurrentDir() = 0;
 
   // Looks at `path` without following a final symbolic link. kind == kMissing when nothing of
   // that name exists (or it cannot be examined).
   virtual EntryInfo Inspect(const std::string& path) = 0;
+
+  // --- The held work directory ---
+  // Once a directory is held, every call below whose directory (`dir`, or the directory part of
+  // a path) is the held one reaches it through what was held, never by looking its name up
+  // again, and never follows a symbolic link of a name inside it; a name swapped after the
+  // check cannot redirect a file, a listing or the engine.
+
+  // Opens the directory `path` without following a link and holds it (replacing any directory
+  // held before). When it cannot be opened as a directory nothing is held and `entry` tells
+  // what is there. The hold lasts until the next HoldWorkDir or ReleaseWorkDir.
+  virtual WorkDirHold HoldWorkDir(const std::string& path) = 0;
+  // Lets go of the held directory (and its lock).
+  virtual void ReleaseWorkDir() = 0;
+  // Whether the name of the held directory still refers to it. Cheap; no change.
+  virtual WorkDirState CheckWorkDir() = 0;
+  // Takes the held directory for this program until it lets go of it: kBusy when another
+  // program (another copy of this one) has taken it, kFailed when nothing is held or the lock
+  // cannot be asked for.
+  virtual WorkDirLock LockWorkDir() = 0;
 
   // Creates the directory `path` with permission 0700 (the parent must exist). False when it
   // cannot be created, including when anything of that name already exists.
@@ -75,6 +127,15 @@ class Platform {
   // without its directory part.
   virtual MatchResult FirstMatch(const std::string& dir, const std::string& pattern,
                                  bool include_dirs = false) = 0;
+
+  // All names of `dir` that FirstMatch would consider, in the same order, into `names`
+  // (replaced). Names come as the file system gives them, bytes unchanged. False when the
+  // directory cannot be listed; `names` is then empty.
+  [[nodiscard]] virtual bool ListMatching(const std::string& dir, const std::string& pattern,
+                                          std::vector<std::string>& names) = 0;
+
+  // Deletes the one file `path` (exactly that name, never a directory). False when it cannot.
+  [[nodiscard]] virtual bool DeleteFile(const std::string& path) = 0;
 
   // Deletes every regular file of `dir` whose name matches `pattern` (rules of FirstMatch).
   // True when nothing matched or every match was deleted; false when the listing or any
@@ -111,12 +172,15 @@ class Platform {
     return true;
   }
 
-  // Creates or truncates `path` and writes `content` to it. False on any failure.
+  // Writes `content` to `path`: written beside it under a hidden temporary name and renamed
+  // over it once whole, so `path` holds the old content or the new, never a part. False on any
+  // failure (the temporary file is then removed).
   [[nodiscard]] virtual bool WriteFile(const std::string& path, const std::string& content) = 0;
 
-  // Starts `program` with the argument list `args` (no shell, no quoting) in `working_dir`,
-  // asynchronously; its standard output and error are discarded. Returns false when the
-  // process could not be started. One engine at a time: a new start forgets the previous
+  // Starts `program` with the argument list `args` (no shell, no quoting) in `working_dir`
+  // (in the held directory itself when that is the held one), asynchronously; its standard
+  // output and error are discarded. Returns false when the process could not be started, or an
+  // argument cannot be passed unchanged. One engine at a time: a new start forgets the previous
   // process without stopping it.
   [[nodiscard]] virtual bool StartEngine(const std::string& program,
                                          const std::vector<std::string>& args,

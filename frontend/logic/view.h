@@ -6,6 +6,7 @@
 #define DALVO_FRONTEND_LOGIC_VIEW_H_
 
 #include <string>
+#include <vector>
 
 namespace dalvo {
 
@@ -55,11 +56,14 @@ class View {
   virtual void SetCustomNumberText(const std::string& text) = 0;
   virtual void FocusCustomNumber() = 0;
 
-  // The file list File1: its pattern ("*.txt") and directory, a refresh from disk, and the
-  // bare name of the selected entry ("" when nothing is selected).
+  // The file list File1: its pattern ("*.txt") and directory, and its refresh with the names
+  // the logic listed there (bare names, bytes as the file system gives them, in list order;
+  // shown however the toolkit decodes them). The selected name stays selected while it is
+  // still listed. SelectedFileName gives the bytes of the selected entry, exactly as listed,
+  // or "" when nothing is selected.
   virtual void SetFileListPattern(const std::string& pattern) = 0;
   virtual void SetFileListDir(const std::string& dir) = 0;
-  virtual void RefreshFileList() = 0;
+  virtual void RefreshFileList(const std::vector<std::string>& names) = 0;
   virtual std::string SelectedFileName() = 0;
 
   // Timer1 (interval 50 ms, owned by the window); the window calls Module1::Timer1_Timer on

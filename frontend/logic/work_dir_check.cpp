@@ -21,8 +21,31 @@ std::string WorkDirRefusal(const EntryInfo& info) {
 }
 
 std::string WorkDirMessage(const std::string& path, const std::string& reason) {
+  // Another user's entry in a shared temporary directory cannot be removed by us, so the
+  // advice names the owner too; TMPDIR always works.
   return "Cannot use the work directory \"" + path + "\": " + reason +
-         ". Remove it, or set TMPDIR to another directory, and start again.";
+         ". Remove it (or have its owner remove it), or set TMPDIR to a directory of your own, "
+         "and start again.";
+}
+
+std::string WorkDirCreateMessage(const std::string& path, const std::string& reason) {
+  return "Cannot create the work directory \"" + path + "\": " + reason +
+         ". Set TMPDIR to an existing directory of your own, and start again.";
+}
+
+std::string WorkDirLostStatus(const std::string& path, const std::string& reason, bool not_made) {
+  // The one-line status label shows about fifty characters: what happened comes first.
+  if (not_made) {
+    return "Work directory gone, nothing was done! It cannot be made again: \"" + path + "\" (" +
+           reason + ").";
+  }
+  return "Work directory unsafe, nothing was done! \"" + path + "\": " + reason +
+         ". Remove it (or have its owner remove it) and try again.";
+}
+
+std::string WorkDirBusyMessage(const std::string& path) {
+  return "The program is already running with the work directory \"" + path +
+         "\". Use that copy, or close it and start again.";
 }
 
 }  // namespace dalvo

@@ -1,6 +1,7 @@
-// The safety rule for the work directory, which sits in a temporary directory that other users
-// can write to: an existing entry is used only when it is a real directory (not a link), owned
-// by the current user and not writable by group or others. Pure; the refusal is a value.
+// The safety rule for the work directory, which may sit in a temporary directory that other
+// users can write to: an existing entry is used only when it is a real directory (not a link),
+// owned by the current user and not writable by group or others. And the texts that say so.
+// Pure; the refusal is a value.
 #ifndef DALVO_FRONTEND_LOGIC_WORK_DIR_CHECK_H_
 #define DALVO_FRONTEND_LOGIC_WORK_DIR_CHECK_H_
 
@@ -11,12 +12,24 @@
 namespace dalvo {
 
 // "" when an existing entry described by `info` may serve as the work directory; otherwise a
-// short reason ("is a symbolic link", ...). `info.kind` must not be kMissing.
+// short reason ("it is a symbolic link", ...). `info.kind` must not be kMissing.
 std::string WorkDirRefusal(const EntryInfo& info);
 
 // The start-up error message for the refused or uncreatable work directory at `path`: names the
-// path, the reason, and tells to remove it or set TMPDIR.
+// path and the reason, and tells what works: remove it (or have its owner do so), or set TMPDIR.
 std::string WorkDirMessage(const std::string& path, const std::string& reason);
+
+// The start-up error message for a work directory at `path` that could not be created for
+// `reason`: names both, and that TMPDIR can name an existing directory of the user's.
+std::string WorkDirCreateMessage(const std::string& path, const std::string& reason);
+
+// The status line for a command refused because the work directory at `path` was replaced or
+// removed and cannot be taken again for `reason` (`not_made` when it could not be made again):
+// says so first, then names both and what works.
+std::string WorkDirLostStatus(const std::string& path, const std::string& reason, bool not_made);
+
+// The message for a work directory at `path` that another copy of the program is using.
+std::string WorkDirBusyMessage(const std::string& path);
 
 }  // namespace dalvo
 

@@ -1,42 +1,44 @@
 #include "file_list_box.h"
 
-#include <QDir>
+#include <QFile>
 #include <QSignalBlocker>
 
 namespace dalvo::ui {
+namespace {
+
+// The role under which each entry keeps its name's bytes.
+constexpr int kNameBytesRole = Qt::UserRole;
+
+}  // namespace
 
 FileListBox::FileListBox(QWidget* parent) : QListWidget(parent), pattern_("*.*") {
   setSelectionMode(QAbstractItemView::SingleSelection);
 }
 
-void FileListBox::setPath(const QString& directory) {
-  path_ = directory;
-  refresh();
-}
-
-void FileListBox::setPattern(const QString& pattern) {
-  pattern_ = pattern;
-  refresh();
-}
-
-void FileListBox::refresh() {
-  const QString selected = fileName();
+void FileListBox::setNames(const QList<QByteArray>& names) {
+  const QByteArray selected = fileNameBytes();
   // Listing again is not a choice of the user: no selection signal may leave the list.
   const QSignalBlocker quiet(this);
   clear();
-  if (path_.isEmpty()) return;
-  // QDir::Files without QDir::Hidden and QDir::System: ordinary files only. Name filters are
-  // matched without regard to case unless QDir::CaseSensitive is given.
-  const QDir dir(path_, pattern_, QDir::Name | QDir::IgnoreCase, QDir::Files);
-  addItems(dir.entryList());
-  if (selected.isEmpty()) return;
-  const QList<QListWidgetItem*> found = findItems(selected, Qt::MatchFixedString);
-  if (!found.isEmpty()) setCurrentItem(found.first());
+  QListWidgetItem* again = nullptr;
+  for (const QByteArray& name : names) {
+    // The file system's bytes shown the way Qt decodes file names; undecodable bytes show as
+    // replacement characters, while the entry keeps the bytes themselves.
+    auto* item = new QListWidgetItem(QFile::decodeName(name), this);
+    item->setData(kNameBytesRole, name);
+    if (!selected.isEmpty() && name == selected && again == nullptr) again = item;
+  }
+  if (again != nullptr) setCurrentItem(again);
 }
 
 QString FileListBox::fileName() const {
   const QList<QListWidgetItem*> selected = selectedItems();
   return selected.isEmpty() ? QString() : selected.first()->text();
+}
+
+QByteArray FileListBox::fileNameBytes() const {
+  const QList<QListWidgetItem*> selected = selectedItems();
+  return selected.isEmpty() ? QByteArray() : selected.first()->data(kNameBytesRole).toByteArray();
 }
 
 }  // namespace dalvo::ui

@@ -1,8 +1,11 @@
-// The main window's file list: the ordinary files of one directory whose names match one
-// wildcard pattern, sorted without regard to case. It lists only when told to (setPath,
-// refresh); a directory that cannot be read gives an empty list, never an error.
+// The main window's file list: the names it is given, in the order given. Each entry shows its
+// name as the toolkit decodes file names and keeps the name's bytes, so a name that is not
+// valid text still selects exactly the file it came from. The list never reads a directory
+// itself: its directory and pattern only say what it shows.
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QListWidget>
 #include <QString>
 
@@ -13,19 +16,20 @@ class FileListBox : public QListWidget {
   // An empty list with the pattern "*.*" and no directory, owned by `parent`.
   explicit FileListBox(QWidget* parent);
 
-  // The directory listed; setting it lists it at once.
+  // The directory the names come from, and their wildcard pattern ("*.txt").
   QString path() const { return path_; }
-  void setPath(const QString& directory);
-
-  // The wildcard pattern ("*.txt"), matched without regard to case; setting it lists again.
+  void setPath(const QString& directory) { path_ = directory; }
   QString pattern() const { return pattern_; }
-  void setPattern(const QString& pattern);
+  void setPattern(const QString& pattern) { pattern_ = pattern; }
 
-  // Lists the directory again. The selected name stays selected while it is still listed.
-  void refresh();
+  // Shows `names` (file names' bytes) instead of the current entries. The selected name stays
+  // selected while it is still among them.
+  void setNames(const QList<QByteArray>& names);
 
-  // The selected name without its directory, or "" when nothing is selected.
+  // The selected name without its directory, as shown, or "" when nothing is selected.
   QString fileName() const;
+  // The bytes of the selected name, exactly as given to setNames, or empty.
+  QByteArray fileNameBytes() const;
 
  private:
   QString path_;

@@ -3,6 +3,7 @@
 #include "file_list_box.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "fonts.h"
+#include "qt_view.h"
 
 #include <string>
 #include <vector>
@@ -122,6 +124,23 @@ TEST(Form1, StartsWith127VersesAndAutomaticViewAndTimerOff) {
   EXPECT_FALSE(form.timer1()->isSingleShot());
   EXPECT_TRUE(form.text1()->toPlainText().isEmpty());
   EXPECT_EQ(form.file1()->count(), 0);
+}
+
+TEST(Form1, FileListShowsNamesDecodedAndGivesBackTheirExactBytes) {
+  Form1 form;
+  QtView view(form);
+  const std::string odd = "caf\xE9.txt";  // a Latin-1 name: not valid UTF-8
+  view.RefreshFileList({"a.txt", odd});
+  ASSERT_EQ(form.file1()->count(), 2);
+  EXPECT_EQ(form.file1()->item(0)->text(), QStringLiteral("a.txt"));
+  EXPECT_EQ(form.file1()->item(1)->text(), QFile::decodeName(QByteArray::fromStdString(odd)));
+  form.file1()->setCurrentRow(1);
+  EXPECT_EQ(view.SelectedFileName(), odd);
+  // A refresh keeps the selection while the very name is still listed.
+  view.RefreshFileList({"b.txt", odd});
+  EXPECT_EQ(view.SelectedFileName(), odd);
+  view.RefreshFileList({"b.txt"});
+  EXPECT_EQ(view.SelectedFileName(), "");
 }
 
 TEST(Form1, OptionButtonsExcludeEachOther) {

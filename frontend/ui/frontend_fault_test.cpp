@@ -31,6 +31,7 @@
 #include "module1.h"
 #include "names.h"
 #include "qt_platform.h"
+#include "front_end_test_session.h"
 #include "real_engine_rig.h"
 #include "publication_test_table.h"
 
@@ -92,70 +93,6 @@ void KillAndReap(int pid) {
   WaitFor([&] { return ::waitpid(pid, &status, WNOHANG) != 0; }, 10);
 }
 
-// One front-end over the real platform in a rig of its own. Module1 and the platform can be
-// dropped before the rig, as closing the program does.
-class Session {
- public:
-  Session()
-      : platform_(std::make_unique<QtPlatform>(rig_.app_dir())),
-        module_(std::make_unique<Module1>(*platform_, view_)) {}
-
-  RealEngineRig& rig() { return rig_; }
-  FakeView& view() { return view_; }
-  Module1& module() { return *module_; }
-  std::string work(const std::string& name = {}) const { return rig_.work_dir() + name; }
-
-  // Start-up as the main window's Load event runs it; must succeed.
-  ::testing::AssertionResult Start() {
-    if (!rig_.ok()) return ::testing::AssertionFailure() << rig_.error();
-    const StartupResult started = module_->Form_Load();
-    if (!started.ok) return ::testing::AssertionFailure() << started.message;
-    if (module_->WorkDir() != rig_.work_dir()) {
-      return ::testing::AssertionFailure() << "work directory " << module_->WorkDir();
-    }
-    return ::testing::AssertionSuccess();
-  }
-
-  // Everything of the rig but the work directory and the engine's directory.
-  std::map<std::string, std::string> Outside() const {
-    return Snapshot(rig_.root(), {rig_.work_dir(), rig_.app_dir(), rig_.root() + "reference/"});
-  }
-
-  // Ticks as the window's timer does until the run has ended; fails after two minutes.
-  ::testing::AssertionResult RunToEnd() {
-    if (!view_.timer_enabled_) return ::testing::AssertionFailure() << "no run: " << Status();
-    if (!TickUntilIdle(*module_, view_)) {
-      return ::testing::AssertionFailure() << "the run did not end: " << Status();
-    }
-    return ::testing::AssertionSuccess();
-  }
-
-  std::string Status() const { return view_.Status(); }
-
-  // Window closed: the viewer goes, then the logic and the platform, as the program ends.
-  void Close() {
-    module_->Form_Unload();
-    module_.reset();
-    platform_.reset();
-  }
-
- private:
-  RealEngineRig rig_{DALVO_ENGINE_PATH};
-  std::unique_ptr<QtPlatform> platform_;
-  FakeView view_;
-  std::unique_ptr<Module1> module_;
-};
-
-// A run is over and the window usable: timer off, no run state left, buttons as `buttons`.
-void ExpectIdle(Session& s, const std::string& buttons, const std::string& what) {
-  EXPECT_FALSE(s.view().timer_enabled_) << what;
-  EXPECT_FALSE(s.module().RunActive()) << what;
-  EXPECT_EQ(s.module().RunKind(), 0) << what;
-  EXPECT_EQ(s.view().Buttons(), buttons) << what;
-  EXPECT_TRUE(PidsOfProgram(s.rig().engine()).empty()) << what << ": an engine is left";
-  EXPECT_TRUE(OwnChildren().empty()) << what << ": a child process is left";
-}
-
 // The three commands that start the engine, set up so each can run; after any of them the
 // idle buttons are all enabled (a present file selected, a number typed).
 struct Command {
@@ -196,7 +133,7 @@ TEST(FrontEndFault, AnEngineThatCannotStartEndsTheRunAtOnce) {
   for (const auto& spoiling : spoilings) {
     for (const Command& command : kEngineCommands) {
       const std::string what = std::string(spoiling.what) + ", " + command.name;
-      Session s;
+      Session s(DALVO_ENGINE_PATH);
       ASSERT_TRUE(s.Start()) << what;
       PrepareCommands(s);
       const auto outside = s.Outside();
@@ -225,7 +162,7 @@ TEST(FrontEndFault, AnEngineThatCannotStartEndsTheRunAtOnce) {
 TEST(FrontEndFault, AnEngineKilledMidRunEndsTheRunAndTheWindowStaysUsable) {
   for (const int signal : {SIGKILL, SIGTERM}) {
     const std::string what = std::string("signal ") + ::strsignal(signal);
-    Session s;
+    Session s(DALVO_ENGINE_PATH);
     ASSERT_TRUE(s.Start()) << what;
     const auto outside = s.Outside();
     // A sparse input of 256 GiB takes the engine minutes to read, so it is surely still
@@ -273,7 +210,7 @@ TEST(FrontEndFault, AnEngineKilledMidRunEndsTheRunAndTheWindowStaysUsable) {
 }
 
 TEST(FrontEndFault, AMarkerThatCannotBeDeletedHoldsTheRunUntilItCanBe) {
-  Session s;
+  Session s(DALVO_ENGINE_PATH);
   ASSERT_TRUE(s.Start());
   const auto outside = s.Outside();
   // A stale marker made immutable: neither the launch nor the ticks can delete it, and the
@@ -342,7 +279,7 @@ TEST(FrontEndFault, RenamingCollisionsFinishTheRunAndLoseNoFile) {
       {"an earlier run's file", "appendix_1_number_5.txt", nullptr, nullptr, kGenerationComplete},
   };
   for (const auto& c : cases) {
-    Session s;
+    Session s(DALVO_ENGINE_PATH);
     ASSERT_TRUE(s.Start()) << c.what;
     std::map<std::string, std::string> dir_before;
     if (c.file != nullptr) {
@@ -391,7 +328,7 @@ TEST(FrontEndFault, RenamingCollisionsFinishTheRunAndLoseNoFile) {
 
 TEST(FrontEndFault, AMarkerNameTakenByADirectoryEndsTheRunAsStopped) {
   for (const Command& command : kEngineCommands) {
-    Session s;
+    Session s(DALVO_ENGINE_PATH);
     ASSERT_TRUE(s.Start()) << command.name;
     PrepareCommands(s);
     ASSERT_TRUE(MakeDirWithFile(s.work(kMarker))) << command.name;
@@ -412,7 +349,7 @@ TEST(FrontEndFault, AMarkerNameTakenByADirectoryEndsTheRunAsStopped) {
 }
 
 TEST(FrontEndFault, ADivisionThatCannotWriteItsReportFails) {
-  Session s;
+  Session s(DALVO_ENGINE_PATH);
   ASSERT_TRUE(s.Start());
   const std::string report = s.work(std::string(kReportName));
   ASSERT_TRUE(MakeDirWithFile(report));
@@ -434,7 +371,7 @@ TEST(FrontEndFault, ADivisionThatCannotWriteItsReportFails) {
 }
 
 TEST(FrontEndFault, ClosingTheWindowLeavesARunningEngineRunning) {
-  Session s;
+  Session s(DALVO_ENGINE_PATH);
   ASSERT_TRUE(s.Start());
   {
     QFile huge(QString::fromStdString(s.work("huge.txt")));
@@ -456,19 +393,6 @@ TEST(FrontEndFault, ClosingTheWindowLeavesARunningEngineRunning) {
 
 // The real program with an unsafe entry where its work directory goes: start-up must be refused
 // with a message that names the path, and nothing may change anywhere below the rig's root.
-
-// Starts the real dalvogui on the offscreen platform with `tmp` as its TMPDIR, in `working_dir`.
-void StartProgram(QProcess& program, const std::string& tmp, const std::string& working_dir,
-                  const QString& runtime_dir) {
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("TMPDIR"), QString::fromStdString(tmp));
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  // Without a runtime directory Qt makes one in TMPDIR, which is not the program's doing.
-  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_dir);
-  program.setProcessEnvironment(env);
-  program.setWorkingDirectory(QString::fromStdString(working_dir));
-  program.start(QStringLiteral(DALVOGUI_PATH), {});
-}
 
 TEST(FrontEndFault, AnUnsafeWorkDirectoryRefusesStartUpAndChangesNothing) {
   // Each set-up fills the place of the work directory: "" when it could be made, "skip: why"
@@ -527,7 +451,7 @@ TEST(FrontEndFault, AnUnsafeWorkDirectoryRefusesStartUpAndChangesNothing) {
     const auto before = Snapshot(rig.root());
 
     QProcess program;
-    StartProgram(program, rig.tmp(), rig.outside(), runtime.path());
+    StartProgram(program, DALVOGUI_PATH, rig.tmp(), rig.outside(), runtime.path());
     ASSERT_TRUE(program.waitForStarted()) << c.what;
     if (!program.waitForFinished(20000)) {
       program.kill();
@@ -558,7 +482,7 @@ TEST(FrontEndFault, APrivateWorkDirectoryIsTakenAsItIs) {
   ASSERT_TRUE(runtime.isValid());
 
   QProcess program;
-  StartProgram(program, rig.tmp(), rig.outside(), runtime.path());
+  StartProgram(program, DALVOGUI_PATH, rig.tmp(), rig.outside(), runtime.path());
   ASSERT_TRUE(program.waitForStarted());
   const bool ended = program.waitForFinished(1500);
   const bool marker_gone = WaitFor([&] { return !Exists(work + "/" + kMarker); }, 10);

@@ -3,12 +3,27 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "main_window_binding.h"
 #include "qt_platform.h"
 
 int main(int argc, char** argv) {
+  // A relative TMPDIR means the same place for the whole run: it is made absolute before
+  // anything reads it. Qt keeps its own runtime folder below it while the application starts
+  // (without XDG_RUNTIME_DIR), and would otherwise put it somewhere else entirely.
+  const char* tmpdir = std::getenv("TMPDIR");
+  if (tmpdir != nullptr && tmpdir[0] != '\0' && tmpdir[0] != '/') {
+    if (char* cwd = ::getcwd(nullptr, 0)) {
+      const std::string absolute = std::string(cwd) + "/" + tmpdir;
+      std::free(cwd);
+      ::setenv("TMPDIR", absolute.c_str(), 1);
+    }
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("dalvogui"));
 

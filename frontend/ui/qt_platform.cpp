@@ -1,16 +1,20 @@
 #include "qt_platform.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 
 #include "wildcard.h"
 
@@ -32,23 +36,51 @@ namespace {
 QString ToQ(const std::string& s) { return QFile::decodeName(QByteArray::fromStdString(s)); }
 std::string FromQ(const QString& s) { return QFile::encodeName(s).toStdString(); }
 
-// The names in `dir` matching `pattern`, in case-insensitive order; false when the directory
-// cannot be listed.
-bool ListMatches(const std::string& dir, const std::string& pattern, bool include_dirs,
-                 std::vector<std::string>& names) {
-  const QDir qdir(ToQ(dir));
-  if (!qdir.exists() || !qdir.isReadable()) return false;
-  // Hidden entries are left out as the listing rule says; the wildcard is ours, not Qt's, so
-  // the fake and the real platform match names identically.
-  QDir::Filters filters = QDir::Files | QDir::NoDotAndDotDot;
-  if (include_dirs) filters |= QDir::Dirs;
-  for (const QString& entry : qdir.entryList(filters, QDir::Unsorted)) {
-    const std::string name = FromQ(entry);
-    if (!name.empty() && name[0] != '.' && WildcardMatch(pattern, name)) names.push_back(name);
+// Closes a descriptor when it goes out of scope.
+class FdCloser {
+ public:
+  explicit FdCloser(int fd) : fd_(fd) {}
+  ~FdCloser() {
+    if (fd_ >= 0) ::close(fd_);
   }
-  std::sort(names.begin(), names.end(),
-            [](const std::string& a, const std::string& b) { return LessIgnoreCase(a, b); });
+  FdCloser(const FdCloser&) = delete;
+  FdCloser& operator=(const FdCloser&) = delete;
+
+ private:
+  int fd_;
+};
+
+// `name` with a '.' before its last component and ".part" after it: hidden from every listing,
+// and beside the file it will replace.
+std::string HiddenPartName(const std::string& name) {
+  const std::size_t slash = name.rfind('/');
+  const std::size_t at = slash == std::string::npos ? 0 : slash + 1;
+  return name.substr(0, at) + "." + name.substr(at) + ".part";
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t put = ::write(fd, data, size);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += put;
+    size -= static_cast<std::size_t>(put);
+  }
   return true;
+}
+
+// Opens a regular file for reading; a named pipe or device is refused rather than waited on.
+int OpenRegularForReading(int fd, std::uint64_t& size) {
+  struct stat st {};
+  if (fd < 0) return -1;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  size = static_cast<std::uint64_t>(st.st_size);
+  return fd;
 }
 
 }  // namespace
@@ -74,6 +106,21 @@ void QtPlatform::ReleaseProcess() {
   process_ = nullptr;
 }
 
+QtPlatform::Place QtPlatform::Locate(const std::string& path) const {
+  if (std::optional<std::string> name = work_dir_.NameIn(path)) {
+    return {work_dir_.fd(), std::move(*name), true};
+  }
+  return {AT_FDCWD, path, false};
+}
+
+int QtPlatform::OpenFile(const std::string& path, int flags, mode_t mode) const {
+  const Place place = Locate(path);
+  if (place.dirfd == -1) return -1;
+  flags |= O_CLOEXEC;
+  if (place.in_work_dir) flags |= O_NOFOLLOW;
+  return ::openat(place.dirfd, place.name.c_str(), flags, mode);
+}
+
 std::string QtPlatform::ApplicationDir() {
   if (!application_dir_.empty()) return application_dir_;
   if (QCoreApplication::instance() != nullptr) {
@@ -82,38 +129,106 @@ std::string QtPlatform::ApplicationDir() {
   return FromQ(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section('/', 0, -2));
 }
 
-std::string QtPlatform::TempDir() {
-  const QString tmpdir = qEnvironmentVariable("TMPDIR");
-  return tmpdir.isEmpty() ? std::string("/tmp") : FromQ(tmpdir);
+std::string QtPlatform::Environment(const std::string& name) {
+  const char* value = std::getenv(name.c_str());
+  return value != nullptr ? std::string(value) : std::string();
+}
+
+std::string QtPlatform::CurrentDir() {
+  char* cwd = ::getcwd(nullptr, 0);
+  if (cwd == nullptr) return {};
+  std::string result(cwd);
+  std::free(cwd);
+  return result;
 }
 
 EntryInfo QtPlatform::Inspect(const std::string& path) {
   // lstat, not QFileInfo: the check must see a link as a link and read the exact owner and
   // mode bits of the entry itself.
+  const Place place = Locate(path);
   struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) return {};
-  EntryInfo info;
-  if (S_ISLNK(st.st_mode)) {
-    info.kind = EntryKind::kSymlink;
-  } else if (S_ISDIR(st.st_mode)) {
-    info.kind = EntryKind::kDirectory;
-  } else if (S_ISREG(st.st_mode)) {
-    info.kind = EntryKind::kRegularFile;
-  } else {
-    info.kind = EntryKind::kOther;
+  if (place.dirfd == -1 ||
+      ::fstatat(place.dirfd, place.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    return {};
   }
-  info.owned_by_current_user = st.st_uid == ::geteuid();
-  info.mode = static_cast<unsigned>(st.st_mode) & 07777u;
-  return info;
+  return DescribeStat(st);
 }
+
+WorkDirHold QtPlatform::HoldWorkDir(const std::string& path) { return work_dir_.Hold(path); }
+
+void QtPlatform::ReleaseWorkDir() { work_dir_.Release(); }
+
+WorkDirState QtPlatform::CheckWorkDir() { return work_dir_.Check(); }
+
+WorkDirLock QtPlatform::LockWorkDir() { return work_dir_.Lock(); }
 
 bool QtPlatform::CreatePrivateDir(const std::string& path) {
   // mkdir fails when anything of that name exists, links included, so nobody else's entry
   // can be adopted between the check and the creation.
-  return QDir().mkdir(ToQ(path), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  return ::mkdir(path.c_str(), 0700) == 0;
 }
 
-bool QtPlatform::SetCurrentDir(const std::string& path) { return QDir::setCurrent(ToQ(path)); }
+bool QtPlatform::SetCurrentDir(const std::string& path) {
+  if (work_dir_.IsHeldDir(path)) return work_dir_.fd() >= 0 && ::fchdir(work_dir_.fd()) == 0;
+  return ::chdir(path.c_str()) == 0;
+}
+
+bool QtPlatform::ListMatches(const std::string& dir, const std::string& pattern,
+                             bool include_dirs, std::vector<std::string>& names) const {
+  names.clear();
+  // The held directory is listed through a copy of its descriptor (a DIR takes ownership of
+  // the one it is given), never following its entries; any other directory by its path, with
+  // links to files counted as files, as a file manager shows them.
+  const bool held = work_dir_.IsHeldDir(dir);
+  DIR* listing = nullptr;
+  if (held) {
+    if (work_dir_.fd() < 0) return false;
+    const int copy = ::fcntl(work_dir_.fd(), F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) return false;
+    listing = ::fdopendir(copy);
+    if (listing == nullptr) {
+      ::close(copy);
+      return false;
+    }
+    // The copy shares its position with the held descriptor; start from the top each time.
+    ::rewinddir(listing);
+  } else {
+    listing = ::opendir(dir.c_str());
+    if (listing == nullptr) return false;
+  }
+  bool ok = true;
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(listing);
+    if (entry == nullptr) {
+      ok = errno == 0;
+      break;
+    }
+    // The name's bytes as they are: a name that is not valid in the locale's encoding is
+    // listed too, so it can be shown, divided and deleted like any other.
+    const std::string name(entry->d_name);
+    if (name.empty() || name[0] == '.' || !WildcardMatch(pattern, name)) continue;
+    bool file = entry->d_type == DT_REG;
+    bool directory = entry->d_type == DT_DIR;
+    if (entry->d_type == DT_UNKNOWN || (!held && entry->d_type == DT_LNK)) {
+      struct stat st {};
+      if (::fstatat(::dirfd(listing), entry->d_name, &st, held ? AT_SYMLINK_NOFOLLOW : 0) != 0) {
+        continue;
+      }
+      file = S_ISREG(st.st_mode);
+      directory = S_ISDIR(st.st_mode);
+    }
+    if (file || (include_dirs && directory)) names.push_back(name);
+  }
+  ::closedir(listing);
+  if (!ok) {
+    names.clear();
+    return false;
+  }
+  std::sort(names.begin(), names.end(),
+            [](const std::string& a, const std::string& b) { return LessIgnoreCase(a, b); });
+  return true;
+}
 
 MatchResult QtPlatform::FirstMatch(const std::string& dir, const std::string& pattern,
                                    bool include_dirs) {
@@ -122,71 +237,134 @@ MatchResult QtPlatform::FirstMatch(const std::string& dir, const std::string& pa
   return {true, names.empty() ? std::string() : names.front()};
 }
 
+bool QtPlatform::ListMatching(const std::string& dir, const std::string& pattern,
+                              std::vector<std::string>& names) {
+  return ListMatches(dir, pattern, false, names);
+}
+
+bool QtPlatform::DeleteFile(const std::string& path) {
+  const Place place = Locate(path);
+  return place.dirfd != -1 && ::unlinkat(place.dirfd, place.name.c_str(), 0) == 0;
+}
+
 bool QtPlatform::DeleteMatching(const std::string& dir, const std::string& pattern) {
   std::vector<std::string> names;
   if (!ListMatches(dir, pattern, false, names)) return false;
+  const std::string prefix = !dir.empty() && dir.back() == '/' ? dir : dir + "/";
   bool all = true;
   for (const auto& name : names) {
-    if (!QFile::remove(ToQ(dir + name))) all = false;
+    if (!DeleteFile(prefix + name)) all = false;
   }
   return all;
 }
 
 bool QtPlatform::Rename(const std::string& source, const std::string& target) {
-  // QFile::rename refuses an existing target, which is the rule wanted here.
-  return QFile::rename(ToQ(source), ToQ(target));
+  const Place from = Locate(source);
+  const Place to = Locate(target);
+  if (from.dirfd == -1 || to.dirfd == -1) return false;
+  // An existing target is never replaced.
+  if (::renameat2(from.dirfd, from.name.c_str(), to.dirfd, to.name.c_str(), RENAME_NOREPLACE) ==
+      0) {
+    return true;
+  }
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // A file system without that flag: look first. Only this program works in the directory.
+  struct stat st {};
+  if (::fstatat(to.dirfd, to.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return false;
+  return ::renameat(from.dirfd, from.name.c_str(), to.dirfd, to.name.c_str()) == 0;
 }
 
 std::optional<std::uint64_t> QtPlatform::FileSize(const std::string& path) {
-  const QFileInfo info(ToQ(path));
-  if (!info.exists() || !info.isFile()) return std::nullopt;
-  return static_cast<std::uint64_t>(info.size());
+  const Place place = Locate(path);
+  struct stat st {};
+  if (place.dirfd == -1 ||
+      ::fstatat(place.dirfd, place.name.c_str(), &st,
+                place.in_work_dir ? AT_SYMLINK_NOFOLLOW : 0) != 0 ||
+      !S_ISREG(st.st_mode)) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint64_t>(st.st_size);
 }
 
 bool QtPlatform::ReadFile(const std::string& path, std::string& content) {
-  QFile file(ToQ(path));
-  if (!file.open(QIODevice::ReadOnly)) return false;
-  const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) return false;
-  content.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-  return true;
+  std::uint64_t size = 0;
+  content.clear();
+  return ReadFileInPieces(
+      path, std::size_t{1} << 20,
+      [&content](std::string_view piece) {
+        content.append(piece);
+        return true;
+      },
+      size);
 }
 
 bool QtPlatform::ReadFileInPieces(const std::string& path, std::size_t piece_bytes,
                                   const std::function<bool(std::string_view)>& sink,
                                   std::uint64_t& size) {
-  QFile file(ToQ(path));
-  if (!file.open(QIODevice::ReadOnly)) return false;
-  size = static_cast<std::uint64_t>(std::max<qint64>(file.size(), 0));
+  const int fd = OpenRegularForReading(OpenFile(path, O_RDONLY | O_NONBLOCK), size);
+  if (fd < 0) return false;
+  const FdCloser closer(fd);
   // One buffer for the whole file, filled again for each piece.
-  const qint64 step = static_cast<qint64>(std::clamp<std::size_t>(piece_bytes, 1, 64u << 20));
-  std::string buffer(static_cast<std::size_t>(step), '\0');
+  const std::size_t step = std::clamp<std::size_t>(piece_bytes, 1, std::size_t{64} << 20);
+  std::string buffer(step, '\0');
   for (;;) {
-    const qint64 got = file.read(buffer.data(), step);
-    if (got < 0) return false;
+    const ssize_t got = ::read(fd, buffer.data(), step);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
     if (got == 0) return true;
     if (!sink(std::string_view(buffer.data(), static_cast<std::size_t>(got)))) return true;
   }
 }
 
 bool QtPlatform::WriteFile(const std::string& path, const std::string& content) {
-  QFile file(ToQ(path));
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  const auto size = static_cast<qint64>(content.size());
-  const bool written = file.write(content.data(), size) == size;
-  file.close();
-  return written && file.error() == QFileDevice::NoError;
+  const Place place = Locate(path);
+  if (place.dirfd == -1) return false;
+  const std::string part = HiddenPartName(place.name);
+  const int fd = ::openat(place.dirfd, part.c_str(),
+                          O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  const bool written = WriteAll(fd, content.data(), content.size());
+  const bool closed = ::close(fd) == 0;
+  // Renamed over the old file only when whole: a link of that name is replaced, not followed.
+  if (written && closed &&
+      ::renameat(place.dirfd, part.c_str(), place.dirfd, place.name.c_str()) == 0) {
+    return true;
+  }
+  ::unlinkat(place.dirfd, part.c_str(), 0);
+  return false;
 }
 
 bool QtPlatform::StartEngine(const std::string& program, const std::vector<std::string>& args,
                              const std::string& working_dir) {
+  QStringList arguments;
+  for (const auto& arg : args) {
+    // QProcess takes text; a name whose bytes do not survive the trip (not valid in the
+    // locale's encoding) would reach the engine as another name.
+    const QString text = ToQ(arg);
+    if (FromQ(text) != arg) return false;
+    arguments << text;
+  }
   ReleaseProcess();
   auto* process = new QProcess();
-  QStringList arguments;
-  for (const auto& arg : args) arguments << ToQ(arg);
   process->setProgram(ToQ(program));
   process->setArguments(arguments);
-  process->setWorkingDirectory(ToQ(working_dir));
+  if (work_dir_.IsHeldDir(working_dir)) {
+    const int held = work_dir_.fd();
+    if (held < 0) {
+      delete process;
+      return false;
+    }
+    // The child enters the held directory itself, not whatever its name means by now. The
+    // descriptor is inherited up to the exec, which closes it (O_CLOEXEC). Only async-signal-
+    // safe calls here: this runs between fork and exec.
+    process->setChildProcessModifier([held] {
+      if (::fchdir(held) != 0) ::_exit(127);
+    });
+  } else {
+    process->setWorkingDirectory(ToQ(working_dir));
+  }
   // Nobody reads the engine's output; discarding it keeps it from piling up in our memory.
   process->setStandardOutputFile(QProcess::nullDevice());
   process->setStandardErrorFile(QProcess::nullDevice());

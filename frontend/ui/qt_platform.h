@@ -1,13 +1,18 @@
-// QtPlatform: the real Platform, on Qt Core (QProcess, QDir, QFile) plus lstat for the work
-// directory's safety check. It owns the QProcess of the last engine run; at destruction a
-// still-running engine is left running (neither waited for nor killed). Failures are values.
+// QtPlatform: the real Platform, on POSIX file calls and QProcess. The work directory is held
+// open (HeldDir) once it passed the check: files, listings and the engine's working directory
+// inside it are reached through that descriptor, never by name. It owns the QProcess of the
+// last engine run; at destruction a still-running engine is left running (neither waited for
+// nor killed). Failures are values.
 #ifndef DALVO_FRONTEND_UI_QT_PLATFORM_H_
 #define DALVO_FRONTEND_UI_QT_PLATFORM_H_
+
+#include <sys/types.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "held_dir.h"
 #include "platform.h"
 
 class QProcess;
@@ -25,12 +30,20 @@ class QtPlatform : public Platform {
   QtPlatform& operator=(const QtPlatform&) = delete;
 
   std::string ApplicationDir() override;
-  std::string TempDir() override;
+  std::string Environment(const std::string& name) override;
+  std::string CurrentDir() override;
   EntryInfo Inspect(const std::string& path) override;
+  WorkDirHold HoldWorkDir(const std::string& path) override;
+  void ReleaseWorkDir() override;
+  WorkDirState CheckWorkDir() override;
+  WorkDirLock LockWorkDir() override;
   bool CreatePrivateDir(const std::string& path) override;
   bool SetCurrentDir(const std::string& path) override;
   MatchResult FirstMatch(const std::string& dir, const std::string& pattern,
                          bool include_dirs = false) override;
+  bool ListMatching(const std::string& dir, const std::string& pattern,
+                    std::vector<std::string>& names) override;
+  bool DeleteFile(const std::string& path) override;
   bool DeleteMatching(const std::string& dir, const std::string& pattern) override;
   bool Rename(const std::string& source, const std::string& target) override;
   std::optional<std::uint64_t> FileSize(const std::string& path) override;
@@ -44,10 +57,27 @@ class QtPlatform : public Platform {
   EngineStatus PollEngine() override;
 
  private:
+  // Where a path is reached: inside the held work directory, its descriptor and the bare name
+  // (the name's own link never followed); anywhere else, AT_FDCWD and the path. `dirfd` is -1
+  // for a path inside a work directory that is no longer held: every call then fails.
+  struct Place {
+    int dirfd;
+    std::string name;
+    bool in_work_dir;
+  };
+  Place Locate(const std::string& path) const;
+  // Opens `path` with `flags` (O_CLOEXEC added) through Locate: inside the work directory with
+  // openat and O_NOFOLLOW. The one way this class opens a file; -1 on failure.
+  int OpenFile(const std::string& path, int flags, mode_t mode = 0) const;
+  // The names in `dir` matching `pattern`, in case-insensitive order, bytes as the file system
+  // gives them; false when the directory cannot be listed.
+  bool ListMatches(const std::string& dir, const std::string& pattern, bool include_dirs,
+                   std::vector<std::string>& names) const;
   // Lets go of the current process: deleted when it has ended, abandoned while it runs.
   void ReleaseProcess();
 
   std::string application_dir_;
+  HeldDir work_dir_;
   QProcess* process_ = nullptr;  // owned; see ReleaseProcess
 };
 

@@ -147,16 +147,12 @@ TEST_F(QtPlatformTest, InspectSeesKindOwnerAndModeWithoutFollowingLinks) {
   EXPECT_EQ(platform_.Inspect(dir_ + "missing").kind, EntryKind::kMissing);
 }
 
-TEST_F(QtPlatformTest, TempDirFollowsTmpdir) {
-  const char* saved = std::getenv("TMPDIR");
-  const std::string restore = saved != nullptr ? saved : "";
-  ::setenv("TMPDIR", "/var/somewhere", 1);
-  EXPECT_EQ(platform_.TempDir(), "/var/somewhere");
-  ::setenv("TMPDIR", "", 1);
-  EXPECT_EQ(platform_.TempDir(), "/tmp");
-  ::unsetenv("TMPDIR");
-  EXPECT_EQ(platform_.TempDir(), "/tmp");
-  if (saved != nullptr) ::setenv("TMPDIR", restore.c_str(), 1);
+TEST_F(QtPlatformTest, EnvironmentAndCurrentDirAreTheProcesss) {
+  ::setenv("DALVO_TEST_VARIABLE", "/var/some where", 1);
+  EXPECT_EQ(platform_.Environment("DALVO_TEST_VARIABLE"), "/var/some where");
+  ::unsetenv("DALVO_TEST_VARIABLE");
+  EXPECT_EQ(platform_.Environment("DALVO_TEST_VARIABLE"), "");
+  EXPECT_EQ(platform_.CurrentDir(), QDir::currentPath().toStdString());
 }
 
 TEST_F(QtPlatformTest, MissingProgramDoesNotStart) {

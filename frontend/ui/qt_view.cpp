@@ -52,7 +52,12 @@ void QtView::MoveMainWindow(int left, int top) {
   form1_.move(origin + QPoint(left, top));
 }
 
-void QtView::SetStatus(const std::string& text) { form1_.label1()->setText(ToQt(text)); }
+void QtView::SetStatus(const std::string& text) {
+  QLabel* label = form1_.label1();
+  label->setText(ToQt(text));
+  // The label holds one line; a longer text can still be read whole by pointing at it.
+  label->setToolTip(label->text());
+}
 
 void QtView::Beep() { QApplication::beep(); }
 
@@ -85,9 +90,14 @@ void QtView::SetFileListPattern(const std::string& pattern) {
 
 void QtView::SetFileListDir(const std::string& dir) { form1_.file1()->setPath(ToQt(dir)); }
 
-void QtView::RefreshFileList() { form1_.file1()->refresh(); }
+void QtView::RefreshFileList(const std::vector<std::string>& names) {
+  QList<QByteArray> bytes;
+  bytes.reserve(static_cast<qsizetype>(names.size()));
+  for (const std::string& name : names) bytes.append(QByteArray::fromStdString(name));
+  form1_.file1()->setNames(bytes);
+}
 
-std::string QtView::SelectedFileName() { return form1_.file1()->fileName().toStdString(); }
+std::string QtView::SelectedFileName() { return form1_.file1()->fileNameBytes().toStdString(); }
 
 void QtView::SetTimerEnabled(bool enabled) {
   if (enabled) {

@@ -56,7 +56,7 @@ class QtView : public View {
   void FocusCustomNumber() override;
   void SetFileListPattern(const std::string& pattern) override;
   void SetFileListDir(const std::string& dir) override;
-  void RefreshFileList() override;
+  void RefreshFileList(const std::vector<std::string>& names) override;
   std::string SelectedFileName() override;
   void SetTimerEnabled(bool enabled) override;
 

@@ -106,6 +106,17 @@ bool RealEngineRig::RestoreEngine() const {
   return ::chmod(target.c_str(), 0755) == 0;
 }
 
+void StartProgram(QProcess& process, const std::string& program, const std::string& tmp,
+                  const std::string& working_dir, const QString& runtime_dir) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("TMPDIR"), QString::fromStdString(tmp));
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_dir);
+  process.setProcessEnvironment(env);
+  process.setWorkingDirectory(QString::fromStdString(working_dir));
+  process.start(QString::fromStdString(program), {});
+}
+
 std::optional<int> TickUntilIdle(Module1& module, FakeView& view, int max_ticks,
                                  int interval_ms) {
   int ticks = 0;

@@ -6,6 +6,8 @@
 #ifndef DALVO_FRONTEND_UI_REAL_ENGINE_RIG_H_
 #define DALVO_FRONTEND_UI_REAL_ENGINE_RIG_H_
 
+#include <QProcess>
+#include <QString>
 #include <QTemporaryDir>
 #include <map>
 #include <optional>
@@ -52,6 +54,12 @@ class RealEngineRig {
   std::optional<std::string> saved_tmpdir_;
   std::string saved_cwd_;
 };
+
+// Starts the real front-end `program` on the offscreen platform with `tmp` as its TMPDIR and
+// `runtime_dir` as its XDG_RUNTIME_DIR (without one Qt makes its own in TMPDIR, which is not the
+// program's doing), in `working_dir`. Check with waitForStarted.
+void StartProgram(QProcess& process, const std::string& program, const std::string& tmp,
+                  const std::string& working_dir, const QString& runtime_dir);
 
 // Calls Timer1_Timer every `interval_ms`, as the window's timer would, while the view's timer
 // is on, at most `max_ticks` times. Returns the number of ticks made, or nullopt when the timer

@@ -1,0 +1,167 @@
+// The work directory after start-up: every command that touches it first makes sure the name
+// still means the directory that was checked, takes a new one by the start-up rules, or refuses.
+#include <gtest/gtest.h>
+
+#include "module1_test_support.h"
+#include "names.h"
+
+namespace dalvo {
+namespace {
+
+const std::string kWorkPath = "/tmp/dalvo work dir";
+
+// The commands that reach the work directory, each set up so that it would act.
+const struct {
+  const char* name;
+  void (Module1::*click)();
+} kWorkDirCommands[] = {
+    {"Command1", &Module1::Command1_Click}, {"Command2", &Module1::Command2_Click},
+    {"Command3", &Module1::Command3_Click}, {"Command4", &Module1::Command4_Click},
+    {"Command5", &Module1::Command5_Click}, {"File1_Click", &Module1::File1_Click},
+    {"File1_DblClick", &Module1::File1_DblClick},
+};
+
+class WorkDirHeld : public Module1Test {
+ protected:
+  void SetUp() override {
+    Load();
+    Put("seven.txt", "133");
+    Put("latest_division_report.tmp", "7.0000");
+    view_.selected_ = "seven.txt";
+    view_.custom_text_ = "38";
+  }
+  // The name no longer means the held directory: `now` stands there instead (nothing when
+  // its kind is kMissing).
+  void Swap(WorkDirState state, const EntryInfo& now) {
+    platform_.work_dir_state_ = state;
+    platform_.entries_.erase(kWorkPath);
+    if (now.kind != EntryKind::kMissing) platform_.entries_[kWorkPath] = now;
+  }
+};
+
+TEST_F(WorkDirHeld, ACommandRefusesANameTakenOverAndDoesNothing) {
+  for (const auto& command : kWorkDirCommands) {
+    Swap(WorkDirState::kReplaced, {EntryKind::kDirectory, false, 0777});
+    const auto files = platform_.files_;
+    const int beeps = view_.beeps_;
+    (module_.*command.click)();
+    EXPECT_TRUE(platform_.started_.empty()) << command.name;
+    EXPECT_EQ(platform_.files_, files) << command.name;
+    EXPECT_TRUE(view_.viewer_texts_.empty()) << command.name;
+    EXPECT_EQ(view_.beeps_, beeps + 1) << command.name;
+    EXPECT_NE(view_.Status().find("nothing was done!"), std::string::npos) << command.name;
+    EXPECT_NE(view_.Status().find("\"" + kWorkPath + "\""), std::string::npos) << command.name;
+    EXPECT_NE(view_.Status().find("belongs to another user"), std::string::npos)
+        << command.name;
+    EXPECT_TRUE(platform_.held_.empty()) << command.name;
+    // Nothing of the other user's directory is listed, and nothing can be started from it.
+    EXPECT_TRUE(view_.listed_.empty()) << command.name;
+    EXPECT_FALSE(view_.timer_enabled_) << command.name;
+  }
+}
+
+TEST_F(WorkDirHeld, ARemovedOrReplacedDirectoryIsTakenAgainByTheStartupRules) {
+  const struct {
+    const char* what;
+    WorkDirState state;
+    EntryInfo now;
+    WorkDirLock lock;
+    bool runs;
+    const char* status_part;  // when refused
+  } cases[] = {
+      {"removed: made again", WorkDirState::kVanished, {}, WorkDirLock::kLocked, true, ""},
+      {"replaced by a private directory of ours", WorkDirState::kReplaced,
+       {EntryKind::kDirectory, true, 0700}, WorkDirLock::kLocked, true, ""},
+      {"replaced by a link", WorkDirState::kReplaced, {EntryKind::kSymlink, true, 0777},
+       WorkDirLock::kLocked, false, "symbolic link"},
+      {"replaced by a directory others can write to", WorkDirState::kReplaced,
+       {EntryKind::kDirectory, true, 0777}, WorkDirLock::kLocked, false, "other users can write"},
+      {"made again, but another copy took it first", WorkDirState::kVanished, {},
+       WorkDirLock::kBusy, false, "already running"},
+  };
+  for (const auto& c : cases) {
+    FakePlatform platform;
+    FakeView view;
+    Module1 module(platform, view);
+    ASSERT_TRUE(module.Form_Load().ok) << c.what;
+    platform.work_dir_state_ = c.state;
+    platform.entries_.erase(kWorkPath);
+    if (c.now.kind != EntryKind::kMissing) platform.entries_[kWorkPath] = c.now;
+    platform.lock_answer_ = c.lock;
+    const std::size_t created = platform.created_dirs_.size();
+
+    module.Command1_Click();
+    EXPECT_EQ(platform.started_.size(), c.runs ? 1u : 0u) << c.what;
+    if (c.runs) {
+      EXPECT_EQ(platform.held_, kWorkPath) << c.what;
+      EXPECT_TRUE(platform.locked_) << c.what;
+      EXPECT_EQ(platform.current_dir_, std::string(kWork)) << c.what;
+      EXPECT_EQ(view.Status(), "Generating numbers...") << c.what;
+      // Made again only where nothing stood, and private.
+      EXPECT_EQ(platform.created_dirs_.size(), created + (c.now.kind == EntryKind::kMissing))
+          << c.what;
+      EXPECT_EQ(platform.Inspect(kWorkPath).mode & 077u, 0u) << c.what;
+    } else {
+      EXPECT_TRUE(platform.held_.empty()) << c.what;
+      EXPECT_NE(view.Status().find(c.status_part), std::string::npos)
+          << c.what << ": " << view.Status();
+      EXPECT_EQ(view.beeps_, 1) << c.what;
+      EXPECT_EQ(view.Buttons(), "1001011") << c.what;
+    }
+  }
+}
+
+TEST_F(Module1Test, ASecondCopyOnALockedWorkDirChangesNothing) {
+  platform_.entries_[kWorkPath] = {EntryKind::kDirectory, true, 0700};
+  Put("dalvoopc.tmp");
+  Put("number1.txt", "7");
+  platform_.lock_answer_ = WorkDirLock::kBusy;
+  const auto files = platform_.files_;
+
+  const StartupResult result = module_.Form_Load();
+  EXPECT_FALSE(result.ok);
+  EXPECT_NE(result.message.find("already running"), std::string::npos) << result.message;
+  EXPECT_NE(result.message.find("\"" + kWorkPath + "\""), std::string::npos) << result.message;
+  // The other copy's marker and files are its own.
+  EXPECT_EQ(platform_.files_, files);
+  EXPECT_TRUE(platform_.created_dirs_.empty());
+  EXPECT_TRUE(platform_.current_dir_.empty());
+  EXPECT_TRUE(platform_.held_.empty());
+  EXPECT_TRUE(view_.statuses_.empty());
+}
+
+TEST_F(Module1Test, TheFallbackFoldersAreMadePrivateAndChecked) {
+  const std::string cache = "/home/u/.cache/dalvo";
+  const struct {
+    const char* what;
+    EntryInfo existing;  // what stands at .cache/dalvo before start-up
+    bool starts;
+  } cases[] = {
+      {"nothing there yet", {}, true},
+      {"our own folder", {EntryKind::kDirectory, true, 0700}, true},
+      {"a folder others can write to", {EntryKind::kDirectory, true, 0777}, false},
+      {"a link", {EntryKind::kSymlink, true, 0777}, false},
+  };
+  for (const auto& c : cases) {
+    FakePlatform platform;
+    FakeView view;
+    Module1 module(platform, view);
+    platform.env_ = {{"HOME", "/home/u"}};
+    if (c.existing.kind != EntryKind::kMissing) platform.entries_[cache] = c.existing;
+    const StartupResult result = module.Form_Load();
+    EXPECT_EQ(result.ok, c.starts) << c.what << ": " << result.message;
+    if (c.starts) {
+      EXPECT_EQ(module.WorkDir(), cache + "/dalvo work dir/") << c.what;
+      for (const std::string& dir : {std::string("/home/u/.cache"), cache}) {
+        EXPECT_EQ(platform.Inspect(dir).kind, EntryKind::kDirectory) << c.what << " " << dir;
+        EXPECT_EQ(platform.Inspect(dir).mode & 077u, 0u) << c.what << " " << dir;
+      }
+    } else {
+      EXPECT_NE(result.message.find("\"" + cache + "\""), std::string::npos) << c.what;
+      EXPECT_TRUE(platform.held_.empty()) << c.what;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace dalvo
