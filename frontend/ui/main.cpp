@@ -1,15 +1,20 @@
-// dalvogui: the desktop front-end. Builds the windows over the real platform, runs start-up and
-// the event loop; a refused start-up ends the program with its message and status 1.
+// dalvogui: the desktop front-end. Answers --help and --version without a display; otherwise
+// builds the windows over the real platform, runs start-up and the event loop; a refused
+// start-up ends the program with its message and status 1.
 #include <QApplication>
 #include <QMessageBox>
 
 #include <cstdio>
 
 #include "main_window_binding.h"
+#include "program_options.h"
 #include "qt_platform.h"
 
 int main(int argc, char** argv) {
+  const dalvo::ui::ProgramOptions options = dalvo::ui::ReadProgramOptions(argc, argv);
+  if (options.exit_status) return *options.exit_status;
   QApplication app(argc, argv);
+  if (options.check_display) return 0;
   QApplication::setApplicationName(QStringLiteral("dalvogui"));
 
   dalvo::QtPlatform platform;
