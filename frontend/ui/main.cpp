@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "main_window_binding.h"
+#include "program_icon.h"
 #include "program_options.h"
 #include "qt_platform.h"
 
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (options.check_display) return 0;
   QApplication::setApplicationName(QStringLiteral("dalvogui"));
+  QApplication::setWindowIcon(dalvo::ui::ProgramIcon());
 
   dalvo::QtPlatform platform;
   dalvo::ui::MainWindowBinding windows(platform);

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "accessible_names.h"
 #include "file_list_box.h"
 #include "form1.h"
 #include "form2.h"
@@ -52,7 +53,7 @@ void QtView::MoveMainWindow(int left, int top) {
   form1_.move(origin + QPoint(left, top));
 }
 
-void QtView::SetStatus(const std::string& text) { form1_.label1()->setText(ToQt(text)); }
+void QtView::SetStatus(const std::string& text) { SetStatusText(*form1_.label1(), ToQt(text)); }
 
 void QtView::Beep() { QApplication::beep(); }
 
