@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs whatever is missing (Debian packages, through apt-get), builds dalvo in build/ and runs
-# every test. Exits non-zero on any failure.
+# Installs whatever is missing (the developer's Debian packages, through apt-get), builds dalvo
+# with every test in build/ and runs them all. Exits non-zero on any failure.
 #   ./test.sh              the normal build and the whole suite
 #   ./test.sh --sanitize   afterwards also the suite built with AddressSanitizer and UBSan
 #                          (DALVO_SANITIZE=1 in the environment asks for the same)
@@ -25,7 +25,7 @@ while [ $# -gt 0 ]; do
 done
 
 source scripts/install_deps.sh
-dalvo_install_deps
+dalvo_install_deps developer
 
 # CI builds with warnings as errors; a developer's build only shows them.
 werror=OFF
@@ -45,12 +45,12 @@ run_suite() {
   rm -f "$log"
 }
 
-cmake -S . -B build -DDALVO_WERROR=$werror
+cmake -S . -B build -DDALVO_WERROR=$werror -DBUILD_TESTING=ON
 cmake --build build -j "$jobs"
 run_suite build
 
 if [ "$sanitize" = 1 ]; then
-  cmake -S . -B build-sanitize -DDALVO_WERROR=$werror -DDALVO_SANITIZE=ON \
+  cmake -S . -B build-sanitize -DDALVO_WERROR=$werror -DDALVO_SANITIZE=ON -DBUILD_TESTING=ON \
         -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++
   cmake --build build-sanitize -j "$jobs"
   # Leaks inside third-party libraries (never dalvo's own code) are listed in scripts/lsan.supp.

@@ -1,10 +1,17 @@
-# The Debian package, built from the install rules of data/CMakeLists.txt:
+# The Debian package, built from the install rules of data/CMakeLists.txt. ./run.sh configures
+# build-run/ as the package wants it (Release, no tests, the distribution's hardening flags), so
 #
-#   cmake -S . -B build && cmake --build build -j2 && (cd build && cpack -G DEB)
+#   ./run.sh && (cd build-run && cpack -G DEB)
 #
-# gives build/dalvo_<version>_<arch>.deb, installable with `apt-get install ./dalvo_*.deb`.
-# dpkg-shlibdeps (package dpkg-dev) reads the programs' dynamic links and writes the library
-# dependencies (Qt 6, the C and C++ runtimes); what it cannot see is listed by hand below.
+# gives build-run/dalvo_<version>_<arch>.deb, installable with `apt-get install ./dalvo_*.deb`,
+# and `lintian --pedantic` on it reports nothing. dpkg-shlibdeps (package dpkg-dev) reads the
+# programs' dynamic links and writes the library dependencies (Qt 6, the C and C++ runtimes);
+# what it cannot see is listed by hand below.
+
+if(NOT DALVO_DISTRO_FLAGS)
+  message(STATUS "dalvo package: built without DALVO_DISTRO_FLAGS, a package would lack the "
+                 "distribution's hardening flags")
+endif()
 
 set(DALVO_PACKAGE_MAINTAINER "dalvo developers <dalvo@example.org>"
     CACHE STRING "Maintainer field of the Debian package")
@@ -37,9 +44,11 @@ private work directory, lists the generated files and shows the division
 reports.")
 
 # The windowed program links only Qt's libraries; the platform plugin that opens a window on
-# X11 or Wayland is loaded at run time and so invisible to dpkg-shlibdeps.
+# X11 or Wayland and the SVG icon engine that draws the window icon are loaded at run time and
+# so invisible to dpkg-shlibdeps. The status line's face is DejaVu Sans where it is installed.
 if(TARGET dalvogui)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
 endif()
 
 include(CPack)

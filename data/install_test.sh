@@ -4,6 +4,8 @@
 #   install_test.sh cleanup  PREFIX             remove PREFIX again
 #   install_test.sh CHECK    PREFIX SOURCE_DIR  one check of the installed tree, CHECK being
 #       layout | engine | gui | gui_generate | desktop | metainfo | manpages
+#   install_test.sh package  SCRATCH BUILD_DIR  the Debian package of the build, checked with
+#       lintian --pedantic; made in SCRATCH, which is removed afterwards
 # DALVO_PROGRAMS names the programs this build has; DALVO_COMPONENT_ID the metainfo's id,
 # DALVO_VERSION the project's version. Exit 0 passed, 1 failed, 77 skipped (a lint tool or the
 # program it checks is missing; the reason is printed).
@@ -13,7 +15,7 @@ mode=${1:?mode}
 prefix=${2:?prefix}
 third=${3:-}
 programs=${DALVO_PROGRAMS:-}
-component=${DALVO_COMPONENT_ID:-org.dalvo.Dalvogui}
+component=${DALVO_COMPONENT_ID:-org.dalvo.dalvogui}
 appdir=$prefix/lib/dalvo
 failures=0
 
@@ -69,8 +71,13 @@ layout)
     cmp -s "$appdir/Dalvo.txt" "$src/data/Dalvo.txt" || fail "installed Dalvo.txt differs from data/Dalvo.txt"
     expected+=(lib/dalvo/Dalvo.txt)
   fi
+  expect_file "$prefix/share/doc/dalvo/copyright" 644
+  cmp -s "$prefix/share/doc/dalvo/copyright" "$src/data/copyright" || fail "installed copyright differs"
+  gzip -dc "$prefix/share/doc/dalvo/changelog.gz" 2>/dev/null | cmp -s - "$src/data/changelog" \
+    || fail "changelog.gz is not data/changelog compressed"
+  expected+=(share/doc/dalvo/copyright share/doc/dalvo/changelog.gz)
   if has_program dalvogui; then
-    for f in applications/dalvogui.desktop icons/hicolor/scalable/apps/dalvogui.svg \
+    for f in "applications/$component.desktop" icons/hicolor/scalable/apps/dalvogui.svg \
              "metainfo/$component.metainfo.xml"; do
       expect_file "$prefix/share/$f" 644
       expected+=("share/$f")
@@ -184,11 +191,12 @@ gui_generate)
 desktop)
   has_program dalvogui || skip "no desktop entry without the front-end dalvogui"
   need_tool desktop-file-validate desktop-file-utils
-  entry=$prefix/share/applications/dalvogui.desktop
+  entry=$prefix/share/applications/$component.desktop
   out=$(desktop-file-validate "$entry" 2>&1) || fail "desktop-file-validate failed"
   [ -z "$out" ] || fail "desktop-file-validate: $out"
   exec_cmd=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
   [ -x "$prefix/bin/$exec_cmd" ] || fail "Exec=$exec_cmd is not a program in $prefix/bin"
+  grep -qx 'StartupNotify=true' "$entry" || fail "the desktop entry does not ask for StartupNotify"
   icon=$(sed -n 's/^Icon=//p' "$entry")
   [ -f "$prefix/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "Icon=$icon has no installed icon"
   finish
@@ -209,6 +217,9 @@ metainfo)
   grep -q "<id>$component</id>" "$file" || fail "component id is not $component"
   launch=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$file")
   [ -f "$prefix/share/applications/$launch" ] || fail "launchable '$launch' is not installed"
+  [ "$launch" = "$component.desktop" ] || fail "the desktop entry '$launch' is not named after $component"
+  grep -q '<project_license>[^<]' "$file" || fail "no project_license"
+  grep -q '<content_rating type="oars-' "$file" || fail "no OARS content rating"
   if [ -n "${DALVO_VERSION:-}" ]; then
     grep -q "<release version=\"$DALVO_VERSION\"" "$file" \
       || fail "no release entry for version $DALVO_VERSION (update the metainfo's <releases>)"
@@ -235,6 +246,26 @@ manpages)
         || fail "$page does not name version $DALVO_VERSION in its .TH line"
     fi
   done
+  finish
+  ;;
+
+package)
+  build=${third:?build dir}
+  need_tool cpack cmake
+  need_tool dpkg-shlibdeps dpkg-dev
+  need_tool lintian lintian
+  scratch=$prefix
+  rm -rf "$scratch"
+  mkdir -p "$scratch"
+  log=$(cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch" 2>&1) || { echo "$log" >&2; exit 1; }
+  debs=("$scratch"/*.deb)
+  [ -f "${debs[0]}" ] || { echo "$log" >&2; fail "cpack made no package"; finish; }
+  # Root is warned about on standard error; the tags come on standard output.
+  out=$(lintian --pedantic "${debs[0]}" 2>/dev/null)
+  rc=$?
+  echo "lintian --pedantic $(basename "${debs[0]}"): ${out:-no tags}"
+  [ "$rc" -eq 0 ] || fail "lintian exited with status $rc"
+  if grep -qE '^[EW]:' <<<"$out"; then fail "lintian reported errors or warnings"; fi
   finish
   ;;
 

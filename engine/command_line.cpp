@@ -8,6 +8,7 @@
 #include "division.h"
 #include "menu.h"
 #include "number_files.h"
+#include "usage.h"
 
 namespace dalvo {
 namespace {
@@ -126,6 +127,11 @@ bool NamesTheMarker(const EngineCommand& command, const EngineStreams& io) {
 EngineCommand ParseCommandLine(std::span<const std::string_view> args) {
   EngineCommand command;
   if (args.empty()) return command;  // kInteractive
+  // Only these two whole words; a file of that name is still divided as ./--help.
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "--version")) {
+    command.kind = args[0] == "--help" ? CommandKind::kHelp : CommandKind::kVersion;
+    return command;
+  }
   if (args.size() == 3 && IsGenerateForm(args)) {
     command.kind = CommandKind::kAutoGenerate;
     command.choice = args[2][0];
@@ -166,6 +172,13 @@ int RunEngine(std::span<const std::string_view> args, const EngineStreams& io) {
       ok = ReportDivision(command, DivideBy19ToFile(command.input, command.output), io,
                           out_failure);
       break;
+    case CommandKind::kHelp:
+    case CommandKind::kVersion: {
+      const std::string_view text =
+          command.kind == CommandKind::kHelp ? UsageText() : VersionText();
+      std::fwrite(text.data(), 1, text.size(), io.out);
+      break;
+    }
   }
 
   // Every text of the run is on `out` by now; a write that failed at any point leaves the

@@ -16,6 +16,8 @@ enum class CommandKind {
   kAutoDivide,        // "-awo" "d" "19" INPUT: division to standard output, then the marker
   kAutoDivideToFile,  // "-awo" "d" "19" INPUT OUTPUT: division into OUTPUT, then the marker
   kDivide,            // anything else: division of the file named by the first argument
+  kHelp,              // "--help" alone: the usage on standard output
+  kVersion,           // "--version" alone: the version on standard output
 };
 
 struct EngineCommand {
@@ -26,7 +28,8 @@ struct EngineCommand {
 };
 
 // Decides the run from the arguments after the program name. Comparisons are case-sensitive and
-// look only at the leading characters they name ("-awox" passes as "-awo", "190" as "19").
+// look only at the leading characters they name ("-awox" passes as "-awo", "190" as "19"), but
+// "--help" and "--version" count only as the whole and only argument.
 EngineCommand ParseCommandLine(std::span<const std::string_view> args);
 
 struct EngineStreams {

@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "engine_process_runner.h"
+#include "test_temp_dir.h"
+#include "usage.h"
 
 namespace dalvo {
 namespace {
@@ -56,6 +61,41 @@ TEST(CommandLine, Dispatch) {
     EXPECT_EQ(command.choice, c.choice) << Join(c.args);
     EXPECT_EQ(command.input, c.input) << Join(c.args);
     EXPECT_EQ(command.output, c.output) << Join(c.args);
+  }
+}
+
+TEST(CommandLine, HelpAndVersionOnlyAsTheWholeAndOnlyArgument) {
+  using enum CommandKind;
+  const ParseCase kCases[] = {
+      {{"--help"}, kHelp, 0, "", ""},
+      {{"--version"}, kVersion, 0, "", ""},
+      {{"./--help"}, kDivide, 0, "./--help", ""},
+      {{"--helpx"}, kDivide, 0, "--helpx", ""},
+      {{"--versio"}, kDivide, 0, "--versio", ""},
+      {{"-h"}, kDivide, 0, "-h", ""},
+      {{"--HELP"}, kDivide, 0, "--HELP", ""},
+      {{"--help", "x"}, kDivide, 0, "--help", ""},
+      {{"--version", "--help"}, kDivide, 0, "--version", ""},
+  };
+  for (const ParseCase& c : kCases) {
+    const EngineCommand command = ParseCommandLine(c.args);
+    EXPECT_EQ(command.kind, c.kind) << Join(c.args);
+    EXPECT_EQ(command.input, c.input) << Join(c.args);
+  }
+}
+
+TEST(CommandLine, HelpAndVersionPrintOnStandardOutputAndTouchNothing) {
+  const struct {
+    const char* arg;
+    std::string_view text;
+  } kCases[] = {{"--help", UsageText()}, {"--version", VersionText()}};
+  for (const auto& c : kCases) {
+    const TestTempDir dir;
+    const ProcessResult r = RunDalvo(dir.path(), {c.arg});
+    EXPECT_EQ(r.exit_code, 0) << c.arg;
+    EXPECT_EQ(r.out, c.text) << c.arg;
+    EXPECT_EQ(r.err, "") << c.arg;
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << c.arg;  // no marker, no file
   }
 }
 

@@ -1,8 +1,9 @@
 // libFuzzer target: the engine's command-line dispatch. The input is split at NUL bytes into
 // an argument vector (as a real argv can hold any byte but NUL) and ParseCommandLine's decision
 // is compared with the dispatch rules restated here: an automatic form only with exactly 3, 4
-// or 5 arguments whose leading characters match, every other non-empty command line divides
-// the file named by its first argument. A violation prints the arguments and aborts.
+// or 5 arguments whose leading characters match, help or version only for "--help" or
+// "--version" as the only argument, every other non-empty command line divides the file named
+// by its first argument. A violation prints the arguments and aborts.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -37,6 +38,8 @@ bool Begins(std::string_view arg, std::string_view head) {
 CommandKind ExpectedKind(const std::vector<std::string_view>& args) {
   const std::size_t count = args.size();
   if (count == 0) return CommandKind::kInteractive;
+  if (count == 1 && args[0] == "--help") return CommandKind::kHelp;
+  if (count == 1 && args[0] == "--version") return CommandKind::kVersion;
   const bool automatic = count >= 3 && count <= 5 && Begins(args[0], "-awo");
   if (automatic && count == 3 && Begins(args[1], "g") &&
       (Begins(args[2], "1") || Begins(args[2], "2"))) {
@@ -89,6 +92,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       Require(!args.empty() && command.input == args[0] && command.output.empty(),
               "plain division not of the first argument", args);
       Require(command.choice == 0, "division with a choice", args);
+      break;
+    case CommandKind::kHelp:
+    case CommandKind::kVersion:
+      Require(command.choice == 0 && command.input.empty() && command.output.empty(),
+              "help or version with a choice or a file", args);
       break;
   }
   return 0;

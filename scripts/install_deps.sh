@@ -1,29 +1,48 @@
 #!/usr/bin/env bash
-# Installs, with apt-get, every Debian package that building, running and testing dalvo needs
-# and that is not installed yet. Sourced by run.sh and test.sh; safe to run again and again.
+# Installs, with apt-get, the Debian packages dalvo needs that are not installed yet. Sourced by
+# run.sh (product) and test.sh (developer); safe to run again and again.
+#   scripts/install_deps.sh product     building and running the two programs, and the package
+#   scripts/install_deps.sh developer   that, and the tests, sanitizers, fuzzer, benchmarks and
+#                                       lints (the default)
 set -euo pipefail
 
-DALVO_PACKAGES=(
+# What building and running dalvo and dalvogui needs; the first ./run.sh installs these.
+DALVO_PRODUCT_PACKAGES=(
   cmake make g++ pkg-config            # the build
+  qt6-base-dev                         # Qt 6 Widgets: headers, libraries, CMake files
+  qt6-qpa-plugins                      # the platform plugins that open a window (xcb)
+  libqt6svg6                           # the SVG icon engine that draws the window icon
+  fonts-dejavu-core                    # the status line's plain bold face
+  dpkg-dev                             # dpkg-buildflags (hardening) and dpkg-shlibdeps (cpack)
+)
+
+# What developing it needs on top: ./test.sh, CI and the scripts in scripts/ and bench/.
+DALVO_DEVELOPER_PACKAGES=(
   libgtest-dev libgmock-dev            # unit tests
   libbenchmark-dev libgmp-dev bc       # bench/ (GMP and bc only as peers to compare with)
-  qt6-base-dev qt6-qpa-plugins         # the desktop front-end and its offscreen test platform
   xvfb xauth xdotool imagemagick       # a display, clicks and capture for the screenshot script
   clang libclang-rt-14-dev llvm-14     # sanitizer builds and the fuzzer (llvm-14: symbolized reports)
   desktop-file-utils appstream man-db  # linting the installed desktop entry, metainfo, manuals
-  dpkg-dev file                        # cpack -G DEB
+  lintian file                         # linting the Debian package (file: cpack -G DEB)
 )
 
+# Prints the packages of set $1 (product or developer) that are not installed, one a line.
 dalvo_missing_packages() {
-  local p
-  for p in "${DALVO_PACKAGES[@]}"; do
+  local p packages=("${DALVO_PRODUCT_PACKAGES[@]}")
+  [ "$1" = developer ] && packages+=("${DALVO_DEVELOPER_PACKAGES[@]}")
+  for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' || printf '%s\n' "$p"
   done
 }
 
+# Installs what is missing of set $1: product or developer (the default).
 dalvo_install_deps() {
-  local missing
-  missing=$(dalvo_missing_packages)
+  local set=${1:-developer} missing
+  case "$set" in
+    product|developer) ;;
+    *) echo "install_deps: unknown package set '$set' (product or developer)" >&2; return 2 ;;
+  esac
+  missing=$(dalvo_missing_packages "$set")
   [ -z "$missing" ] && return 0
   local sudo=""
   if [ "$(id -u)" -ne 0 ]; then
@@ -37,5 +56,5 @@ dalvo_install_deps() {
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
-  dalvo_install_deps
+  dalvo_install_deps "${1:-developer}"
 fi

@@ -21,6 +21,16 @@ QFont FixedPitchFont(int point_size) {
   return generic;
 }
 
+QFont StatusFont() {
+  // "Sans Serif" is fontconfig's plain sans-serif (DejaVu Sans on Debian); the hint covers
+  // systems without that alias.
+  QFont font(QStringLiteral("Sans Serif"), 12, QFont::Bold);
+  font.setStyleHint(QFont::SansSerif);
+  font.setStretch(QFont::Unstretched);
+  font.setItalic(false);
+  return font;
+}
+
 QFont ChooseCaptionFont(const QFont& base, const std::function<void(const QFont&)>& apply,
                         const std::function<bool()>& fits) {
   struct Candidate {

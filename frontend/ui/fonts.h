@@ -13,6 +13,11 @@ namespace dalvo::ui {
 // fixed-pitch, the generic "monospace" family instead.
 QFont FixedPitchFont(int point_size);
 
+// The status line's font: a plain sans-serif, 12 pt bold, upright and of normal width. Every
+// property is set, so nothing of the window's own font (which may be condensed to fit the
+// captions) is inherited.
+QFont StatusFont();
+
 // True when every character of `font` is equally wide (judged by "i" and "W").
 bool IsFixedPitch(const QFont& font);
 

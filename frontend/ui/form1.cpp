@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "file_list_box.h"
+#include "accessible_names.h"
 #include "fonts.h"
 #include "twips.h"
 #include "ui_texts.h"
@@ -99,9 +100,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
 
   label1_ = Named(new QLabel(this), "Label1");
   PlaceInClient(label1_, this, 0, 5400, 7695, 375);
-  QFont status_font(QStringLiteral("Sans Serif"), 12, QFont::Bold);
-  status_font.setStyleHint(QFont::SansSerif);
-  label1_->setFont(status_font);
+  label1_->setFont(StatusFont());
   label1_->setTextFormat(Qt::PlainText);  // file names are shown as they are
   label1_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   label1_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -130,6 +129,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   for (std::size_t i = 0; i + 1 < std::size(tab_chain); ++i) {
     setTabOrder(tab_chain[i], tab_chain[i + 1]);
   }
+  NameUncaptionedControls(*this);
 }
 
 QPushButton* Form1::command(int number) const {

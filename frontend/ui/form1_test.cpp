@@ -2,6 +2,7 @@
 
 #include "file_list_box.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QFile>
 #include <QFontInfo>
@@ -12,12 +13,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include "accessible_names.h"
 #include "fonts.h"
+#include "form2.h"
 #include "qt_view.h"
 
 #include <string>
@@ -165,6 +169,14 @@ TEST(Form1, CustomNumberBoxAndStatusLineUseTheirFonts) {
   EXPECT_FALSE(IsFixedPitch(form.label1()->font()));
   EXPECT_TRUE(status_font.bold());
   EXPECT_EQ(form.label1()->font().pointSize(), 12);
+  // Plain, not the condensed face the window's own font may have taken to fit the captions:
+  // as wide as the same face set up on its own.
+  EXPECT_FALSE(status_font.styleName().contains(QStringLiteral("Condensed")))
+      << status_font.family().toStdString() << " " << status_font.styleName().toStdString();
+  const QString welcome = QStringLiteral("Welcome to dalvo!");
+  EXPECT_EQ(QFontMetrics(form.label1()->font()).horizontalAdvance(welcome),
+            QFontMetrics(QFont(QStringLiteral("Sans Serif"), 12, QFont::Bold))
+                .horizontalAdvance(welcome));
 }
 
 TEST(Form1, EveryCaptionFitsItsButtonWhenWrapped) {
@@ -202,6 +214,60 @@ TEST(Form1, TabKeyVisitsControlsInDesignOrder) {
     widget = widget->nextInFocusChain();
   } while (widget != form.file1());
   EXPECT_EQ(chain, expected);
+}
+
+TEST(Form1, EnterAndSpacePressTheFocusedCommandButton) {
+  const struct {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int clicks;
+  } kKeys[] = {
+      {Qt::Key_Return, Qt::NoModifier, 1},
+      {Qt::Key_Enter, Qt::KeypadModifier, 1},
+      {Qt::Key_Space, Qt::NoModifier, 1},
+      {Qt::Key_Return, Qt::ControlModifier, 0},
+      {Qt::Key_A, Qt::NoModifier, 0},
+  };
+  Form1 form;
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  for (int n = 1; n <= 7; ++n) {
+    for (const auto& k : kKeys) {
+      SCOPED_TRACE("Command" + std::to_string(n) + " key " + std::to_string(k.key));
+      QPushButton* button = form.command(n);
+      button->setFocus();
+      QSignalSpy clicked(button, &QPushButton::clicked);
+      QTest::keyClick(button, k.key, k.modifiers);
+      EXPECT_EQ(clicked.count(), k.clicks);
+    }
+  }
+}
+
+// What a screen reader is told a control is called.
+std::string AccessibleName(QWidget* widget) {
+  QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+  return accessible != nullptr ? accessible->text(QAccessible::Name).toStdString() : "<none>";
+}
+
+TEST(Form1, ControlsWithoutCaptionHaveAccessibleNames) {
+  Form1 form;
+  Form2 viewer;
+  const struct {
+    QWidget* control;
+    const char* name;
+  } kCases[] = {
+      {form.text1(), "Custom number"},
+      {form.file1(), "Number files"},
+      {form.label1(), "Status"},
+      {viewer.text1(), "Viewed text"},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(AccessibleName(c.control), c.name) << c.control->objectName().toStdString();
+  }
+  // The status line's name carries its text, or a screen reader would only ever read "Status".
+  SetStatusText(*form.label1(), QStringLiteral("Welcome to dalvo!"));
+  EXPECT_EQ(form.label1()->text().toStdString(), "Welcome to dalvo!");
+  EXPECT_EQ(AccessibleName(form.label1()), "Status: Welcome to dalvo!");
 }
 
 }  // namespace

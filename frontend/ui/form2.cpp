@@ -4,9 +4,11 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QShortcut>
 
 #include <algorithm>
 
+#include "accessible_names.h"
 #include "fonts.h"
 #include "twips.h"
 #include "ui_texts.h"
@@ -38,8 +40,12 @@ Form2::Form2(QWidget* parent) : QMainWindow(parent) {
   // An item directly on the menu bar, without a drop-down: one click triggers it.
   menu1_ = menuBar()->addAction(QString::fromLatin1(texts::kMenu1));
   menu1_->setObjectName(QStringLiteral("Menu1"));
+  // Esc closes the viewer as "Close!" does; the caption itself stays as it is.
+  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, menu1_,
+          &QAction::trigger);
 
   resize(TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
+  NameUncaptionedControls(*this);
 }
 
 int Form2::outerWidthTwips() const { return PixelsToTwips(frameGeometry().width()); }

@@ -1,5 +1,6 @@
-// dalvogui: the desktop front-end. Builds the windows over the real platform, runs start-up and
-// the event loop; a refused start-up ends the program with its message and status 1.
+// dalvogui: the desktop front-end. Answers --help and --version without a display; otherwise
+// builds the windows over the real platform, runs start-up and the event loop; a refused
+// start-up ends the program with its message and status 1.
 #include <QApplication>
 #include <QMessageBox>
 
@@ -10,9 +11,13 @@
 #include <string>
 
 #include "main_window_binding.h"
+#include "program_icon.h"
+#include "program_options.h"
 #include "qt_platform.h"
 
 int main(int argc, char** argv) {
+  const dalvo::ui::ProgramOptions options = dalvo::ui::ReadProgramOptions(argc, argv);
+  if (options.exit_status) return *options.exit_status;
   // A relative TMPDIR means the same place for the whole run: it is made absolute before
   // anything reads it. Qt keeps its own runtime folder below it while the application starts
   // (without XDG_RUNTIME_DIR), and would otherwise put it somewhere else entirely.
@@ -25,7 +30,9 @@ int main(int argc, char** argv) {
     }
   }
   QApplication app(argc, argv);
+  if (options.check_display) return 0;
   QApplication::setApplicationName(QStringLiteral("dalvogui"));
+  QApplication::setWindowIcon(dalvo::ui::ProgramIcon());
 
   dalvo::QtPlatform platform;
   dalvo::ui::MainWindowBinding windows(platform);

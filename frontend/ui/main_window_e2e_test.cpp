@@ -453,5 +453,27 @@ TEST_F(MainWindowE2e, ClosingTheMainWindowClosesTheViewerAndKeepsTheFiles) {
   EXPECT_TRUE(QFile::exists(work_dir_ + "n14453d.txt"));
 }
 
+TEST_F(MainWindowE2e, KeyboardAloneGeneratesViewsAndClosesTheViewer) {
+  Start();
+  // Enter on the focused generate button runs the engine, as a click does.
+  form().command(1)->setFocus();
+  QTest::keyClick(form().command(1), Qt::Key_Return);
+  EXPECT_EQ(status().toStdString(), "Generating numbers...");
+  ASSERT_TRUE(WaitForStatus(QStringLiteral("Number generation complete!")));
+  EXPECT_EQ(Listed(), kListedAfterGeneration);
+
+  form().command(7)->setFocus();
+  QTest::keyClick(form().command(7), Qt::Key_Space);
+  ASSERT_NE(viewer(), nullptr);
+  Form2* shown = viewer();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(shown));
+  EXPECT_FALSE(viewerText().isEmpty());
+  // Esc does what "Close!" does: the viewer is emptied and hidden, not unloaded.
+  QTest::keyClick(shown, Qt::Key_Escape);
+  EXPECT_EQ(viewer(), shown);
+  EXPECT_FALSE(shown->isVisible());
+  EXPECT_TRUE(shown->text1()->toPlainText().isEmpty());
+}
+
 }  // namespace
 }  // namespace dalvo::ui

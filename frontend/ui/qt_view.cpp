@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "accessible_names.h"
 #include "file_list_box.h"
 #include "form1.h"
 #include "form2.h"
@@ -54,7 +55,7 @@ void QtView::MoveMainWindow(int left, int top) {
 
 void QtView::SetStatus(const std::string& text) {
   QLabel* label = form1_.label1();
-  label->setText(ToQt(text));
+  SetStatusText(*label, ToQt(text));
   // The label holds one line; a longer text can still be read whole by pointing at it.
   label->setToolTip(label->text());
 }

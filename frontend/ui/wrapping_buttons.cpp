@@ -1,6 +1,7 @@
 #include "wrapping_buttons.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
@@ -81,6 +82,18 @@ void WrapPushButton::paintEvent(QPaintEvent*) {
   painter.drawControl(QStyle::CE_PushButton, option);
   painter.drawItemText(PushTextRect(this, option), kTextFlagsCentred, palette(), isEnabled(),
                        text(), QPalette::ButtonText);
+}
+
+void WrapPushButton::keyPressEvent(QKeyEvent* event) {
+  // Qt presses a button on Enter only inside a dialog; on the desktops this window's design
+  // comes from, Enter presses whichever command button has the focus.
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    click();
+    event->accept();
+    return;
+  }
+  QPushButton::keyPressEvent(event);
 }
 
 WrapRadioButton::WrapRadioButton(const QString& caption, QWidget* parent)

@@ -20,6 +20,8 @@ class WrapPushButton : public QPushButton {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  // Enter and Return press the focused button, as Space does.
+  void keyPressEvent(QKeyEvent* event) override;
 };
 
 // An option button; the caption is left-aligned beside the indicator and wraps at blanks. The
