@@ -32,8 +32,10 @@ constexpr std::string_view kUsage =
     "named --help or --version is divided as ./--help or ./--version.\n"
     "Every character of the input that is not a digit is skipped.\n"
     "\n"
-    "Exit status: 0 on success and after q; 1 when the input cannot be opened, an\n"
-    "output cannot be written, or input and output are the same file.\n";
+    "Exit status: 0 on success and after q; 1 when the input cannot be opened or\n"
+    "read, an output or the completion marker cannot be written, or input and\n"
+    "output are the same file. Failures are named on standard error as\n"
+    "\"dalvo: WHAT (REASON)\"; \"Unable to open file\" goes to standard output.\n";
 
 constexpr std::string_view kVersion = "dalvo " DALVO_VERSION "\n";
 
