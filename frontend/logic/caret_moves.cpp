@@ -9,8 +9,8 @@ Caret CaretAtRow(const WrapLayout& layout, std::uint64_t row, std::uint64_t x) {
   const std::uint64_t length = layout.RowLength(start);
   Caret caret;
   caret.pos = {start.line, start.col + std::min(x, length)};
-  // The end of a full row that the line goes on after is also the start of the next row.
-  caret.at_row_end = x >= length && length == layout.Cols() && length > 0;
+  // The end of a row that the line goes on after is also the start of the next row.
+  caret.at_row_end = x >= length && length > 0 && !layout.EndsLine(start);
   return caret;
 }
 

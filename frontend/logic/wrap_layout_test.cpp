@@ -50,8 +50,7 @@ void ExpectLayout(const EditBuffer& text, const std::vector<std::uint64_t>& leng
     const std::uint64_t length = layout.RowLength(rows[row]);
     for (std::uint64_t x = 0; x <= length; ++x) {
       const TextPos pos{rows[row].line, rows[row].col + x};
-      const bool wrap_point = x == length && length == cols &&
-                              pos.col < text.LineLength(pos.line);
+      const bool wrap_point = x == length && pos.col < text.LineLength(pos.line);
       const bool continues = x == 0 && pos.col > 0;
       ASSERT_EQ(layout.RowOf(pos, true), continues ? row - 1 : row) << pos.line << ":" << pos.col;
       ASSERT_EQ(layout.RowOf(pos, false), wrap_point ? row + 1 : row) << pos.line << ":" << pos.col;
@@ -90,6 +89,56 @@ TEST(WrapLayout, ManyGroupsAndALineChangedInPlace) {
     ExpectLayout(text, lengths, layout, 5);
     EXPECT_EQ(layout.FirstRowOf(line), layout.RowOf({line, 0}));
   }
+}
+
+// Lines shorter than the word-wrap limit break after the blanks between words; the blanks hang
+// at the end of their row. A word wider than the box, and every longer line, is cut anywhere.
+TEST(WrapLayout, ProseWrapsAtWordsAndLongLinesAnywhere) {
+  const std::string long_line(WrapLayout::kWordWrapLimit, 'x');
+  std::string long_prose;
+  while (long_prose.size() < WrapLayout::kWordWrapLimit) long_prose += "ab cd ";
+  const struct {
+    std::string line;
+    std::uint64_t cols;
+    std::vector<std::string> rows;
+  } cases[] = {
+      {"aaa bbb", 5, {"aaa ", "bbb"}},
+      {"aaaaa bbb", 5, {"aaaaa ", "bbb"}},         // the word fills the row, its blank hangs
+      {"aa   bbbb c", 5, {"aa   ", "bbbb ", "c"}},  // blanks hang however many
+      {"aaaaaaaaaaa bb", 5, {"aaaaa", "aaaaa", "a bb"}},
+      {"  ab cd", 4, {"  ab ", "cd"}},
+      {"a b c d e", 9, {"a b c d e"}},
+      {long_line, 1000, {long_line.substr(0, 1000), long_line.substr(1000, 1000),
+                         long_line.substr(2000, 1000), long_line.substr(3000, 1000),
+                         long_line.substr(4000)}},
+  };
+  for (const auto& c : cases) {
+    EditBuffer text;
+    text.Replace(0, 0, c.line + "\n" + c.line);
+    WrapLayout layout;
+    layout.Reset(text, c.cols);
+    std::vector<std::string> rows;
+    TextPos row = layout.RowStart(0);
+    do {
+      std::string shown;
+      text.AppendLine(row.line, row.col, row.col + layout.RowLength(row), shown);
+      if (row.line == 0) rows.push_back(shown);
+      const std::uint64_t number = layout.RowOf(row);
+      EXPECT_EQ(layout.RowStart(number), row);
+      EXPECT_EQ(layout.RowOf({row.line, row.col + layout.RowLength(row)}, true), number);
+    } while (layout.NextRow(row));
+    EXPECT_EQ(rows, c.rows) << c.line.substr(0, 20) << " at " << c.cols;
+    EXPECT_EQ(layout.RowCount(), 2 * c.rows.size());
+  }
+  // The last short line still wraps at words, the first long one is cut anywhere.
+  EditBuffer prose;
+  prose.Replace(0, 0, long_prose.substr(0, WrapLayout::kWordWrapLimit - 1));
+  WrapLayout layout;
+  layout.Reset(prose, 10);
+  EXPECT_EQ(layout.RowLength(layout.RowStart(0)), 9u);  // "ab cd ab "
+  prose.Replace(0, 0, "x");
+  layout.LineChanged(0);
+  EXPECT_EQ(layout.RowLength(layout.RowStart(0)), 10u);
 }
 
 TEST(ScrollMapping, TheBarReachesBothEndsAtAnySize) {

@@ -1,0 +1,444 @@
+#include "text_area.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <string_view>
+
+#include "scroll_mapping.h"
+
+namespace dalvo::ui {
+namespace {
+
+// Room between the frame and the text, as a text box leaves it.
+constexpr int kMargin = 3;
+constexpr int kDragScrollMs = 50;
+
+// Bytes as the box shows them: 8-bit text, one character a byte; control characters, which
+// would break the one-character-one-column grid, as blanks.
+QString Displayed(std::string_view bytes) {
+  QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+  QChar* out = text.data();
+  for (char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    *out++ = (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) ? QChar(u' ') : QChar(QLatin1Char(c));
+  }
+  return text;
+}
+
+// The text between two positions, lines joined by LF, built a piece at a time.
+QString TextOf(const TextLines& lines, TextPos from, TextPos to, std::uint64_t chars) {
+  QString text;
+  text.reserve(static_cast<qsizetype>(chars));
+  VisitText(lines, from, to, "\n", [&text](std::string_view piece) {
+    text += QLatin1String(piece.data(), static_cast<qsizetype>(piece.size()));
+  });
+  return text;
+}
+
+struct MoveKey {
+  QKeySequence::StandardKey move;
+  QKeySequence::StandardKey select;
+  CaretMove caret_move;
+};
+
+constexpr MoveKey kMoveKeys[] = {
+    {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar, CaretMove::kLeft},
+    {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar, CaretMove::kRight},
+    {QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine, CaretMove::kUp},
+    {QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine, CaretMove::kDown},
+    {QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage, CaretMove::kPageUp},
+    {QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage, CaretMove::kPageDown},
+    {QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, CaretMove::kRowStart},
+    {QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine, CaretMove::kRowEnd},
+    {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument,
+     CaretMove::kTextStart},
+    {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, CaretMove::kTextEnd},
+};
+
+}  // namespace
+
+TextArea::TextArea(QWidget* parent) : QAbstractScrollArea(parent) {
+  setFocusPolicy(Qt::StrongFocus);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // every line wraps
+  viewport()->setCursor(Qt::IBeamCursor);
+  viewport()->setBackgroundRole(QPalette::Base);
+  viewport()->setAutoFillBackground(true);
+  measure();
+}
+
+void TextArea::setLines(const TextLines& lines) {
+  lines_ = &lines;
+  layout_.Reset(lines, columnsForWidth());
+  caret_ = {};
+  anchor_ = {};
+  top_row_ = 0;
+  updateScrollBar();
+  setTopRow(0);
+  restartBlink();
+}
+
+void TextArea::relayoutLine(std::uint64_t line) {
+  layout_.LineChanged(line);
+  updateScrollBar();
+  viewport()->update();
+}
+
+void TextArea::relayoutAll() {
+  if (lines_ != nullptr) layout_.Reset(*lines_, layout_.Cols());
+  updateScrollBar();
+  viewport()->update();
+}
+
+void TextArea::measure() {
+  const QFontMetricsF metrics(font());
+  // The advance of a long run, not of one character: that is how a painted row is spaced.
+  char_width_ = std::max<qreal>(metrics.horizontalAdvance(QString(64, QLatin1Char('0'))) / 64, 1);
+  row_height_ = std::max(1, static_cast<int>(std::ceil(metrics.lineSpacing())));
+  ascent_ = static_cast<int>(std::ceil(metrics.ascent()));
+  const std::uint64_t cols = columnsForWidth();
+  if (lines_ == nullptr || cols == layout_.Cols()) return;
+  // The text at the top of the view stays at the top after the rows change.
+  const TextPos top = layout_.RowStart(top_row_);
+  layout_.Reset(*lines_, cols);
+  top_row_ = layout_.RowOf(top);
+  updateScrollBar();
+}
+
+std::uint64_t TextArea::columnsForWidth() const {
+  const int room = std::max(0, viewport()->width() - 2 * kMargin);
+  return std::max<std::uint64_t>(1, static_cast<std::uint64_t>(room / char_width_));
+}
+
+std::uint64_t TextArea::pageRows() const {
+  const int height = viewport()->height() - kMargin;
+  return static_cast<std::uint64_t>(std::max(1, height / row_height_));
+}
+
+std::uint64_t TextArea::maxTopRow() const {
+  const std::uint64_t rows = layout_.RowCount();
+  const std::uint64_t page = pageRows();
+  return rows > page ? rows - page : 0;
+}
+
+void TextArea::updateScrollBar() {
+  const std::uint64_t max_top = maxTopRow();
+  QScrollBar* bar = verticalScrollBar();
+  syncing_scroll_bar_ = true;
+  bar->setRange(0, ScrollValueFor(max_top, max_top));
+  const std::uint64_t step = RowsPerScrollValue(max_top);
+  bar->setPageStep(static_cast<int>(std::max<std::uint64_t>(1, pageRows() / step)));
+  bar->setSingleStep(1);
+  syncing_scroll_bar_ = false;
+  setTopRow(top_row_);
+}
+
+void TextArea::setTopRow(std::uint64_t row) {
+  const std::uint64_t max_top = maxTopRow();
+  top_row_ = std::min(row, max_top);
+  syncing_scroll_bar_ = true;
+  verticalScrollBar()->setValue(ScrollValueFor(top_row_, max_top));
+  syncing_scroll_bar_ = false;
+  viewport()->update();
+}
+
+void TextArea::scrollContentsBy(int, int) {
+  // Moves of the bar made here already set the top row exactly; only the user's moves (drag,
+  // wheel, arrows, clicks in the groove) go from the bar's value to a row.
+  if (syncing_scroll_bar_) return;
+  top_row_ = TopRowFor(verticalScrollBar()->value(), maxTopRow());
+  viewport()->update();
+}
+
+std::pair<TextPos, TextPos> TextArea::selectionRange() const {
+  return anchor_ < caret_.pos ? std::pair(anchor_, caret_.pos) : std::pair(caret_.pos, anchor_);
+}
+
+void TextArea::setCaret(TextPos pos, bool extend) {
+  if (lines_ == nullptr) return;
+  caret_ = {Clamp(*lines_, pos), false, {}};
+  if (!extend) anchor_ = caret_.pos;
+  ensureCaretVisible();
+  restartBlink();
+  viewport()->update();
+}
+
+void TextArea::selectAll() {
+  if (lines_ == nullptr) return;
+  anchor_ = {0, 0};
+  caret_ = {EndOf(*lines_), false, {}};
+  ensureCaretVisible();
+  viewport()->update();
+}
+
+QString TextArea::selectedText() const {
+  if (lines_ == nullptr || !hasSelection()) return {};
+  const auto [from, to] = selectionRange();
+  return TextOf(*lines_, from, to, CharsBetween(*lines_, from, to, 1));
+}
+
+QString TextArea::toPlainText() const {
+  if (lines_ == nullptr) return {};
+  const TextPos end = EndOf(*lines_);
+  return TextOf(*lines_, {0, 0}, end, CharsBetween(*lines_, {0, 0}, end, 1));
+}
+
+void TextArea::copy() {
+  if (lines_ == nullptr || !hasSelection()) return;
+  const auto [from, to] = selectionRange();
+  const std::uint64_t chars = CharsBetween(*lines_, from, to, 1);
+  if (chars > kMaxCopyChars) {
+    QApplication::beep();
+    return;
+  }
+  QApplication::clipboard()->setText(TextOf(*lines_, from, to, chars));
+}
+
+void TextArea::ensureCaretVisible() {
+  const std::uint64_t row = layout_.RowOf(caret_.pos, caret_.at_row_end);
+  const std::uint64_t page = pageRows();
+  if (row < top_row_) {
+    setTopRow(row);
+  } else if (row >= top_row_ + page) {
+    setTopRow(row - page + 1);
+  }
+}
+
+void TextArea::restartBlink() {
+  caret_shown_ = true;
+  const int flash = QApplication::cursorFlashTime();
+  if (flash > 0 && hasFocus()) {
+    blink_timer_.start(flash / 2, this);
+  } else {
+    blink_timer_.stop();
+  }
+}
+
+Caret TextArea::caretAt(QPoint point) const {
+  std::uint64_t row = top_row_;
+  if (point.y() < 0) {
+    row = top_row_ > 0 ? top_row_ - 1 : 0;
+  } else {
+    row += static_cast<std::uint64_t>(std::max(0, point.y() - kMargin) / row_height_);
+  }
+  row = std::min(row, layout_.RowCount() - 1);
+  const qreal x = std::max<qreal>(0, (point.x() - kMargin) / char_width_);
+  return CaretAtRow(layout_, row, static_cast<std::uint64_t>(std::lround(x)));
+}
+
+bool TextArea::event(QEvent* event) {
+  // Keys this box handles itself must reach it even where a window binds them to an action.
+  if (event->type() == QEvent::ShortcutOverride) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    bool own = key == QKeySequence::Copy || key == QKeySequence::SelectAll;
+    for (const MoveKey& move : kMoveKeys) own = own || key == move.move || key == move.select;
+    if (own) {
+      event->accept();
+      return true;
+    }
+  }
+  return QAbstractScrollArea::event(event);
+}
+
+bool TextArea::moveKey(QKeyEvent* event) {
+  for (const MoveKey& key : kMoveKeys) {
+    const bool select = event->matches(key.select);
+    if (!select && !event->matches(key.move)) continue;
+    const std::uint64_t row_before = layout_.RowOf(caret_.pos, caret_.at_row_end);
+    caret_ = MoveCaret(*lines_, layout_, caret_, key.caret_move, pageRows());
+    if (!select) anchor_ = caret_.pos;
+    if (key.caret_move == CaretMove::kPageUp || key.caret_move == CaretMove::kPageDown) {
+      // A page key turns the view by the rows the caret moved, so the caret keeps its place
+      // on the screen.
+      const std::uint64_t row_after = layout_.RowOf(caret_.pos, caret_.at_row_end);
+      setTopRow(row_after >= row_before ? top_row_ + (row_after - row_before)
+                                        : top_row_ - std::min(top_row_, row_before - row_after));
+    }
+    ensureCaretVisible();
+    restartBlink();
+    viewport()->update();
+    return true;
+  }
+  return false;
+}
+
+void TextArea::keyPressEvent(QKeyEvent* event) {
+  if (lines_ == nullptr) {
+    event->ignore();
+    return;
+  }
+  if (event == QKeySequence::SelectAll) {
+    selectAll();
+  } else if (event == QKeySequence::Copy) {
+    copy();
+  } else if (!moveKey(event) && !editKeyPress(event)) {
+    // Not ours (Escape, F-keys, ...): the window may want it.
+    event->ignore();
+    return;
+  }
+  event->accept();
+}
+
+bool TextArea::editKeyPress(QKeyEvent*) { return false; }
+
+void TextArea::addEditActions(QMenu*) {}
+
+void TextArea::mousePressEvent(QMouseEvent* event) {
+  if (lines_ == nullptr || event->button() != Qt::LeftButton) {
+    QAbstractScrollArea::mousePressEvent(event);
+    return;
+  }
+  caret_ = caretAt(event->position().toPoint());
+  if (!(event->modifiers() & Qt::ShiftModifier)) anchor_ = caret_.pos;
+  dragging_ = true;
+  restartBlink();
+  viewport()->update();
+}
+
+void TextArea::mouseMoveEvent(QMouseEvent* event) {
+  if (!dragging_ || lines_ == nullptr) return;
+  drag_point_ = event->position().toPoint();
+  caret_ = caretAt(drag_point_);
+  ensureCaretVisible();
+  const bool outside = drag_point_.y() < 0 || drag_point_.y() >= viewport()->height();
+  if (outside && !drag_timer_.isActive()) drag_timer_.start(kDragScrollMs, this);
+  if (!outside) drag_timer_.stop();
+  viewport()->update();
+}
+
+void TextArea::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) {
+    dragging_ = false;
+    drag_timer_.stop();
+  }
+}
+
+void TextArea::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu menu(this);
+  addEditActions(&menu);
+  QAction* copy_action = menu.addAction(tr("&Copy"), this, &TextArea::copy);
+  copy_action->setEnabled(hasSelection());
+  menu.addSeparator();
+  menu.addAction(tr("Select &All"), this, &TextArea::selectAll);
+  menu.exec(event->globalPos());
+}
+
+void TextArea::focusInEvent(QFocusEvent* event) {
+  QAbstractScrollArea::focusInEvent(event);
+  restartBlink();
+  viewport()->update();
+}
+
+void TextArea::focusOutEvent(QFocusEvent* event) {
+  QAbstractScrollArea::focusOutEvent(event);
+  blink_timer_.stop();
+  viewport()->update();
+}
+
+void TextArea::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == blink_timer_.timerId()) {
+    caret_shown_ = !caret_shown_;
+    viewport()->update();
+  } else if (event->timerId() == drag_timer_.timerId()) {
+    // The pointer rests above or below the view during a drag: keep turning the view.
+    caret_ = caretAt(drag_point_);
+    ensureCaretVisible();
+    viewport()->update();
+  } else {
+    QAbstractScrollArea::timerEvent(event);
+  }
+}
+
+void TextArea::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  measure();
+  updateScrollBar();
+}
+
+void TextArea::changeEvent(QEvent* event) {
+  QAbstractScrollArea::changeEvent(event);
+  if (event->type() == QEvent::FontChange) {
+    measure();
+    updateScrollBar();
+  }
+}
+
+void TextArea::paintEvent(QPaintEvent*) {
+  if (lines_ == nullptr) return;
+  QPainter painter(viewport());
+  painter.setFont(font());
+  const auto selection = selectionRange();
+  TextPos row = layout_.RowStart(top_row_);
+  const int height = viewport()->height();
+  for (int y = kMargin; y < height; y += row_height_) {
+    paintRow(painter, row, y, selection);
+    if (!layout_.NextRow(row)) break;
+  }
+  if (hasFocus() && caret_shown_) {
+    const std::uint64_t caret_row = layout_.RowOf(caret_.pos, caret_.at_row_end);
+    if (caret_row >= top_row_ && caret_row < top_row_ + pageRows() + 1) {
+      const std::uint64_t x = caret_.pos.col - layout_.RowStart(caret_row).col;
+      const qreal left = kMargin + static_cast<qreal>(x) * char_width_;
+      const int top = kMargin + static_cast<int>(caret_row - top_row_) * row_height_;
+      painter.fillRect(QRectF(left, top, 1, row_height_), palette().color(QPalette::Text));
+    }
+  }
+}
+
+void TextArea::paintRow(QPainter& painter, TextPos row, int y,
+                        std::pair<TextPos, TextPos> selection) {
+  const std::uint64_t length = layout_.RowLength(row);
+  std::string bytes;
+  lines_->AppendLine(row.line, row.col, row.col + length, bytes);
+  const QString text = Displayed(bytes);
+  const auto [from, to] = selection;
+  // The selected columns of this row, [sel_a, sel_b) relative to its start.
+  std::uint64_t sel_a = 0;
+  std::uint64_t sel_b = 0;
+  bool break_selected = false;
+  if (from != to && row.line >= from.line && row.line <= to.line) {
+    const std::uint64_t a = row.line == from.line ? std::max(row.col, from.col) : row.col;
+    const std::uint64_t b = row.line == to.line ? std::min(row.col + length, to.col) : row.col + length;
+    if (a < b) {
+      sel_a = a - row.col;
+      sel_b = b - row.col;
+    }
+    // A selected line break shows as one selected blank after the line's last row.
+    break_selected = row.line < to.line && row.col + length == lines_->LineLength(row.line) &&
+                     (row.line > from.line || from.col <= row.col + length);
+  }
+  const int baseline = y + ascent_;
+  const auto x_of = [this](std::uint64_t col) {
+    return kMargin + static_cast<qreal>(col) * char_width_;
+  };
+  const auto draw = [&](std::uint64_t a, std::uint64_t b, bool selected) {
+    if (a >= b) return;
+    if (selected) {
+      painter.fillRect(QRectF(x_of(a), y, x_of(b) - x_of(a), row_height_),
+                       palette().color(QPalette::Highlight));
+      painter.setPen(palette().color(QPalette::HighlightedText));
+    } else {
+      painter.setPen(palette().color(QPalette::Text));
+    }
+    painter.drawText(QPointF(x_of(a), baseline),
+                     text.mid(static_cast<qsizetype>(a), static_cast<qsizetype>(b - a)));
+  };
+  draw(0, sel_a, false);
+  draw(sel_a, sel_b, true);
+  draw(std::max(sel_b, sel_a), length, false);
+  if (break_selected) {
+    painter.fillRect(QRectF(x_of(length), y, char_width_, row_height_),
+                     palette().color(QPalette::Highlight));
+  }
+}
+
+}  // namespace dalvo::ui
