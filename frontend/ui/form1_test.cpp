@@ -8,7 +8,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -17,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "fonts.h"
+#include "number_edit.h"
 
 #include <string>
 #include <vector>
@@ -65,7 +65,7 @@ bool HasKind(QWidget* widget, Kind kind) {
     case Kind::kOption: return qobject_cast<QRadioButton*>(widget) != nullptr;
     case Kind::kCommand: return qobject_cast<QPushButton*>(widget) != nullptr;
     case Kind::kLabel: return qobject_cast<QLabel*>(widget) != nullptr;
-    case Kind::kTextBox: return qobject_cast<QPlainTextEdit*>(widget) != nullptr;
+    case Kind::kTextBox: return qobject_cast<NumberEdit*>(widget) != nullptr;
     case Kind::kCheck: return qobject_cast<QCheckBox*>(widget) != nullptr;
     case Kind::kFileList: return qobject_cast<QListWidget*>(widget) != nullptr;
   }
