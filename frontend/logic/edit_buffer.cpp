@@ -5,18 +5,20 @@
 
 namespace dalvo {
 
-std::string NormalizeLineBreaks(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r') {
-      out += text[i];
+void NormalizeLineBreaks(std::string& text) {
+  // In place: a pasted number of a billion digits is not copied once more for this.
+  std::size_t at = text.find('\r');
+  if (at == std::string::npos) return;
+  std::size_t out = at;
+  for (; at < text.size(); ++at) {
+    if (text[at] != '\r') {
+      text[out++] = text[at];
       continue;
     }
-    out += '\n';
-    if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    text[out++] = '\n';
+    if (at + 1 < text.size() && text[at + 1] == '\n') ++at;
   }
-  return out;
+  text.resize(out);
 }
 
 void EditBuffer::MoveGap(std::size_t to) {

@@ -15,8 +15,9 @@
 
 namespace dalvo {
 
-// `text` with every CR LF and every lone CR made an LF, as a text box takes pasted lines.
-std::string NormalizeLineBreaks(std::string_view text);
+// Makes every CR LF and every lone CR of `text` an LF, in place, as a text box takes pasted
+// lines.
+void NormalizeLineBreaks(std::string& text);
 
 class EditBuffer : public TextLines {
  public:

@@ -10,8 +10,15 @@ namespace dalvo::ui {
 namespace {
 
 std::string ToBytes(const QString& text) {
-  const QByteArray latin1 = text.toLatin1();
-  return NormalizeLineBreaks(std::string_view(latin1.constData(), static_cast<std::size_t>(latin1.size())));
+  std::string bytes(static_cast<std::size_t>(text.size()), '\0');
+  // Straight into the string: characters beyond Latin-1 become '?'.
+  const QChar* in = text.constData();
+  for (char& c : bytes) {
+    const char16_t unit = (in++)->unicode();
+    c = unit < 0x100 ? static_cast<char>(unit) : '?';
+  }
+  NormalizeLineBreaks(bytes);
+  return bytes;
 }
 
 bool IsEditKey(QKeyEvent* key) {
@@ -29,7 +36,9 @@ NumberEdit::NumberEdit(QWidget* parent) : TextArea(parent) {
 }
 
 void NumberEdit::setText(std::string_view text) {
-  buffer_.Replace(0, buffer_.Size(), NormalizeLineBreaks(text));
+  std::string bytes(text);
+  NormalizeLineBreaks(bytes);
+  buffer_.Replace(0, buffer_.Size(), bytes);
   history_.Clear();
   setLines(buffer_);
   emit textChanged();
