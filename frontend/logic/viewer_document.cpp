@@ -2,7 +2,7 @@
 
 namespace dalvo {
 
-ViewerDocument::ViewerDocument(std::size_t chunk_bytes) : bytes_(chunk_bytes) {}
+ViewerDocument::ViewerDocument(std::size_t block_bytes) : bytes_(block_bytes) {}
 
 ViewerDocument ViewerDocument::FromText(std::string_view text) {
   ViewerDocument document;

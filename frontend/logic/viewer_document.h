@@ -19,8 +19,8 @@ namespace dalvo {
 
 class ViewerDocument : public TextLines {
  public:
-  // `chunk_bytes`: the ByteStore's block size.
-  explicit ViewerDocument(std::size_t chunk_bytes = ByteStore::kDefaultChunkBytes);
+  // `block_bytes`: the size of the ByteStore's blocks after the first.
+  explicit ViewerDocument(std::size_t block_bytes = ByteStore::kDefaultBlockBytes);
 
   // A document of `text` (lines ended as by Add, then EndLine).
   static ViewerDocument FromText(std::string_view text);
