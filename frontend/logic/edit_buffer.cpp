@@ -23,6 +23,11 @@ void NormalizeLineBreaks(std::string& text) {
 
 void EditBuffer::MoveGap(std::size_t to) {
   const std::size_t gap = gap_end_ - gap_start_;
+  if (gap == 0 || to == gap_start_) {
+    gap_start_ = to;
+    gap_end_ = to + gap;
+    return;
+  }
   if (to < gap_start_) {
     std::memmove(buffer_.data() + to + gap, buffer_.data() + to, gap_start_ - to);
   } else if (to > gap_start_) {
@@ -39,8 +44,9 @@ void EditBuffer::Reserve(std::size_t more) {
   const std::size_t capacity = std::max(size + more + 4096, buffer_.size() * 2);
   std::vector<char> grown(capacity);
   const std::size_t tail = buffer_.size() - gap_end_;
-  std::memcpy(grown.data(), buffer_.data(), gap_start_);
-  std::memcpy(grown.data() + capacity - tail, buffer_.data() + gap_end_, tail);
+  // (An empty vector's data() may be null, which memcpy must not see even for no bytes.)
+  if (gap_start_ > 0) std::memcpy(grown.data(), buffer_.data(), gap_start_);
+  if (tail > 0) std::memcpy(grown.data() + capacity - tail, buffer_.data() + gap_end_, tail);
   gap_end_ = capacity - tail;
   buffer_ = std::move(grown);
 }
@@ -65,13 +71,14 @@ void EditBuffer::Replace(std::uint64_t from, std::uint64_t to, std::string_view 
   MoveGap(static_cast<std::size_t>(from));
   gap_end_ += static_cast<std::size_t>(to - from);
   Reserve(text.size());
-  std::memcpy(buffer_.data() + gap_start_, text.data(), text.size());
+  if (!text.empty()) std::memcpy(buffer_.data() + gap_start_, text.data(), text.size());
   gap_start_ += text.size();
 }
 
 void EditBuffer::AppendRange(std::uint64_t from, std::uint64_t to, std::string& out) const {
   const auto a = static_cast<std::size_t>(from);
   const auto b = static_cast<std::size_t>(to);
+  if (a >= b) return;
   if (a < gap_start_) out.append(buffer_.data() + a, std::min(b, gap_start_) - a);
   if (b > gap_start_) {
     const std::size_t start = std::max(a, gap_start_);
