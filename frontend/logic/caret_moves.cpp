@@ -1,8 +1,48 @@
 #include "caret_moves.h"
 
 #include <algorithm>
+#include <string>
 
 namespace dalvo {
+namespace {
+
+constexpr std::uint64_t kWordPiece = std::uint64_t{1} << 16;
+
+bool IsWordChar(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+}  // namespace
+
+std::pair<TextPos, TextPos> WordAt(const TextLines& lines, TextPos pos) {
+  pos = Clamp(lines, pos);
+  const std::uint64_t length = lines.LineLength(pos.line);
+  if (length == 0) return {pos, pos};
+  const std::uint64_t at = std::min(pos.col, length - 1);
+  std::string piece;
+  lines.AppendLine(pos.line, at, at + 1, piece);
+  if (!IsWordChar(piece[0])) return {{pos.line, at}, {pos.line, at + 1}};
+  // A quotient of a billion digits is one word: it is read a piece at a time, not at once.
+  std::uint64_t begin = at;
+  while (begin > 0) {
+    const std::uint64_t from = begin - std::min(begin, kWordPiece);
+    piece.clear();
+    lines.AppendLine(pos.line, from, begin, piece);
+    const auto last = std::find_if(piece.rbegin(), piece.rend(), [](char c) { return !IsWordChar(c); });
+    begin -= static_cast<std::uint64_t>(last - piece.rbegin());
+    if (last != piece.rend()) break;
+  }
+  std::uint64_t end = at + 1;
+  while (end < length) {
+    const std::uint64_t to = std::min(length, end + kWordPiece);
+    piece.clear();
+    lines.AppendLine(pos.line, end, to, piece);
+    const auto first = std::find_if(piece.begin(), piece.end(), [](char c) { return !IsWordChar(c); });
+    end += static_cast<std::uint64_t>(first - piece.begin());
+    if (first != piece.end()) break;
+  }
+  return {{pos.line, begin}, {pos.line, end}};
+}
 
 Caret CaretAtRow(const WrapLayout& layout, std::uint64_t row, std::uint64_t x) {
   const TextPos start = layout.RowStart(row);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 #include "text_lines.h"
 #include "wrap_layout.h"
@@ -41,6 +42,11 @@ Caret MoveCaret(const TextLines& lines, const WrapLayout& layout, Caret caret, C
 // The caret placed at column `x` (0 = before the first character) of row `row`: at the row's
 // end when x lies beyond it.
 Caret CaretAtRow(const WrapLayout& layout, std::uint64_t row, std::uint64_t x);
+
+// What a double click selects at `pos`: the run of letters and digits around it (the character
+// after `pos`, or before it at a line's end, decides), or that one character when it is neither;
+// nothing on an empty line. Reads the line in pieces: linear in the run's length.
+std::pair<TextPos, TextPos> WordAt(const TextLines& lines, TextPos pos);
 
 }  // namespace dalvo
 

@@ -80,5 +80,29 @@ TEST(CaretMoves, UpAndDownKeepTheirGoalColumnAcrossShortRows) {
   EXPECT_EQ(caret.pos, (TextPos{0, 7}));
 }
 
+TEST(CaretMoves, ADoubleClickSelectsTheRunOfLettersAndDigitsAround) {
+  EditBuffer text;
+  text.Replace(0, 0, "760.6842 IS\n\n" + std::string(200'000, '3') + ".0000");
+  const struct {
+    TextPos at;
+    TextPos from;
+    TextPos to;
+  } cases[] = {
+      {{0, 0}, {0, 0}, {0, 3}},
+      {{0, 2}, {0, 0}, {0, 3}},
+      {{0, 3}, {0, 3}, {0, 4}},  // the point alone
+      {{0, 4}, {0, 4}, {0, 8}},
+      {{0, 8}, {0, 8}, {0, 9}},  // the blank alone
+      {{0, 11}, {0, 9}, {0, 11}},  // at the line's end: the word before
+      {{1, 0}, {1, 0}, {1, 0}},    // an empty line: nothing
+      {{2, 150'000}, {2, 0}, {2, 200'000}},  // a run longer than the pieces it is read in
+  };
+  for (const auto& c : cases) {
+    const auto [from, to] = WordAt(text, c.at);
+    EXPECT_EQ(from, c.from) << c.at.line << ":" << c.at.col;
+    EXPECT_EQ(to, c.to) << c.at.line << ":" << c.at.col;
+  }
+}
+
 }  // namespace
 }  // namespace dalvo

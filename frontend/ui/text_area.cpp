@@ -297,7 +297,21 @@ void TextArea::mousePressEvent(QMouseEvent* event) {
     QAbstractScrollArea::mousePressEvent(event);
     return;
   }
-  caret_ = caretAt(event->position().toPoint());
+  const QPoint point = event->position().toPoint();
+  caret_ = caretAt(point);
+  if (double_click_clock_.isValid() &&
+      double_click_clock_.elapsed() < QApplication::doubleClickInterval() &&
+      (point - double_click_point_).manhattanLength() < QApplication::startDragDistance()) {
+    // A triple click: the whole line with its break, as a text box selects a paragraph.
+    double_click_clock_.invalidate();
+    anchor_ = {caret_.pos.line, 0};
+    caret_.pos = caret_.pos.line + 1 < lines_->LineCount()
+                     ? TextPos{caret_.pos.line + 1, 0}
+                     : TextPos{caret_.pos.line, lines_->LineLength(caret_.pos.line)};
+    caret_.at_row_end = false;
+    viewport()->update();
+    return;
+  }
   if (!(event->modifiers() & Qt::ShiftModifier)) anchor_ = caret_.pos;
   dragging_ = true;
   restartBlink();
@@ -320,6 +334,18 @@ void TextArea::mouseReleaseEvent(QMouseEvent* event) {
     dragging_ = false;
     drag_timer_.stop();
   }
+}
+
+void TextArea::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (lines_ == nullptr || event->button() != Qt::LeftButton) return;
+  const auto [from, to] = WordAt(*lines_, caretAt(event->position().toPoint()).pos);
+  anchor_ = from;
+  caret_ = {to, false, {}};
+  dragging_ = false;
+  double_click_point_ = event->position().toPoint();
+  double_click_clock_.start();
+  restartBlink();
+  viewport()->update();
 }
 
 void TextArea::contextMenuEvent(QContextMenuEvent* event) {

@@ -8,6 +8,7 @@
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <cstdint>
@@ -74,6 +75,7 @@ class TextArea : public QAbstractScrollArea {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
@@ -110,6 +112,8 @@ class TextArea : public QAbstractScrollArea {
   bool caret_shown_ = true;
   bool dragging_ = false;
   QPoint drag_point_;
+  QPoint double_click_point_;
+  QElapsedTimer double_click_clock_;  // a press soon after a double click is a triple click
   QBasicTimer blink_timer_;
   QBasicTimer drag_timer_;  // scrolls while a drag holds the pointer above or below the view
 };

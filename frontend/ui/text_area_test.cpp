@@ -114,7 +114,7 @@ TEST(TextViewer, KeysReachEveryRowAndTheScrollBarFollows) {
 }
 
 // Copying ten million digits with Ctrl+A, Ctrl+C puts every one of them on the clipboard; a
-// mouse drag selects what it passes over.
+// mouse drag selects what it passes over, a double click a word, a triple click a line.
 TEST(TextViewer, SelectsWithTheMouseAndCopiesEverything) {
   auto viewer = Shown<TextViewer>(300, 200);
   viewer->setDocument(Document("0123456789\nabc"));
@@ -126,6 +126,13 @@ TEST(TextViewer, SelectsWithTheMouseAndCopiesEverything) {
   QTest::mouseMove(port, QPoint(3 + static_cast<int>(5 * char_width), y));
   QTest::mouseRelease(port, Qt::LeftButton, {}, QPoint(3 + static_cast<int>(5 * char_width), y));
   EXPECT_EQ(viewer->selectedText().toStdString(), "234");
+  // A double click takes the word, a third click the line with its break.
+  const QPoint in_word(3 + static_cast<int>(4 * char_width), y);
+  QTest::mouseClick(port, Qt::LeftButton, {}, in_word);
+  QTest::mouseDClick(port, Qt::LeftButton, {}, in_word);
+  EXPECT_EQ(viewer->selectedText().toStdString(), "0123456789");
+  QTest::mouseClick(port, Qt::LeftButton, {}, in_word);
+  EXPECT_EQ(viewer->selectedText().toStdString(), "0123456789\n");
 
   std::string digits(10'000'000, '0');
   for (std::size_t i = 0; i < digits.size(); i += 7) digits[i] = '9';
