@@ -29,9 +29,9 @@ void EditBuffer::MoveGap(std::size_t to) {
     return;
   }
   if (to < gap_start_) {
-    std::memmove(buffer_.data() + to + gap, buffer_.data() + to, gap_start_ - to);
+    std::memmove(buffer_.get() + to + gap, buffer_.get() + to, gap_start_ - to);
   } else if (to > gap_start_) {
-    std::memmove(buffer_.data() + gap_start_, buffer_.data() + gap_end_, to - gap_start_);
+    std::memmove(buffer_.get() + gap_start_, buffer_.get() + gap_end_, to - gap_start_);
   }
   gap_start_ = to;
   gap_end_ = to + gap;
@@ -41,13 +41,15 @@ void EditBuffer::Reserve(std::size_t more) {
   if (gap_end_ - gap_start_ >= more) return;
   const std::size_t size = static_cast<std::size_t>(Size());
   // Doubling keeps typing at the end of a long text cheap on average.
-  const std::size_t capacity = std::max(size + more + 4096, buffer_.size() * 2);
-  std::vector<char> grown(capacity);
-  const std::size_t tail = buffer_.size() - gap_end_;
-  // (An empty vector's data() may be null, which memcpy must not see even for no bytes.)
-  if (gap_start_ > 0) std::memcpy(grown.data(), buffer_.data(), gap_start_);
-  if (tail > 0) std::memcpy(grown.data() + capacity - tail, buffer_.data() + gap_end_, tail);
+  const std::size_t capacity = std::max(size + more + 4096, capacity_ * 2);
+  // for_overwrite: the gap needs no zeroes, and zeroing a gigabyte costs what copying it does.
+  auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+  const std::size_t tail = capacity_ - gap_end_;
+  // (An empty buffer is null, which memcpy must not see even for no bytes.)
+  if (gap_start_ > 0) std::memcpy(grown.get(), buffer_.get(), gap_start_);
+  if (tail > 0) std::memcpy(grown.get() + capacity - tail, buffer_.get() + gap_end_, tail);
   gap_end_ = capacity - tail;
+  capacity_ = capacity;
   buffer_ = std::move(grown);
 }
 
@@ -71,7 +73,7 @@ void EditBuffer::Replace(std::uint64_t from, std::uint64_t to, std::string_view 
   MoveGap(static_cast<std::size_t>(from));
   gap_end_ += static_cast<std::size_t>(to - from);
   Reserve(text.size());
-  if (!text.empty()) std::memcpy(buffer_.data() + gap_start_, text.data(), text.size());
+  if (!text.empty()) std::memcpy(buffer_.get() + gap_start_, text.data(), text.size());
   gap_start_ += text.size();
 }
 
@@ -79,11 +81,11 @@ void EditBuffer::AppendRange(std::uint64_t from, std::uint64_t to, std::string& 
   const auto a = static_cast<std::size_t>(from);
   const auto b = static_cast<std::size_t>(to);
   if (a >= b) return;
-  if (a < gap_start_) out.append(buffer_.data() + a, std::min(b, gap_start_) - a);
+  if (a < gap_start_) out.append(buffer_.get() + a, std::min(b, gap_start_) - a);
   if (b > gap_start_) {
     const std::size_t start = std::max(a, gap_start_);
     const std::size_t gap = gap_end_ - gap_start_;
-    out.append(buffer_.data() + start + gap, b - start);
+    out.append(buffer_.get() + start + gap, b - start);
   }
 }
 

@@ -6,7 +6,9 @@
 #ifndef DALVO_FRONTEND_LOGIC_EDIT_BUFFER_H_
 #define DALVO_FRONTEND_LOGIC_EDIT_BUFFER_H_
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +23,7 @@ void NormalizeLineBreaks(std::string& text);
 
 class EditBuffer : public TextLines {
  public:
-  std::uint64_t Size() const { return buffer_.size() - (gap_end_ - gap_start_); }
+  std::uint64_t Size() const { return capacity_ - (gap_end_ - gap_start_); }
   bool Empty() const { return Size() == 0; }
 
   // Replaces the characters [from, to) (clamped, either order) with `text`.
@@ -44,7 +46,8 @@ class EditBuffer : public TextLines {
   void Reserve(std::size_t more);
   void AppendRange(std::uint64_t from, std::uint64_t to, std::string& out) const;
 
-  std::vector<char> buffer_;
+  std::unique_ptr<char[]> buffer_;  // [0, gap_start_) text, [gap_end_, capacity_) text
+  std::size_t capacity_ = 0;
   std::size_t gap_start_ = 0;
   std::size_t gap_end_ = 0;
   std::vector<std::uint64_t> line_starts_{0};  // offset of each line's first character

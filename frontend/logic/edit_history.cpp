@@ -16,13 +16,12 @@ std::uint64_t EditHistory::Apply(EditBuffer& buffer, std::uint64_t from, std::ui
   redo_.clear();
   const bool typing = kind == Kind::kTyping;
   if (typing && removed.empty() && !undo_.empty() && undo_.back().typing &&
-      undo_.back().at + undo_.back().inserted.size() == from) {
-    undo_.back().inserted += text;
+      undo_.back().at + undo_.back().inserted_length == from) {
+    undo_.back().inserted_length += text.size();
   } else {
-    undo_.push_back({from, std::move(removed), std::string(text), typing});
-    bytes_ += undo_.back().removed.size();
+    bytes_ += removed.size();
+    undo_.push_back({from, std::move(removed), text.size(), {}, typing});
   }
-  bytes_ += text.size();
   Trim();
   return from + text.size();
 }
@@ -31,7 +30,9 @@ std::optional<std::uint64_t> EditHistory::Undo(EditBuffer& buffer) {
   if (undo_.empty()) return std::nullopt;
   Step step = std::move(undo_.back());
   undo_.pop_back();
-  buffer.Replace(step.at, step.at + step.inserted.size(), step.removed);
+  step.inserted = buffer.Text(step.at, step.at + step.inserted_length);
+  bytes_ += step.inserted.size();
+  buffer.Replace(step.at, step.at + step.inserted_length, step.removed);
   const std::uint64_t caret = step.at + step.removed.size();
   step.typing = false;  // typing after a redo starts a step of its own
   redo_.push_back(std::move(step));
@@ -43,7 +44,9 @@ std::optional<std::uint64_t> EditHistory::Redo(EditBuffer& buffer) {
   Step step = std::move(redo_.back());
   redo_.pop_back();
   buffer.Replace(step.at, step.at + step.removed.size(), step.inserted);
-  const std::uint64_t caret = step.at + step.inserted.size();
+  const std::uint64_t caret = step.at + step.inserted_length;
+  bytes_ -= step.inserted.size();
+  step.inserted = std::string();  // back in the buffer: no need to hold it twice
   undo_.push_back(std::move(step));
   return caret;
 }

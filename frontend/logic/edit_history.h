@@ -1,8 +1,9 @@
 // EditHistory: the undo and redo of a text box over an EditBuffer. Every change goes through
-// Apply, which records what it removed and inserted; consecutive typed characters join into one
-// step, as in any text box. The history keeps at most kMaxBytes of recorded text: older steps
-// are forgotten first, so pasting a ten-million-digit number again and again stays bounded.
-// No failure; Undo and Redo say when there is nothing to do.
+// Apply, which records what it removed and how much it inserted (the inserted text is in the
+// buffer; it is taken back out only when the step is undone, so a paste of a billion digits is
+// not copied twice); consecutive typed characters join into one step, as in any text box. The
+// history keeps at most kMaxBytes of recorded text: older steps are forgotten first. No failure;
+// Undo and Redo say when there is nothing to do.
 #ifndef DALVO_FRONTEND_LOGIC_EDIT_HISTORY_H_
 #define DALVO_FRONTEND_LOGIC_EDIT_HISTORY_H_
 
@@ -44,8 +45,9 @@ class EditHistory {
  private:
   struct Step {
     std::uint64_t at;
-    std::string removed;
-    std::string inserted;
+    std::string removed;            // the text the step replaced
+    std::uint64_t inserted_length;  // the length of the text it put there
+    std::string inserted;           // that text, held only while the step is undone
     bool typing;
   };
 
