@@ -26,6 +26,8 @@ class TextArea : public QAbstractScrollArea {
   Q_OBJECT
 
  public:
+  // Room between the frame and the text, as a text box leaves it, in pixels.
+  static constexpr int kMargin = 3;
   // A copy of more characters than this is refused: the clipboard would hold gigabytes.
   static constexpr std::uint64_t kMaxCopyChars = std::uint64_t{1} << 28;
 
