@@ -1,19 +1,29 @@
-// Viewer benchmark: the whole program on Qt's offscreen platform with the real engine. It writes
-// a number of --digits digits into the work directory, divides it through the main window with
-// "Automatically view the results" ticked, and measures how long the viewer takes to show the
-// report and how long a click on the main window then waits for an answer. It then opens the
-// report again through the report button, the same load without the engine. Medians of --runs
-// runs; peak resident memory of this process at the end. Exits non-zero when a wait times out.
+// Viewer and custom-number benchmark: the whole program on Qt's offscreen platform with the real
+// engine, at one size of number (--digits). Every figure is the time from a user's action, queued
+// as the window system would queue it, until a click queued right behind it is answered and the
+// painting it left behind is done.
+//   1. a number file of --digits digits is divided with "Automatically view the results" ticked
+//      (engine and 50 ms polling included) until the report is shown;
+//   2. --runs times: the report button opens the report (read, indexed, shown), Ctrl+End goes to
+//      its end, "Close!" empties the viewer; the peak resident memory after these is the
+//      viewer's, compared with twice the report's size plus 100 MiB;
+//   3. --runs times: the number is pasted into the custom number box, twenty keystrokes are
+//      typed in the middle of it (a digit, then Backspace), and the box is cleared.
+// Prints each run, the medians, and one line "ROW|..." that bench/viewer/run.sh makes a table of.
+// Exits non-zero when a wait times out or a result is wrong.
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,7 +33,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,11 +40,14 @@
 #include "form1.h"
 #include "form2.h"
 #include "main_window_binding.h"
+#include "number_edit.h"
 #include "qt_platform.h"
+#include "text_viewer.h"
 
 namespace {
 
-constexpr int kWaitLimitMs = 300000;
+constexpr int kWaitLimitMs = 600000;
+constexpr int kKeystrokes = 20;
 const char kNumberName[] = "bench_number.txt";
 
 struct Options {
@@ -54,29 +66,33 @@ Options ParseOptions(const QStringList& args) {
   return options;
 }
 
-// Digits of a fixed pseudo-random sequence, written in blocks; the first one is not zero.
+// The next `n` digits of a fixed pseudo-random sequence; the very first is not zero.
+QByteArray DigitBlock(unsigned& state, long long n, bool first) {
+  QByteArray block(static_cast<qsizetype>(n), '0');
+  for (char& c : block) {
+    state = state * 1103515245u + 12345u;
+    c = static_cast<char>('0' + (state >> 16) % 10);
+  }
+  if (first && block.size() > 0 && block[0] == '0') block[0] = '7';
+  return block;
+}
+
 bool WriteDigits(const QString& path, long long digits) {
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
   unsigned state = 12345;
-  QByteArray block;
-  long long left = digits;
-  bool first = true;
-  while (left > 0) {
-    const long long n = std::min<long long>(left, 1 << 20);
-    block.resize(static_cast<qsizetype>(n));
-    for (char& c : block) {
-      state = state * 1103515245u + 12345u;
-      c = static_cast<char>('0' + (state >> 16) % 10);
-      if (first) {
-        if (c == '0') c = '7';
-        first = false;
-      }
-    }
-    if (file.write(block) != block.size()) return false;
-    left -= n;
+  for (long long done = 0; done < digits;) {
+    const long long n = std::min<long long>(digits - done, 1 << 20);
+    if (file.write(DigitBlock(state, n, done == 0)) != n) return false;
+    done += n;
   }
   return true;
+}
+
+QString ReadLatin1(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return QString::fromLatin1(file.readAll());
 }
 
 // Runs the event loop until `done` holds; false after kWaitLimitMs.
@@ -90,20 +106,25 @@ bool SpinUntil(const std::function<bool()>& done) {
   return true;
 }
 
-// Queues a left click on `button` behind whatever the event loop already holds, as the window
-// system would deliver a user's click.
-void PostClick(QAbstractButton* button) {
-  const QPointF at = QRectF(button->rect()).center();
-  const QPointF global = button->mapToGlobal(at);
-  QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonPress, at, global,
+void PostClick(QWidget* widget, QPointF at) {
+  const QPointF global = widget->mapToGlobal(at);
+  QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonPress, at, global,
                                                       Qt::LeftButton, Qt::LeftButton,
                                                       Qt::NoModifier));
-  QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonRelease, at, global,
+  QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonRelease, at, global,
                                                       Qt::LeftButton, Qt::NoButton,
                                                       Qt::NoModifier));
 }
 
+void PostClick(QWidget* widget) { PostClick(widget, QRectF(widget->rect()).center()); }
+
+void PostKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers, const QString& text = {}) {
+  QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyPress, key, modifiers, text));
+  QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyRelease, key, modifiers, text));
+}
+
 double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
   std::sort(values.begin(), values.end());
   const std::size_t n = values.size();
   return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
@@ -111,29 +132,41 @@ double Median(std::vector<double> values) {
 
 double Ms(qint64 ns) { return static_cast<double>(ns) / 1e6; }
 
-// Notes when a viewer window receives its Show event, and at that moment queues a click on the
-// main window's check box: the click is answered once everything the load left behind (text
-// layout, painting) has been handled.
-class ShowWatcher : public QObject {
- public:
-  ShowWatcher(QElapsedTimer& clock, QAbstractButton* target) : clock_(clock), target_(target) {}
-  qint64 shown_ns = -1;
-  bool armed = false;
+double PeakRssMiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (armed && event->type() == QEvent::Show &&
-        qobject_cast<dalvo::ui::Form2*>(watched) != nullptr) {
-      armed = false;
-      shown_ns = clock_.nsecsElapsed();
-      PostClick(target_);
-    }
-    return false;
+// Times `act` (which queues or performs a user's action) until a click queued on the main
+// window's check box right after it is answered and the painting left behind is done; the
+// check box is put back untimed.
+class Stopwatch {
+ public:
+  explicit Stopwatch(QCheckBox* probe) : probe_(probe) {
+    QObject::connect(probe_, &QCheckBox::toggled, probe_, [this] { toggled_ = true; });
+  }
+
+  // Milliseconds, or a negative value after a time-out.
+  double Time(const std::function<void()>& act) {
+    const bool before = probe_->isChecked();
+    toggled_ = false;
+    QElapsedTimer clock;
+    clock.start();
+    act();
+    PostClick(probe_);
+    if (!SpinUntil([this] { return toggled_; })) return -1;
+    // Painting is queued at a low priority and may still wait behind the click: it counts too.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    const double ms = Ms(clock.nsecsElapsed());
+    probe_->setChecked(before);
+    return ms;
   }
 
  private:
-  QElapsedTimer& clock_;
-  QAbstractButton* target_;
+  QCheckBox* probe_;
+  bool toggled_ = false;
 };
 
 }  // namespace
@@ -153,7 +186,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   dalvo::ui::Form1& form = binding.form1();
+  form.activateWindow();
   const QString work_dir = temp.path() + QStringLiteral("/dalvo work dir/");
+  const QString report_path = work_dir + QStringLiteral("latest_division_report.tmp");
 
   QElapsedTimer make_clock;
   make_clock.start();
@@ -162,74 +197,112 @@ int main(int argc, char** argv) {
               Ms(make_clock.nsecsElapsed()));
   // The list shows what the logic lists; the work directory holds this one file.
   binding.view().RefreshFileList({std::string(kNumberName)});
+  Stopwatch stopwatch(form.check1());
 
-  QCheckBox* check1 = form.check1();
-  bool toggled = false;
-  QObject::connect(check1, &QCheckBox::toggled, check1, [&] { toggled = true; });
-
-  QElapsedTimer clock;
-  ShowWatcher watcher(clock, check1);
-  app.installEventFilter(&watcher);
-
-  std::vector<double> division_to_show, show_to_click, report_load, report_click;
-  qsizetype shown_chars = 0;
-  for (int run = 0; run < options.runs; ++run) {
-    // A division with the automatic view, as the user starts it.
-    check1->setChecked(true);
-    const QList<QListWidgetItem*> items =
-        form.file1()->findItems(QLatin1String(kNumberName), Qt::MatchFixedString);
-    if (items.isEmpty()) return 2;
-    form.file1()->setCurrentItem(items.first());
-    if (binding.view().viewer() != nullptr) binding.view().HideViewer();
-    toggled = false;
-    watcher.armed = true;
-    clock.start();
-    QTest::mouseClick(form.command(2), Qt::LeftButton);
-    if (!SpinUntil([&] { return toggled; })) {
-      std::fprintf(stderr, "division run %d: no viewer or no answer\n", run + 1);
-      return 1;
-    }
-    const qint64 answered = clock.nsecsElapsed();
-    division_to_show.push_back(Ms(watcher.shown_ns));
-    show_to_click.push_back(Ms(answered - watcher.shown_ns));
-    if (!SpinUntil([&] {
-          return form.label1()->text() == QLatin1String("Number division complete!") &&
-                 form.command(4)->isEnabled();
-        })) {
-      return 1;
-    }
-    shown_chars = binding.view().viewer()->text1()->document()->characterCount();
-
-    // The same report again through the report button: the load alone, then a queued click.
-    binding.view().HideViewer();
-    QCoreApplication::processEvents();
-    toggled = false;
-    clock.start();
-    QTest::mouseClick(form.command(4), Qt::LeftButton);
-    const qint64 loaded = clock.nsecsElapsed();
-    PostClick(check1);
-    if (!SpinUntil([&] { return toggled; })) return 1;
-    report_load.push_back(Ms(loaded));
-    report_click.push_back(Ms(clock.nsecsElapsed() - loaded));
-    std::printf("run %d: division+show %.1f ms, click after show %.1f ms; "
-                "report button load %.1f ms, click after load %.1f ms\n",
-                run + 1, division_to_show.back(), show_to_click.back(), report_load.back(),
-                report_click.back());
+  // 1. Divide the file with the automatic view, as the user starts it.
+  const QList<QListWidgetItem*> items =
+      form.file1()->findItems(QLatin1String(kNumberName), Qt::MatchFixedString);
+  if (items.isEmpty()) return 2;
+  form.file1()->setCurrentItem(items.first());
+  form.check1()->setChecked(true);
+  QElapsedTimer division_clock;
+  division_clock.start();
+  QTest::mouseClick(form.command(2), Qt::LeftButton);
+  if (!SpinUntil([&] {
+        return form.label1()->text() == QLatin1String("Number division complete!") &&
+               binding.view().viewer() != nullptr && binding.view().viewer()->isVisible();
+      })) {
+    std::fprintf(stderr, "the division's report was not shown\n");
+    return 1;
   }
-  app.removeEventFilter(&watcher);
+  const double division_ms = Ms(division_clock.nsecsElapsed());
+  const qint64 report_bytes = QFileInfo(report_path).size();
+  std::printf("division click -> report shown (engine included): %.1f ms; report %lld bytes\n",
+              division_ms, static_cast<long long>(report_bytes));
+  binding.module().Menu1_Click();  // "Close!": the viewer lets go of the report
 
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  std::printf("\ndigits: %lld, runs: %d, characters in the viewer: %lld\n", options.digits,
-              options.runs, static_cast<long long>(shown_chars));
-  std::printf("median: click Command2 -> viewer shown (engine included): %.1f ms\n",
-              Median(division_to_show));
-  std::printf("median: viewer shown -> queued click on the main window answered: %.1f ms\n",
-              Median(show_to_click));
-  std::printf("median: report button -> report loaded and shown: %.1f ms\n", Median(report_load));
-  std::printf("median: after that load -> queued click answered: %.1f ms\n",
-              Median(report_click));
-  std::printf("peak RSS of the front-end process: %.1f MiB\n",
-              static_cast<double>(usage.ru_maxrss) / 1024.0);
-  return 0;
+  // 2. The report button, Ctrl+End, Close!
+  std::vector<double> open_ms, end_ms;
+  for (int run = 0; run < options.runs; ++run) {
+    const double open = stopwatch.Time([&] { PostClick(form.command(4)); });
+    dalvo::ui::Form2* viewer = binding.view().viewer();
+    if (open < 0 || viewer == nullptr || !viewer->isVisible()) return 1;
+    dalvo::ui::TextViewer* text = viewer->text1();
+    if (text->document().Bytes() != static_cast<std::uint64_t>(report_bytes)) {
+      std::fprintf(stderr, "the viewer holds %llu bytes of a %lld-byte report\n",
+                   static_cast<unsigned long long>(text->document().Bytes()),
+                   static_cast<long long>(report_bytes));
+      return 1;
+    }
+    const double end = stopwatch.Time([&] { PostKey(text, Qt::Key_End, Qt::ControlModifier); });
+    if (end < 0 || text->verticalScrollBar()->value() != text->verticalScrollBar()->maximum()) {
+      std::fprintf(stderr, "Ctrl+End did not reach the end\n");
+      return 1;
+    }
+    open_ms.push_back(open);
+    end_ms.push_back(end);
+    std::printf("run %d: report button -> usable %.1f ms, Ctrl+End -> usable %.1f ms (%llu rows)\n",
+                run + 1, open, end, static_cast<unsigned long long>(text->rowCount()));
+    viewer->menu1()->trigger();
+  }
+  const double viewer_rss = PeakRssMiB();
+  const double viewer_bound = 2.0 * static_cast<double>(report_bytes) / 1048576.0 + 100.0;
+
+  // 3. Paste into the custom number box, keystrokes in its middle, clear.
+  dalvo::ui::NumberEdit* box = form.text1();
+  std::vector<double> paste_ms, key_ms;
+  {
+    const QString digits = ReadLatin1(work_dir + QLatin1String(kNumberName));
+    QApplication::clipboard()->setText(digits);
+  }
+  for (int run = 0; run < options.runs; ++run) {
+    box->setFocus();
+    const double paste = stopwatch.Time([&] { PostKey(box, Qt::Key_V, Qt::ControlModifier); });
+    if (paste < 0 || box->text().size() != static_cast<std::size_t>(options.digits) ||
+        !form.command(5)->isEnabled()) {
+      std::fprintf(stderr, "the paste did not arrive whole\n");
+      return 1;
+    }
+    // The middle of the number: the scroll bar half way, a click in the box's middle.
+    box->verticalScrollBar()->setValue(box->verticalScrollBar()->maximum() / 2);
+    QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, box->viewport()->rect().center());
+    std::vector<double> keys;
+    for (int k = 0; k < kKeystrokes; ++k) {
+      const bool type = k % 2 == 0;
+      const double ms = stopwatch.Time([&] {
+        if (type) {
+          PostKey(box, Qt::Key_5, Qt::NoModifier, QStringLiteral("5"));
+        } else {
+          PostKey(box, Qt::Key_Backspace, Qt::NoModifier);
+        }
+      });
+      if (ms < 0) return 1;
+      keys.push_back(ms);
+    }
+    if (box->text().size() != static_cast<std::size_t>(options.digits)) return 1;
+    paste_ms.push_back(paste);
+    key_ms.push_back(Median(keys));
+    std::printf("run %d: paste -> usable %.1f ms, keystroke in the middle -> usable %.2f ms "
+                "(median of %d, slowest %.2f ms)\n",
+                run + 1, paste, key_ms.back(), kKeystrokes,
+                *std::max_element(keys.begin(), keys.end()));
+    QTest::mouseClick(form.command(6), Qt::LeftButton);  // clear
+    if (!box->isEmpty()) return 1;
+  }
+  QApplication::clipboard()->clear();
+  const double whole_rss = PeakRssMiB();
+
+  std::printf("\ndigits: %lld, runs: %d\n", options.digits, options.runs);
+  std::printf("median: paste -> usable: %.1f ms\n", Median(paste_ms));
+  std::printf("median: keystroke in the middle -> usable: %.2f ms\n", Median(key_ms));
+  std::printf("division click -> report shown (engine included): %.1f ms\n", division_ms);
+  std::printf("median: report button -> usable: %.1f ms\n", Median(open_ms));
+  std::printf("median: Ctrl+End -> usable: %.1f ms\n", Median(end_ms));
+  std::printf("peak RSS after the viewer runs: %.1f MiB (bound: 2 x %.1f MiB + 100 MiB = %.1f)\n",
+              viewer_rss, static_cast<double>(report_bytes) / 1048576.0, viewer_bound);
+  std::printf("peak RSS of the whole run (pastes included): %.1f MiB\n", whole_rss);
+  std::printf("ROW|%lld|%d|%.1f|%.2f|%.1f|%.1f|%.1f|%.1f|%.1f|%.1f\n", options.digits,
+              options.runs, Median(paste_ms), Median(key_ms), division_ms, Median(open_ms),
+              Median(end_ms), viewer_rss, viewer_bound, whole_rss);
+  return viewer_rss < viewer_bound ? 0 : 3;
 }

@@ -44,7 +44,7 @@ void Module1::SetButtonStates(int mode) {
   if (mode != 1 || run_active_) return;
   view_.SetButtonEnabled(1, true);
   view_.SetButtonEnabled(4, true);
-  view_.SetButtonEnabled(5, !view_.CustomNumberText().empty());
+  view_.SetButtonEnabled(5, !view_.CustomNumberEmpty());
   view_.SetButtonEnabled(6, true);
   view_.SetButtonEnabled(7, true);
   view_.SetButtonEnabled(2, Present(view_.SelectedFileName()) == Presence::kPresent);

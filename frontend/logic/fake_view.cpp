@@ -29,6 +29,12 @@ void FakeView::SetViewerText(const std::string& text) {
   }
   viewer_text_ = text;
   viewer_texts_.push_back(text);
+  viewer_document_.reset();
+}
+
+void FakeView::SetViewerDocument(std::unique_ptr<const ViewerDocument> document) {
+  SetViewerText(TextBetween(*document, {0, 0}, EndOf(*document), "\r\n"));
+  viewer_document_ = std::move(document);
 }
 
 void FakeView::UnloadViewer() {
@@ -36,6 +42,7 @@ void FakeView::UnloadViewer() {
   viewer_loaded_ = false;
   viewer_visible_ = false;
   viewer_text_.clear();
+  viewer_document_.reset();
 }
 
 std::string FakeView::Buttons() const {

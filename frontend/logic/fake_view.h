@@ -1,11 +1,13 @@
 // FakeView: a View whose controls are plain fields a test sets and reads. It records the status
-// texts shown, the beeps and the refreshes; setting the custom number text calls an optional
-// hook, as the toolkit raises Text1_Change. Test use only.
+// texts shown, the beeps and the refreshes, and keeps the viewer's document and its text;
+// setting the custom number text calls an optional hook, as the toolkit raises Text1_Change.
+// Test use only.
 #ifndef DALVO_FRONTEND_LOGIC_FAKE_VIEW_H_
 #define DALVO_FRONTEND_LOGIC_FAKE_VIEW_H_
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,7 @@ class FakeView : public View {
   void SetOption2Selected(bool selected) override;
   bool Check1Ticked() override { return check1_; }
   std::string CustomNumberText() override { return custom_text_; }
+  bool CustomNumberEmpty() override { return custom_text_.empty(); }
   void SetCustomNumberText(const std::string& text) override;
   void FocusCustomNumber() override { ++focus_count_; }
   void SetFileListPattern(const std::string& pattern) override { list_pattern_ = pattern; }
@@ -43,6 +46,8 @@ class FakeView : public View {
   std::string SelectedFileName() override { return selected_; }
   void SetTimerEnabled(bool enabled) override { timer_enabled_ = enabled; }
   void SetViewerText(const std::string& text) override;
+  // Keeps the document and records its text with every line break as CR LF.
+  void SetViewerDocument(std::unique_ptr<const ViewerDocument> document) override;
   void ShowViewer() override { viewer_visible_ = true; }
   void HideViewer() override { viewer_visible_ = false; }
   void UnloadViewer() override;
@@ -81,6 +86,7 @@ class FakeView : public View {
   int viewer_loads_ = 0;
   int viewer_unloads_ = 0;
   std::string viewer_text_;
+  std::unique_ptr<const ViewerDocument> viewer_document_;  // the last document set, if any
   std::vector<std::string> viewer_texts_;  // every text set, in order
   Size viewer_outer_{28800, 16200};
   Size viewer_box_{};

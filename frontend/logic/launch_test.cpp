@@ -139,7 +139,7 @@ TEST_F(Module1Test, DivisionWithAutomaticViewShowsTheReport) {
   EXPECT_EQ(TickUntilIdle(), 1);
   EXPECT_EQ(view_.Status(), "Number division complete!");
   EXPECT_TRUE(view_.viewer_visible_);
-  EXPECT_EQ(view_.viewer_text_, "760.6842\n\n5 digits\n\r\n");
+  EXPECT_EQ(view_.viewer_text_, "760.6842\r\n\r\n5 digits\r\n");
   EXPECT_FALSE(module_.DivisionPending());
   EXPECT_FALSE(module_.RefreshPending());
   EXPECT_TRUE(platform_.renamed_.empty());

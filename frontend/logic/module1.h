@@ -137,7 +137,8 @@ class Module1 {
               const std::vector<std::string>& args, bool write_custom_number);
   // Ends a run that cannot go on: status text, beep, flags reset, idle buttons, timer off.
   void AbortRun(const std::string& status_text);
-  // Loads dir & name into the viewer (existence test, linear-time CR/CRLF line splitting).
+  // Loads the whole file dir & name into the viewer (existence test; lines end at CR, CR LF
+  // or LF).
   void LoadIntoViewer(const std::string& dir, const std::string& name, bool append_paths);
   bool DeletionGroup();
   bool RenamingGroup();

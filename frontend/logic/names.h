@@ -47,12 +47,6 @@ inline constexpr std::string_view kGeneratedNames[] = {
     "n14453d.txt",  "n20257d.txt",
 };
 
-// The viewer's note in place of what it does not show: opening, the count (digits grouped by
-// commas), then the closing for one character or for more.
-inline constexpr std::string_view kNotShownOpen = "[... ";
-inline constexpr std::string_view kNotShownOne = " more character not shown]";
-inline constexpr std::string_view kNotShownMany = " more characters not shown]";
-
 }  // namespace dalvo
 
 #endif  // DALVO_FRONTEND_LOGIC_NAMES_H_

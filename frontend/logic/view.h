@@ -5,8 +5,11 @@
 #ifndef DALVO_FRONTEND_LOGIC_VIEW_H_
 #define DALVO_FRONTEND_LOGIC_VIEW_H_
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "viewer_document.h"
 
 namespace dalvo {
 
@@ -53,6 +56,8 @@ class View {
   // The custom number box Text1 of the main window. Setting it raises Text1_Change through
   // the toolkit like any other change; the logic never calls Text1_Change itself.
   virtual std::string CustomNumberText() = 0;
+  // Whether Text1 holds no text; cheap whatever its length (asked after every keystroke).
+  virtual bool CustomNumberEmpty() = 0;
   virtual void SetCustomNumberText(const std::string& text) = 0;
   virtual void FocusCustomNumber() = 0;
 
@@ -74,6 +79,9 @@ class View {
 
   // Sets the viewer's text box; creates (and loads: Form2_Load) the viewer if it does not exist.
   virtual void SetViewerText(const std::string& text) = 0;
+  // Shows `document` in the viewer's text box, whole, from its top; the viewer owns it from
+  // now on. Creates the viewer like SetViewerText.
+  virtual void SetViewerDocument(std::unique_ptr<const ViewerDocument> document) = 0;
   virtual void ShowViewer() = 0;
   virtual void HideViewer() = 0;
   // Closes and destroys the viewer (its Form2_Unload runs); the next SetViewerText recreates it.

@@ -1,7 +1,10 @@
 // The built-in viewer: loading files into it, the size line of the selected file, and the
 // viewer window's own events.
+#include <memory>
+
 #include "module1.h"
 #include "names.h"
+#include "viewer_document.h"
 #include "viewer_text.h"
 #include "wildcard.h"
 
@@ -12,9 +15,9 @@ void Module1::LoadIntoViewer(const std::string& dir, const std::string& name, bo
   const MatchResult match = platform_.FirstMatch(dir, name);
   if (!match.ok || !EqualsIgnoreCase(match.name, name)) return;
   // Read before touching the viewer: a file that exists but cannot be read shows nothing and
-  // leaves the viewer as it was. The file is streamed: only the text shown is kept, so a
-  // report of a number with a billion digits costs the memory of its first megabytes.
-  ViewerTextBuilder builder(kViewerLineLimit, kViewerTextLimit, kViewerLineTail);
+  // leaves the viewer as it was. The whole file is read, piece by piece into the document,
+  // which copies the bytes and indexes the lines; the viewer lays out only what it shows.
+  auto document = std::make_unique<ViewerDocument>();
   std::uint64_t size = 0;
   // Names differing only in case can stand side by side here: the file of exactly the asked
   // name comes first, the listing's match only when there is none.
@@ -22,16 +25,20 @@ void Module1::LoadIntoViewer(const std::string& dir, const std::string& name, bo
       platform_.FileSize(dir + name).has_value() ? dir + name : dir + match.name;
   const bool read = platform_.ReadFileInPieces(
       path, kViewerReadPiece,
-      [&builder](std::string_view piece) { return builder.Add(piece); }, size);
+      [&document](std::string_view piece) {
+        document->Add(piece);
+        return true;
+      },
+      size);
   if (!read) return;
-  std::string text = builder.Finish(size);
+  document->EndLine();
   if (append_paths) {
-    text += app_dir_ + "\r\n";
-    text += work_dir_ + "\r\n";
+    document->Add(app_dir_ + "\r\n");
+    document->Add(work_dir_ + "\r\n");
   }
   view_.SetViewerText("");
   view_.ShowViewer();
-  view_.SetViewerText(text);
+  view_.SetViewerDocument(std::move(document));
 }
 
 void Module1::ShowHelp() { LoadIntoViewer(app_dir_, std::string(kHelpName), true); }

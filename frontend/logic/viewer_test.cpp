@@ -113,37 +113,45 @@ TEST_F(Viewer, LongestNumberFileIsShownWhole) {
   EXPECT_EQ(view_.viewer_text_.find("not shown"), std::string::npos);
 }
 
-TEST_F(Viewer, HugeReportShowsTheStartOfTheQuotientANoteAndItsEnd) {
+TEST_F(Viewer, HugeReportIsShownWholeWithItsDigitCountAndVerdict) {
   const std::string quotient(10'000'000, '5');
-  const std::string rest = "\r\n\r\nThe number has 10000001 digits.\r\nIt is a multiple of 19.\r\n";
+  const std::string rest = "\n\nThe number has 10000001 digits.\nIt is a multiple of 19.\n";
   Put("latest_division_report.tmp", quotient + rest);
   module_.Command4_Click();
   ASSERT_TRUE(view_.viewer_visible_);
-  const std::string& text = view_.viewer_text_;
-  const std::size_t first_end = text.find("\r\n");
-  EXPECT_EQ(first_end, kViewerLineLimit);
-  EXPECT_EQ(text.find_first_not_of('5'), first_end);
-  // 10,000,000 - 262,144 - 4,096 digits are not shown; the quotient's last 4,096 are.
-  EXPECT_EQ(text.substr(first_end), "\r\n[... 9,733,760 more characters not shown]\r\n" +
-                                        std::string(kViewerLineTail, '5') + rest);
-  // Streamed in bounded pieces, all of the file (the lines after the quotient are shown).
+  // Every digit, then the engine's LF-ended lines, each shown as a line of its own.
+  const std::string shown =
+      quotient + "\r\n\r\nThe number has 10000001 digits.\r\nIt is a multiple of 19.\r\n";
+  EXPECT_EQ(view_.viewer_text_.size(), shown.size());
+  EXPECT_TRUE(view_.viewer_text_ == shown);  // not EXPECT_EQ: a failure would print megabytes
+  // Read in bounded pieces, the whole file.
   EXPECT_LE(platform_.largest_piece_, kViewerReadPiece);
   EXPECT_GE(platform_.pieces_read_, (quotient.size() + rest.size()) / kViewerReadPiece);
 }
 
-TEST_F(Viewer, ReadingStopsOnceTheTextIsFull) {
+TEST_F(Viewer, ManyLinesAreAllShown) {
   std::string lines;
-  while (lines.size() < 4 * kViewerTextLimit) lines += "19 divides this line.\r\n";
+  while (lines.size() < 4 * kViewerReadPiece) lines += "19 divides this line.\r\n";
   Put("many.txt", lines);
   view_.selected_ = "many.txt";
   module_.File1_DblClick();
-  const std::string& text = view_.viewer_text_;
-  ASSERT_GT(text.size(), kViewerTextLimit);
-  EXPECT_LT(text.size(), kViewerTextLimit + 100);
-  EXPECT_EQ(text.compare(0, kViewerTextLimit, lines, 0, kViewerTextLimit), 0);
-  EXPECT_NE(text.rfind("more characters not shown]\r\n"), std::string::npos);
-  // Not a piece more than the text needed.
-  EXPECT_EQ(platform_.pieces_read_, kViewerTextLimit / kViewerReadPiece + 1);
+  EXPECT_TRUE(view_.viewer_text_ == lines);
+  ASSERT_NE(view_.viewer_document_, nullptr);
+  EXPECT_EQ(view_.viewer_document_->LineCount(), lines.size() / 23 + 1);
+}
+
+// The viewer keeps its own copy: the next division truncates and rewrites the report while the
+// old one is still shown, and a file may be deleted while it is shown.
+TEST_F(Viewer, FileRewrittenOrDeletedWhileShownLeavesTheShownTextAlone) {
+  Put("latest_division_report.tmp", std::string(3 * kViewerReadPiece, '4') + "\n");
+  module_.Command4_Click();
+  ASSERT_NE(view_.viewer_document_, nullptr);
+  const std::string shown = view_.viewer_text_;
+  Put("latest_division_report.tmp", "1\n");
+  EXPECT_TRUE(TextBetween(*view_.viewer_document_, {0, 0}, EndOf(*view_.viewer_document_),
+                          "\r\n") == shown);
+  platform_.files_.clear();
+  EXPECT_EQ(view_.viewer_document_->LineLength(0), 3 * kViewerReadPiece);
 }
 
 TEST_F(Viewer, ReadFailingHalfwayLeavesTheViewerAsItWas) {

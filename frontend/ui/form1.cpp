@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QTimer>
 
 #include <cassert>
@@ -12,6 +11,7 @@
 #include "file_list_box.h"
 #include "accessible_names.h"
 #include "fonts.h"
+#include "number_edit.h"
 #include "twips.h"
 #include "ui_texts.h"
 #include "wrapping_buttons.h"
@@ -84,11 +84,11 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   label2_ = Named(new QLabel(QString::fromLatin1(texts::kLabel2), this), "Label2");
   PlaceInClient(label2_, this, 120, 2280, 4095, 255);
 
-  text1_ = Named(new QPlainTextEdit(this), "Text1");
+  // Tab moves on to the next control from here, as from every text box.
+  text1_ = Named(new NumberEdit(this), "Text1");
   PlaceInClient(text1_, this, 120, 2520, 3975, 1095);
   text1_->setFont(FixedPitchFont(9));
   text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  text1_->setTabChangesFocus(true);  // Tab moves on to the next control, as in every text box
 
   auto* check1 = Named(new WrapCheckBox(QString::fromLatin1(texts::kCheck1), this), "Check1");
   PlaceInClient(check1, this, 240, 4320, 3735, 255);

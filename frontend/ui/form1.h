@@ -8,7 +8,6 @@
 class QCheckBox;
 class QGroupBox;
 class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTimer;
@@ -16,6 +15,7 @@ class QTimer;
 namespace dalvo::ui {
 
 class FileListBox;
+class NumberEdit;
 
 class Form1 : public QWidget {
   Q_OBJECT
@@ -34,7 +34,7 @@ class Form1 : public QWidget {
   QPushButton* command(int number) const;
   QLabel* label1() const { return label1_; }
   QLabel* label2() const { return label2_; }
-  QPlainTextEdit* text1() const { return text1_; }
+  NumberEdit* text1() const { return text1_; }
   QCheckBox* check1() const { return check1_; }
   FileListBox* file1() const { return file1_; }
   QTimer* timer1() const { return timer1_; }
@@ -56,7 +56,7 @@ class Form1 : public QWidget {
   QPushButton* commands_[7];
   QLabel* label1_;
   QLabel* label2_;
-  QPlainTextEdit* text1_;
+  NumberEdit* text1_;
   QCheckBox* check1_;
   FileListBox* file1_;
   QTimer* timer1_;

@@ -10,7 +10,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -22,7 +21,9 @@
 #include "accessible_names.h"
 #include "fonts.h"
 #include "form2.h"
+#include "number_edit.h"
 #include "qt_view.h"
+#include "text_viewer.h"
 
 #include <string>
 #include <vector>
@@ -71,7 +72,7 @@ bool HasKind(QWidget* widget, Kind kind) {
     case Kind::kOption: return qobject_cast<QRadioButton*>(widget) != nullptr;
     case Kind::kCommand: return qobject_cast<QPushButton*>(widget) != nullptr;
     case Kind::kLabel: return qobject_cast<QLabel*>(widget) != nullptr;
-    case Kind::kTextBox: return qobject_cast<QPlainTextEdit*>(widget) != nullptr;
+    case Kind::kTextBox: return qobject_cast<NumberEdit*>(widget) != nullptr;
     case Kind::kCheck: return qobject_cast<QCheckBox*>(widget) != nullptr;
     case Kind::kFileList: return qobject_cast<QListWidget*>(widget) != nullptr;
   }

@@ -6,9 +6,10 @@
 #include <QMainWindow>
 
 class QAction;
-class QPlainTextEdit;
 
 namespace dalvo::ui {
+
+class TextViewer;
 
 class Form2 : public QMainWindow {
   Q_OBJECT
@@ -18,7 +19,7 @@ class Form2 : public QMainWindow {
   // menu bar.
   explicit Form2(QWidget* parent = nullptr);
 
-  QPlainTextEdit* text1() const { return text1_; }
+  TextViewer* text1() const { return text1_; }
   // The menu bar's only item, "Close!"; triggered when the user clicks it.
   QAction* menu1() const { return menu1_; }
 
@@ -26,15 +27,6 @@ class Form2 : public QMainWindow {
   // has one).
   int outerWidthTwips() const;
   int outerHeightTwips() const;
-
-  // Lines at least this long are broken anywhere rather than at word boundaries.
-  static constexpr qsizetype kBreakAnywhereChars = 4096;
-
-  // Sets Text1's whole text at once. When a line of `text` holds kBreakAnywhereChars or more
-  // characters, lines break anywhere (laying out a long line without a blank at word boundaries
-  // takes time growing with its square); otherwise at word boundaries, or anywhere inside a
-  // word wider than the box.
-  void setText1Text(const QString& text);
 
   // Sizes Text1 in twips; it keeps its position.
   void setText1SizeTwips(int width, int height);
@@ -51,7 +43,7 @@ class Form2 : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  QPlainTextEdit* text1_;
+  TextViewer* text1_;
   QAction* menu1_;
 };
 

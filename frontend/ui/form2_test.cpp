@@ -3,18 +3,17 @@
 #include <QAction>
 #include <QFontInfo>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTextBlock>
-#include <QTextLayout>
+#include <QFontMetricsF>
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "fonts.h"
+#include "text_viewer.h"
 
 namespace dalvo::ui {
 namespace {
@@ -31,14 +30,13 @@ TEST(Form2, IsTitledAndHasCloseAsTheOnlyMenuBarItem) {
 
 TEST(Form2, TextBoxSitsAtItsDesignPlaceInAFixedFont) {
   Form2 viewer;
-  QPlainTextEdit* text = viewer.text1();
+  TextViewer* text = viewer.text1();
   EXPECT_EQ(text->objectName().toStdString(), "Text1");
   EXPECT_EQ(text->parentWidget(), viewer.centralWidget());
   EXPECT_EQ(text->pos(), QPoint(8, 0));           // 120 twips, 0 twips
   EXPECT_EQ(text->size(), QSize(433, 329));       // 6495 x 4935 twips
   EXPECT_TRUE(IsFixedPitch(text->font()));
   EXPECT_EQ(text->font().pointSize(), 9);
-  EXPECT_EQ(text->lineWrapMode(), QPlainTextEdit::WidgetWidth);
   EXPECT_EQ(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 }
 
@@ -67,64 +65,39 @@ TEST(Form2, ReportsResizeStateChangeAndClose) {
   EXPECT_EQ(unloading.count(), 1);
 }
 
-TEST(Form2, ShowsALongNumberAsOneWrappedLine) {
+// A long number is one line of digits without a blank: it is cut at the box's edge, every row
+// full but the last. Prose breaks between words, its blanks hanging at the rows' ends.
+TEST(Form2, WrapsANumberAtTheEdgeAndProseBetweenWords) {
   Form2 viewer;
   viewer.resize(640, 480);
   viewer.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&viewer));
-  QString digits;
-  for (int i = 0; i < 37102; ++i) digits += QChar(u'0' + i % 10);
-  viewer.text1()->setPlainText(digits + QStringLiteral("\r\n"));
-  QTextBlock first = viewer.text1()->document()->firstBlock();
-  EXPECT_EQ(first.text(), digits);
-  // Without a blank in it the line must still break at the box's edge.
-  EXPECT_GT(first.layout()->lineCount(), 1);
-}
+  TextViewer* text = viewer.text1();
+  // The columns that fit the box, with its frame, scroll bar and margins taken off.
+  const QFontMetricsF metrics(text->font());
+  const qreal char_width = metrics.horizontalAdvance(QString(64, QLatin1Char('0'))) / 64;
+  const auto cols = static_cast<std::uint64_t>((text->viewport()->width() - 6) / char_width);
+  ASSERT_EQ(text->columns(), cols);
+  ASSERT_GT(cols, 9u);
 
-// The lengths of the laid-out lines of `block`, in characters.
-std::vector<int> LineLengths(const QTextBlock& block) {
-  std::vector<int> lengths;
-  for (int i = 0; i < block.layout()->lineCount(); ++i) {
-    lengths.push_back(block.layout()->lineAt(i).textLength());
-  }
-  return lengths;
-}
-
-TEST(Form2, BreaksLongLinesAnywhereAndProseAtWordBoundaries) {
-  Form2 viewer;
-  viewer.resize(640, 480);
-  viewer.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&viewer));
-  QString prose;
-  for (int i = 0; i < 40; ++i) prose += QStringLiteral("nineteen ");
-  QString digits;
-  for (int i = 0; i < 37102; ++i) digits += QChar(u'0' + i % 10);
+  std::string digits;
+  for (int i = 0; i < 37102; ++i) digits += static_cast<char>('0' + i % 10);
+  std::string prose;
+  for (int i = 0; i < 40; ++i) prose += "nineteen ";
+  const std::uint64_t words_a_row = (cols + 1) / 9;
   const struct {
-    QString line;
-    QTextOption::WrapMode mode;
+    std::string line;
+    std::uint64_t rows;
   } cases[] = {
-      {prose, QTextOption::WrapAtWordBoundaryOrAnywhere},
-      {digits, QTextOption::WrapAnywhere},
-      {QString(Form2::kBreakAnywhereChars - 1, QLatin1Char('7')),
-       QTextOption::WrapAtWordBoundaryOrAnywhere},
-      {QString(Form2::kBreakAnywhereChars, QLatin1Char('7')), QTextOption::WrapAnywhere},
-      {prose, QTextOption::WrapAtWordBoundaryOrAnywhere},  // the next text chooses again
+      {digits, (digits.size() + cols - 1) / cols},
+      {prose, (40 + words_a_row - 1) / words_a_row},
   };
   for (const auto& c : cases) {
-    const std::string name = std::to_string(c.line.size()) + " characters";
-    viewer.setText1Text(QStringLiteral("before\r\n") + c.line + QStringLiteral("\r\nafter\r\n"));
-    EXPECT_EQ(viewer.text1()->wordWrapMode(), c.mode) << name;
-    const QTextBlock block = viewer.text1()->document()->findBlockByNumber(1);
-    EXPECT_EQ(block.text(), c.line) << name;
-    const std::vector<int> lengths = LineLengths(block);
-    ASSERT_GT(lengths.size(), 1u) << name;
-    if (c.line == prose) {
-      // Word boundaries: every line but the last ends with the blank after a word.
-      for (std::size_t i = 0; i + 1 < lengths.size(); ++i) EXPECT_EQ(lengths[i] % 9, 0) << i;
-    } else {
-      // Broken anywhere: every line but the last is as full as the first.
-      for (std::size_t i = 1; i + 1 < lengths.size(); ++i) EXPECT_EQ(lengths[i], lengths[0]);
-    }
+    text->setDocument(std::make_unique<const ViewerDocument>(
+        ViewerDocument::FromText("before\r\n" + c.line + "\r\nafter\r\n")));
+    // "before", the line's rows, "after" and the empty line after the last break.
+    EXPECT_EQ(text->rowCount(), c.rows + 3) << c.line.substr(0, 20);
+    EXPECT_EQ(text->toPlainText().toStdString(), "before\n" + c.line + "\nafter\n");
   }
 }
 

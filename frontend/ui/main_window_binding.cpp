@@ -2,12 +2,12 @@
 
 #include <QApplication>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 
 #include "file_list_box.h"
 #include "form1.h"
+#include "number_edit.h"
 
 namespace dalvo::ui {
 
@@ -54,7 +54,7 @@ void MainWindowBinding::connectMainWindow() {
                      [module, click = clicks[i]] { (module->*click)(); });
   }
 
-  QObject::connect(form->text1(), &QPlainTextEdit::textChanged, form,
+  QObject::connect(form->text1(), &NumberEdit::textChanged, form,
                    [module] { module->Text1_Change(); });
 
   FileListBox* list = form->file1();

@@ -3,15 +3,16 @@
 // files in well under the limits on an idle machine.
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -25,7 +26,9 @@
 #include "file_list_box.h"
 #include "form1.h"
 #include "form2.h"
+#include "text_viewer.h"
 #include "main_window_binding.h"
+#include "number_edit.h"
 #include "qt_platform.h"
 
 namespace dalvo::ui {
@@ -371,7 +374,7 @@ TEST_F(MainWindowE2e, DoubleClickViewsTheFileAsOneWrappedLine) {
   ASSERT_NE(viewer(), nullptr);
   EXPECT_TRUE(viewer()->isVisible());
   EXPECT_EQ(viewerText().toStdString(), ReadAll(work_dir_ + name) + "\n");
-  EXPECT_EQ(viewer()->text1()->document()->blockCount(), 2);
+  EXPECT_EQ(viewer()->text1()->document().LineCount(), 2u);  // the number, then the empty line
 }
 
 TEST_F(MainWindowE2e, ViewerStaysMaximizedWithItsTextBoxSizedToIt) {
@@ -473,6 +476,67 @@ TEST_F(MainWindowE2e, KeyboardAloneGeneratesViewsAndClosesTheViewer) {
   EXPECT_EQ(viewer(), shown);
   EXPECT_FALSE(shown->isVisible());
   EXPECT_TRUE(shown->text1()->toPlainText().isEmpty());
+}
+
+// A user pastes a million digits, divides them, reads the verdict at the report's end and copies
+// the quotient: the box's text reaches "custom_number.tmp" byte for byte, and the quotient
+// comes out whole.
+TEST_F(MainWindowE2e, AMillionPastedDigitsAreDividedAndTheQuotientCopiedWhole) {
+  Start();
+  std::string digits;
+  for (int i = 0; i < 500'000; ++i) digits += "19";  // 19 times 1010...101
+  QApplication::clipboard()->setText(QString::fromLatin1(digits));
+  form().text1()->setFocus();
+  QTest::keyClick(form().text1(), Qt::Key_V, Qt::ControlModifier);
+  ASSERT_TRUE(form().command(5)->isEnabled());
+  Click(form().command(5));
+  ASSERT_TRUE(WaitForStatus(QStringLiteral("Number division complete!")));
+  EXPECT_TRUE(ReadAll(work_dir_ + "custom_number.tmp") == digits + "\r\n");
+
+  ASSERT_NE(viewer(), nullptr);
+  TextViewer* text = viewer()->text1();
+  text->setFocus();
+  EXPECT_EQ(text->topRow(), 0u);  // the report opens at its top
+  QTest::keyClick(text, Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(text->verticalScrollBar()->value(), text->verticalScrollBar()->maximum());
+  // A few rows up from the end: the digit count and the verdict, whatever the rows' width.
+  for (int i = 0; i < 6; ++i) QTest::keyClick(text, Qt::Key_Up, Qt::ShiftModifier);
+  const std::string tail = text->selectedText().toStdString();
+  const std::string ending =
+      "\nNumber of digits read from file \"custom_number.tmp\": 1000000\n"
+      "The number IS a multiple of 19!\n\n";
+  ASSERT_GE(tail.size(), ending.size());
+  EXPECT_EQ(tail.substr(tail.size() - ending.size()), ending);
+
+  // From the top, Shift+Ctrl+End takes everything; the quotient is the first line.
+  std::string quotient = "1";
+  for (int i = 1; i < 500'000; ++i) quotient += "01";
+  QTest::keyClick(text, Qt::Key_Home, Qt::ControlModifier);
+  QTest::keyClick(text, Qt::Key_End, Qt::ShiftModifier | Qt::ControlModifier);
+  QTest::keyClick(text, Qt::Key_C, Qt::ControlModifier);
+  const std::string copied = QApplication::clipboard()->text().toStdString();
+  EXPECT_TRUE(copied.substr(0, copied.find('\n')) == quotient + ".0000");
+}
+
+// The shown report is the viewer's own copy: rewriting the file shorter and deleting it while it
+// is shown changes nothing on the screen, and scrolling, painting and copying go on.
+TEST_F(MainWindowE2e, AFileShrinkingOrDeletedWhileShownLeavesTheViewerWhole) {
+  const std::string number(3'000'000, '8');
+  ASSERT_TRUE(QDir().mkpath(work_dir_));
+  QFile::setPermissions(work_dir_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  WriteAll(work_dir_ + "big.txt", QByteArray::fromStdString(number));
+  Start();  // lists the file
+  ClickListItem(QStringLiteral("big.txt"), /*twice=*/true);
+  ASSERT_NE(viewer(), nullptr);
+  TextViewer* text = viewer()->text1();
+  QFile::resize(work_dir_ + "big.txt", 10);
+  text->repaint();
+  QFile::remove(work_dir_ + "big.txt");
+  text->setFocus();
+  QTest::keyClick(text, Qt::Key_End, Qt::ControlModifier);
+  text->repaint();
+  QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_TRUE(text->selectedText().toStdString() == number + "\n");
 }
 
 }  // namespace

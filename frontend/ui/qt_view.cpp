@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -14,6 +13,8 @@
 #include "file_list_box.h"
 #include "form1.h"
 #include "form2.h"
+#include "number_edit.h"
+#include "text_viewer.h"
 
 namespace dalvo::ui {
 namespace {
@@ -77,10 +78,12 @@ void QtView::SetOption2Selected(bool selected) { form1_.option2()->setChecked(se
 
 bool QtView::Check1Ticked() { return form1_.check1()->isChecked(); }
 
-std::string QtView::CustomNumberText() { return form1_.text1()->toPlainText().toStdString(); }
+std::string QtView::CustomNumberText() { return form1_.text1()->text(); }
+
+bool QtView::CustomNumberEmpty() { return form1_.text1()->isEmpty(); }
 
 void QtView::SetCustomNumberText(const std::string& text) {
-  form1_.text1()->setPlainText(ToQt(text));  // emits textChanged, as typing does
+  form1_.text1()->setText(text);  // emits textChanged, as typing does
 }
 
 void QtView::FocusCustomNumber() { form1_.text1()->setFocus(Qt::OtherFocusReason); }
@@ -109,8 +112,12 @@ void QtView::SetTimerEnabled(bool enabled) {
 }
 
 void QtView::SetViewerText(const std::string& text) {
-  // All at once: appending a long number piece by piece would lay it out again each time.
-  ensureViewer().setText1Text(ToQt(text));
+  ensureViewer().text1()->setDocument(
+      std::make_unique<const ViewerDocument>(ViewerDocument::FromText(text)));
+}
+
+void QtView::SetViewerDocument(std::unique_ptr<const ViewerDocument> document) {
+  ensureViewer().text1()->setDocument(std::move(document));
 }
 
 void QtView::ShowViewer() {

@@ -52,6 +52,7 @@ class QtView : public View {
   void SetOption2Selected(bool selected) override;
   bool Check1Ticked() override;
   std::string CustomNumberText() override;
+  bool CustomNumberEmpty() override;
   void SetCustomNumberText(const std::string& text) override;
   void FocusCustomNumber() override;
   void SetFileListPattern(const std::string& pattern) override;
@@ -61,6 +62,7 @@ class QtView : public View {
   void SetTimerEnabled(bool enabled) override;
 
   void SetViewerText(const std::string& text) override;
+  void SetViewerDocument(std::unique_ptr<const ViewerDocument> document) override;
   void ShowViewer() override;
   void HideViewer() override;
   void UnloadViewer() override;

@@ -1,0 +1,107 @@
+#include "caret_moves.h"
+
+#include <algorithm>
+#include <string>
+
+namespace dalvo {
+namespace {
+
+constexpr std::uint64_t kWordPiece = std::uint64_t{1} << 16;
+
+bool IsWordChar(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+}  // namespace
+
+std::pair<TextPos, TextPos> WordAt(const TextLines& lines, TextPos pos) {
+  pos = Clamp(lines, pos);
+  const std::uint64_t length = lines.LineLength(pos.line);
+  if (length == 0) return {pos, pos};
+  const std::uint64_t at = std::min(pos.col, length - 1);
+  std::string piece;
+  lines.AppendLine(pos.line, at, at + 1, piece);
+  if (!IsWordChar(piece[0])) return {{pos.line, at}, {pos.line, at + 1}};
+  // A quotient of a billion digits is one word: it is read a piece at a time, not at once.
+  std::uint64_t begin = at;
+  while (begin > 0) {
+    const std::uint64_t from = begin - std::min(begin, kWordPiece);
+    piece.clear();
+    lines.AppendLine(pos.line, from, begin, piece);
+    const auto last = std::find_if(piece.rbegin(), piece.rend(), [](char c) { return !IsWordChar(c); });
+    begin -= static_cast<std::uint64_t>(last - piece.rbegin());
+    if (last != piece.rend()) break;
+  }
+  std::uint64_t end = at + 1;
+  while (end < length) {
+    const std::uint64_t to = std::min(length, end + kWordPiece);
+    piece.clear();
+    lines.AppendLine(pos.line, end, to, piece);
+    const auto first = std::find_if(piece.begin(), piece.end(), [](char c) { return !IsWordChar(c); });
+    end += static_cast<std::uint64_t>(first - piece.begin());
+    if (first != piece.end()) break;
+  }
+  return {{pos.line, begin}, {pos.line, end}};
+}
+
+Caret CaretAtRow(const WrapLayout& layout, std::uint64_t row, std::uint64_t x) {
+  const TextPos start = layout.RowStart(row);
+  const std::uint64_t length = layout.RowLength(start);
+  Caret caret;
+  caret.pos = {start.line, start.col + std::min(x, length)};
+  // The end of a row that the line goes on after is also the start of the next row.
+  caret.at_row_end = x >= length && length > 0 && !layout.EndsLine(start);
+  return caret;
+}
+
+Caret MoveCaret(const TextLines& lines, const WrapLayout& layout, Caret caret, CaretMove move,
+                std::uint64_t page_rows) {
+  caret.pos = Clamp(lines, caret.pos);
+  const std::uint64_t row = layout.RowOf(caret.pos, caret.at_row_end);
+  const std::uint64_t row_col = caret.pos.col - layout.RowStart(row).col;
+  const std::uint64_t page = std::max<std::uint64_t>(page_rows, 1);
+  const std::uint64_t last_row = layout.RowCount() - 1;
+
+  const auto vertical = [&](std::uint64_t target) {
+    const std::uint64_t goal = caret.goal_col.value_or(row_col);
+    Caret moved = CaretAtRow(layout, target, goal);
+    moved.goal_col = goal;
+    return moved;
+  };
+
+  switch (move) {
+    case CaretMove::kLeft:
+      if (caret.pos.col > 0) return {{caret.pos.line, caret.pos.col - 1}, false, {}};
+      if (caret.pos.line > 0) {
+        return {{caret.pos.line - 1, lines.LineLength(caret.pos.line - 1)}, false, {}};
+      }
+      return {caret.pos, false, {}};
+    case CaretMove::kRight:
+      if (caret.pos.col < lines.LineLength(caret.pos.line)) {
+        return {{caret.pos.line, caret.pos.col + 1}, false, {}};
+      }
+      if (caret.pos.line + 1 < lines.LineCount()) return {{caret.pos.line + 1, 0}, false, {}};
+      return {caret.pos, false, {}};
+    case CaretMove::kUp:
+      return row == 0 ? caret : vertical(row - 1);
+    case CaretMove::kDown:
+      return row == last_row ? caret : vertical(row + 1);
+    case CaretMove::kPageUp:
+      if (row == 0) return {{0, 0}, false, {}};
+      return vertical(row - std::min(row, page));
+    case CaretMove::kPageDown:
+      if (row == last_row) return {EndOf(lines), false, {}};
+      return vertical(std::min(last_row, row + page));
+    case CaretMove::kRowStart:
+      return {layout.RowStart(row), false, {}};
+    case CaretMove::kRowEnd:
+      return CaretAtRow(layout, row, layout.Cols());
+    case CaretMove::kTextStart:
+      return {{0, 0}, false, {}};
+    case CaretMove::kTextEnd:
+      return {EndOf(lines), false, {}};
+  }
+  return caret;
+}
+
+}  // namespace dalvo

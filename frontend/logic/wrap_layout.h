@@ -1,0 +1,76 @@
+// WrapLayout: the rows of a TextLines wrapped at a fixed number of columns, as a box with a
+// fixed-pitch font shows them. A line of kWordWrapLimit characters or more (a long number) is
+// cut every `cols` characters, so its rows are arithmetic and its text is never read; a shorter
+// line breaks after the blanks between words, as prose wraps (blanks at a row's end may hang
+// past the edge), or anywhere inside a word wider than the box. Rows are counted per group of
+// lines, so finding a row, or the row of a position, costs a search over the groups and a walk
+// through one group. Borrows the TextLines given to Reset, which must outlive its use here.
+// No failure.
+#ifndef DALVO_FRONTEND_LOGIC_WRAP_LAYOUT_H_
+#define DALVO_FRONTEND_LOGIC_WRAP_LAYOUT_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "text_lines.h"
+
+namespace dalvo {
+
+class WrapLayout {
+ public:
+  // Lines at least this long are cut anywhere: laying them out at word boundaries would mean
+  // reading them.
+  static constexpr std::uint64_t kWordWrapLimit = 4096;
+
+  // Lays `lines` out at `cols` characters a row (0 counts as 1). Linear in the lines (and in
+  // the characters of lines shorter than kWordWrapLimit and longer than a row).
+  void Reset(const TextLines& lines, std::uint64_t cols);
+  // After a change of the text that changed `line` and nothing else (the line count is the
+  // same). Linear in the groups after it.
+  void LineChanged(std::uint64_t line);
+
+  std::uint64_t Cols() const { return cols_; }
+  // At least 1 once Reset has run.
+  std::uint64_t RowCount() const { return rows_before_.empty() ? 1 : rows_before_.back(); }
+
+  // Where row `row` (clamped to the last) begins: its line and the column of its first
+  // character.
+  TextPos RowStart(std::uint64_t row) const;
+  // The row that shows `pos` (clamped into the text). A position at a wrap point, which is both
+  // the end of one row and the start of the next, belongs to the next unless `at_row_end`.
+  std::uint64_t RowOf(TextPos pos, bool at_row_end = false) const;
+  // The first row of `line` (< the line count).
+  std::uint64_t FirstRowOf(std::uint64_t line) const;
+  // The start of the row after the one starting at `row_start`; false after the last row.
+  bool NextRow(TextPos& row_start) const;
+  // The characters of the row starting at `row_start` (more than Cols() only by hanging blanks).
+  std::uint64_t RowLength(TextPos row_start) const;
+  // Whether the row starting at `row_start` is its line's last.
+  bool EndsLine(TextPos row_start) const;
+
+ private:
+  static constexpr std::uint64_t kGroupLines = 256;
+
+  // Whether `line` of `length` characters is wrapped at word boundaries.
+  bool WordWrapped(std::uint64_t length) const { return length > cols_ && length < kWordWrapLimit; }
+  std::uint64_t RowsOfLine(std::uint64_t line) const;
+  // The columns where the rows of a word-wrapped `line` begin, first 0. The last line asked
+  // for is kept, since painting and caret moves ask for one line again and again.
+  const std::vector<std::uint64_t>& WordRowStarts(std::uint64_t line) const;
+  // The row of `line` that shows column `col` (see RowOf).
+  std::uint64_t RowInLine(std::uint64_t line, std::uint64_t col, bool at_row_end) const;
+  std::uint64_t GroupRows(std::uint64_t group) const;
+
+  const TextLines* lines_ = nullptr;
+  std::uint64_t cols_ = 1;
+  // rows_before_[g]: the rows of all groups before group g; one more entry holds the total.
+  std::vector<std::uint64_t> rows_before_;
+  mutable std::uint64_t cached_line_ = UINT64_MAX;
+  mutable std::vector<std::uint64_t> cached_starts_;
+  mutable std::string scratch_;
+};
+
+}  // namespace dalvo
+
+#endif  // DALVO_FRONTEND_LOGIC_WRAP_LAYOUT_H_

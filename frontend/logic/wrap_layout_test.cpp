@@ -1,0 +1,172 @@
+#include "wrap_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "edit_buffer.h"
+#include "scroll_mapping.h"
+
+namespace dalvo {
+namespace {
+
+EditBuffer TextOf(const std::vector<std::uint64_t>& lengths) {
+  std::string text;
+  for (std::size_t i = 0; i < lengths.size(); ++i) {
+    if (i > 0) text += '\n';
+    text.append(lengths[i], '9');
+  }
+  EditBuffer buffer;
+  buffer.Replace(0, 0, text);
+  return buffer;
+}
+
+// The rows the plain way: each line cut into pieces of `cols`, an empty line one row.
+std::vector<TextPos> RowStarts(const std::vector<std::uint64_t>& lengths, std::uint64_t cols) {
+  std::vector<TextPos> rows;
+  for (std::uint64_t line = 0; line < lengths.size(); ++line) {
+    std::uint64_t col = 0;
+    do {
+      rows.push_back({line, col});
+      col += cols;
+    } while (col < lengths[line]);
+  }
+  return rows;
+}
+
+void ExpectLayout(const EditBuffer& text, const std::vector<std::uint64_t>& lengths,
+                  const WrapLayout& layout, std::uint64_t cols) {
+  const std::vector<TextPos> rows = RowStarts(lengths, cols);
+  ASSERT_EQ(layout.RowCount(), rows.size()) << cols << " columns";
+  TextPos walked = layout.RowStart(0);
+  for (std::uint64_t row = 0; row < rows.size(); ++row) {
+    ASSERT_EQ(layout.RowStart(row), rows[row]) << "row " << row << " at " << cols << " columns";
+    ASSERT_EQ(walked, rows[row]) << "NextRow to row " << row;
+    const bool more = layout.NextRow(walked);
+    ASSERT_EQ(more, row + 1 < rows.size());
+    // Each position of the row is in it; a wrap point is the end of one row (as a row end) and
+    // the start of the next.
+    const std::uint64_t length = layout.RowLength(rows[row]);
+    for (std::uint64_t x = 0; x <= length; ++x) {
+      const TextPos pos{rows[row].line, rows[row].col + x};
+      const bool wrap_point = x == length && pos.col < text.LineLength(pos.line);
+      const bool continues = x == 0 && pos.col > 0;
+      ASSERT_EQ(layout.RowOf(pos, true), continues ? row - 1 : row) << pos.line << ":" << pos.col;
+      ASSERT_EQ(layout.RowOf(pos, false), wrap_point ? row + 1 : row) << pos.line << ":" << pos.col;
+    }
+  }
+  EXPECT_EQ(layout.RowStart(rows.size() + 5), rows.back());  // clamped to the last row
+}
+
+TEST(WrapLayout, RowsAreTheLinesCutAtTheColumnCount) {
+  const std::vector<std::vector<std::uint64_t>> texts = {
+      {0}, {1}, {5}, {6}, {7}, {0, 0, 0}, {12, 0, 5, 18, 1}, {37102},
+  };
+  for (const auto& lengths : texts) {
+    const EditBuffer text = TextOf(lengths);
+    for (std::uint64_t cols : {1u, 5u, 6u, 54u}) {
+      WrapLayout layout;
+      layout.Reset(text, cols);
+      ExpectLayout(text, lengths, layout, cols);
+    }
+  }
+}
+
+// More lines than one group holds, and a line changing length in the middle, which must give
+// the same rows as laying the whole text out again.
+TEST(WrapLayout, ManyGroupsAndALineChangedInPlace) {
+  std::vector<std::uint64_t> lengths;
+  for (std::uint64_t i = 0; i < 1000; ++i) lengths.push_back(i * 7 % 23);
+  EditBuffer text = TextOf(lengths);
+  WrapLayout layout;
+  layout.Reset(text, 5);
+  ExpectLayout(text, lengths, layout, 5);
+  for (std::uint64_t line : {0u, 300u, 999u}) {
+    text.Replace(text.OffsetOf({line, 0}), text.OffsetOf({line, 0}), std::string(41, '1'));
+    lengths[line] += 41;
+    layout.LineChanged(line);
+    ExpectLayout(text, lengths, layout, 5);
+    EXPECT_EQ(layout.FirstRowOf(line), layout.RowOf({line, 0}));
+  }
+}
+
+// Lines shorter than the word-wrap limit break after the blanks between words; the blanks hang
+// at the end of their row. A word wider than the box, and every longer line, is cut anywhere.
+TEST(WrapLayout, ProseWrapsAtWordsAndLongLinesAnywhere) {
+  const std::string long_line(WrapLayout::kWordWrapLimit, 'x');
+  std::string long_prose;
+  while (long_prose.size() < WrapLayout::kWordWrapLimit) long_prose += "ab cd ";
+  const struct {
+    std::string line;
+    std::uint64_t cols;
+    std::vector<std::string> rows;
+  } cases[] = {
+      {"aaa bbb", 5, {"aaa ", "bbb"}},
+      {"aaaaa bbb", 5, {"aaaaa ", "bbb"}},         // the word fills the row, its blank hangs
+      {"aa   bbbb c", 5, {"aa   ", "bbbb ", "c"}},  // blanks hang however many
+      {"aaaaaaaaaaa bb", 5, {"aaaaa", "aaaaa", "a bb"}},
+      {"  ab cd", 4, {"  ab ", "cd"}},
+      {"a b c d e", 9, {"a b c d e"}},
+      {long_line, 1000, {long_line.substr(0, 1000), long_line.substr(1000, 1000),
+                         long_line.substr(2000, 1000), long_line.substr(3000, 1000),
+                         long_line.substr(4000)}},
+  };
+  for (const auto& c : cases) {
+    EditBuffer text;
+    text.Replace(0, 0, c.line + "\n" + c.line);
+    WrapLayout layout;
+    layout.Reset(text, c.cols);
+    std::vector<std::string> rows;
+    TextPos row = layout.RowStart(0);
+    do {
+      std::string shown;
+      text.AppendLine(row.line, row.col, row.col + layout.RowLength(row), shown);
+      if (row.line == 0) rows.push_back(shown);
+      const std::uint64_t number = layout.RowOf(row);
+      EXPECT_EQ(layout.RowStart(number), row);
+      EXPECT_EQ(layout.RowOf({row.line, row.col + layout.RowLength(row)}, true), number);
+    } while (layout.NextRow(row));
+    EXPECT_EQ(rows, c.rows) << c.line.substr(0, 20) << " at " << c.cols;
+    EXPECT_EQ(layout.RowCount(), 2 * c.rows.size());
+  }
+  // The last short line still wraps at words, the first long one is cut anywhere.
+  EditBuffer prose;
+  prose.Replace(0, 0, long_prose.substr(0, WrapLayout::kWordWrapLimit - 1));
+  WrapLayout layout;
+  layout.Reset(prose, 10);
+  EXPECT_EQ(layout.RowLength(layout.RowStart(0)), 9u);  // "ab cd ab "
+  prose.Replace(0, 0, "x");
+  layout.LineChanged(0);
+  EXPECT_EQ(layout.RowLength(layout.RowStart(0)), 10u);
+}
+
+TEST(ScrollMapping, TheBarReachesBothEndsAtAnySize) {
+  const std::uint64_t limit = kMaxScrollValue;
+  const std::vector<std::uint64_t> sizes = {0,         1,     1000, limit, limit + 1, 3 * limit + 2,
+                                           10'000'000'000, 1'000'000'000'000};
+  for (std::uint64_t max_top : sizes) {
+    SCOPED_TRACE(max_top);
+    const int largest = ScrollValueFor(max_top, max_top);
+    EXPECT_LE(largest, kMaxScrollValue);
+    EXPECT_EQ(ScrollValueFor(0, max_top), 0);
+    EXPECT_EQ(TopRowFor(0, max_top), 0u);
+    EXPECT_EQ(TopRowFor(largest, max_top), max_top);
+    EXPECT_EQ(TopRowFor(-5, max_top), 0u);
+    EXPECT_EQ(ScrollValueFor(max_top + 10, max_top), largest);
+    if (max_top <= limit) {
+      EXPECT_EQ(largest, static_cast<int>(max_top));  // one row a value
+      EXPECT_EQ(TopRowFor(largest / 2, max_top), max_top / 2);
+    } else {
+      // Every row but the first moves the bar off its top; the values rise with the rows.
+      EXPECT_EQ(ScrollValueFor(1, max_top), 1);
+      EXPECT_LE(ScrollValueFor(max_top / 2, max_top), ScrollValueFor(max_top / 2 + 1, max_top));
+      const int middle = ScrollValueFor(max_top / 2, max_top);
+      EXPECT_GE(TopRowFor(middle, max_top), max_top / 2);
+      EXPECT_LT(TopRowFor(middle, max_top) - max_top / 2, RowsPerScrollValue(max_top));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace dalvo

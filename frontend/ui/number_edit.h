@@ -1,0 +1,60 @@
+// NumberEdit: the custom number box (Form1's Text1), a text box that stays quick with a number
+// of millions of digits in it: typing, deleting, selecting, cutting, copying, pasting, undo and
+// redo as in any text box, over an EditBuffer laid out only where it is seen. The text is 8-bit:
+// characters beyond Latin-1 are taken as '?', and pasted CR LF and CR become LF. Nothing fails.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "edit_buffer.h"
+#include "edit_history.h"
+#include "text_area.h"
+
+namespace dalvo::ui {
+
+class NumberEdit : public TextArea {
+  Q_OBJECT
+
+ public:
+  explicit NumberEdit(QWidget* parent = nullptr);
+
+  // The text, one byte a character, lines separated by LF.
+  std::string text() const { return buffer_.Text(); }
+  bool isEmpty() const { return buffer_.Empty(); }
+  // Replaces the whole text (line breaks taken as a paste takes them), forgets what could be
+  // undone and puts the caret at the start; emits textChanged.
+  void setText(std::string_view text);
+
+  // Replaces the selection (or inserts at the caret) with `text`, as typing or pasting does.
+  void insertText(const QString& text);
+  void paste();
+  void cut();
+  void undo();
+  void redo();
+
+ signals:
+  // After every change of the text, whatever made it.
+  void textChanged();
+
+ protected:
+  bool editKeyPress(QKeyEvent* event) override;
+  void addEditActions(QMenu* menu) override;
+  bool event(QEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
+ private:
+  // Replaces the characters [from, to) with `bytes` through the undo history, lays out what
+  // changed and moves the caret after the new text.
+  void edit(std::uint64_t from, std::uint64_t to, std::string_view bytes, EditHistory::Kind kind);
+  // Deletes the selection, or else the character before (`forward` false) or after the caret.
+  void deleteChar(bool forward);
+  void afterUndoOrRedo(std::uint64_t caret);
+
+  EditBuffer buffer_;
+  EditHistory history_;
+};
+
+}  // namespace dalvo::ui

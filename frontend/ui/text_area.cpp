@@ -1,0 +1,386 @@
+#include "text_area.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <string_view>
+
+#include "scroll_mapping.h"
+
+namespace dalvo::ui {
+namespace {
+
+constexpr int kDragScrollMs = 50;
+
+// The text between two positions, lines joined by LF, built a piece at a time.
+QString TextOf(const TextLines& lines, TextPos from, TextPos to, std::uint64_t chars) {
+  QString text;
+  text.reserve(static_cast<qsizetype>(chars));
+  VisitText(lines, from, to, "\n", [&text](std::string_view piece) {
+    text += QLatin1String(piece.data(), static_cast<qsizetype>(piece.size()));
+  });
+  return text;
+}
+
+struct MoveKey {
+  QKeySequence::StandardKey move;
+  QKeySequence::StandardKey select;
+  CaretMove caret_move;
+};
+
+constexpr MoveKey kMoveKeys[] = {
+    {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar, CaretMove::kLeft},
+    {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar, CaretMove::kRight},
+    {QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine, CaretMove::kUp},
+    {QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine, CaretMove::kDown},
+    {QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage, CaretMove::kPageUp},
+    {QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage, CaretMove::kPageDown},
+    {QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, CaretMove::kRowStart},
+    {QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine, CaretMove::kRowEnd},
+    {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument,
+     CaretMove::kTextStart},
+    {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, CaretMove::kTextEnd},
+};
+
+}  // namespace
+
+TextArea::TextArea(QWidget* parent) : QAbstractScrollArea(parent) {
+  setFocusPolicy(Qt::StrongFocus);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // every line wraps
+  viewport()->setCursor(Qt::IBeamCursor);
+  viewport()->setBackgroundRole(QPalette::Base);
+  viewport()->setAutoFillBackground(true);
+  measure();
+}
+
+void TextArea::setLines(const TextLines& lines) {
+  lines_ = &lines;
+  layout_.Reset(lines, columnsForWidth());
+  caret_ = {};
+  anchor_ = {};
+  top_row_ = 0;
+  updateScrollBar();
+  setTopRow(0);
+  restartBlink();
+}
+
+void TextArea::relayoutLine(std::uint64_t line) {
+  layout_.LineChanged(line);
+  updateScrollBar();
+  viewport()->update();
+}
+
+void TextArea::relayoutAll() {
+  if (lines_ != nullptr) layout_.Reset(*lines_, layout_.Cols());
+  updateScrollBar();
+  viewport()->update();
+}
+
+void TextArea::measure() {
+  const QFontMetricsF metrics(font());
+  // The advance of a long run, not of one character: that is how a painted row is spaced.
+  char_width_ = std::max<qreal>(metrics.horizontalAdvance(QString(64, QLatin1Char('0'))) / 64, 1);
+  row_height_ = std::max(1, static_cast<int>(std::ceil(metrics.lineSpacing())));
+  ascent_ = static_cast<int>(std::ceil(metrics.ascent()));
+  const std::uint64_t cols = columnsForWidth();
+  if (lines_ == nullptr || cols == layout_.Cols()) return;
+  // The text at the top of the view stays at the top after the rows change.
+  const TextPos top = layout_.RowStart(top_row_);
+  layout_.Reset(*lines_, cols);
+  top_row_ = layout_.RowOf(top);
+  updateScrollBar();
+}
+
+std::uint64_t TextArea::columnsForWidth() const {
+  const int room = std::max(0, viewport()->width() - 2 * kMargin);
+  return std::max<std::uint64_t>(1, static_cast<std::uint64_t>(room / char_width_));
+}
+
+std::uint64_t TextArea::pageRows() const {
+  const int height = viewport()->height() - kMargin;
+  return static_cast<std::uint64_t>(std::max(1, height / row_height_));
+}
+
+std::uint64_t TextArea::maxTopRow() const {
+  const std::uint64_t rows = layout_.RowCount();
+  const std::uint64_t page = pageRows();
+  return rows > page ? rows - page : 0;
+}
+
+void TextArea::updateScrollBar() {
+  const std::uint64_t max_top = maxTopRow();
+  QScrollBar* bar = verticalScrollBar();
+  syncing_scroll_bar_ = true;
+  bar->setRange(0, ScrollValueFor(max_top, max_top));
+  const std::uint64_t step = RowsPerScrollValue(max_top);
+  bar->setPageStep(static_cast<int>(std::max<std::uint64_t>(1, pageRows() / step)));
+  bar->setSingleStep(1);
+  syncing_scroll_bar_ = false;
+  setTopRow(top_row_);
+}
+
+void TextArea::setTopRow(std::uint64_t row) {
+  const std::uint64_t max_top = maxTopRow();
+  top_row_ = std::min(row, max_top);
+  syncing_scroll_bar_ = true;
+  verticalScrollBar()->setValue(ScrollValueFor(top_row_, max_top));
+  syncing_scroll_bar_ = false;
+  viewport()->update();
+}
+
+void TextArea::scrollContentsBy(int, int) {
+  // Moves of the bar made here already set the top row exactly; only the user's moves (drag,
+  // wheel, arrows, clicks in the groove) go from the bar's value to a row.
+  if (syncing_scroll_bar_) return;
+  top_row_ = TopRowFor(verticalScrollBar()->value(), maxTopRow());
+  viewport()->update();
+}
+
+std::pair<TextPos, TextPos> TextArea::selectionRange() const {
+  return anchor_ < caret_.pos ? std::pair(anchor_, caret_.pos) : std::pair(caret_.pos, anchor_);
+}
+
+void TextArea::setCaret(TextPos pos, bool extend) {
+  if (lines_ == nullptr) return;
+  caret_ = {Clamp(*lines_, pos), false, {}};
+  if (!extend) anchor_ = caret_.pos;
+  ensureCaretVisible();
+  restartBlink();
+  viewport()->update();
+}
+
+void TextArea::selectAll() {
+  if (lines_ == nullptr) return;
+  anchor_ = {0, 0};
+  caret_ = {EndOf(*lines_), false, {}};
+  ensureCaretVisible();
+  viewport()->update();
+}
+
+QString TextArea::selectedText() const {
+  if (lines_ == nullptr || !hasSelection()) return {};
+  const auto [from, to] = selectionRange();
+  return TextOf(*lines_, from, to, CharsBetween(*lines_, from, to, 1));
+}
+
+QString TextArea::toPlainText() const {
+  if (lines_ == nullptr) return {};
+  const TextPos end = EndOf(*lines_);
+  return TextOf(*lines_, {0, 0}, end, CharsBetween(*lines_, {0, 0}, end, 1));
+}
+
+void TextArea::copy() {
+  if (lines_ == nullptr || !hasSelection()) return;
+  const auto [from, to] = selectionRange();
+  const std::uint64_t chars = CharsBetween(*lines_, from, to, 1);
+  if (chars > kMaxCopyChars) {
+    QApplication::beep();
+    return;
+  }
+  QApplication::clipboard()->setText(TextOf(*lines_, from, to, chars));
+}
+
+void TextArea::ensureCaretVisible() {
+  const std::uint64_t row = layout_.RowOf(caret_.pos, caret_.at_row_end);
+  const std::uint64_t page = pageRows();
+  if (row < top_row_) {
+    setTopRow(row);
+  } else if (row >= top_row_ + page) {
+    setTopRow(row - page + 1);
+  }
+}
+
+void TextArea::restartBlink() {
+  caret_shown_ = true;
+  const int flash = QApplication::cursorFlashTime();
+  if (flash > 0 && hasFocus()) {
+    blink_timer_.start(flash / 2, this);
+  } else {
+    blink_timer_.stop();
+  }
+}
+
+Caret TextArea::caretAt(QPoint point) const {
+  std::uint64_t row = top_row_;
+  if (point.y() < 0) {
+    row = top_row_ > 0 ? top_row_ - 1 : 0;
+  } else {
+    row += static_cast<std::uint64_t>(std::max(0, point.y() - kMargin) / row_height_);
+  }
+  row = std::min(row, layout_.RowCount() - 1);
+  const qreal x = std::max<qreal>(0, (point.x() - kMargin) / char_width_);
+  return CaretAtRow(layout_, row, static_cast<std::uint64_t>(std::lround(x)));
+}
+
+bool TextArea::event(QEvent* event) {
+  // Keys this box handles itself must reach it even where a window binds them to an action.
+  if (event->type() == QEvent::ShortcutOverride) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    bool own = key == QKeySequence::Copy || key == QKeySequence::SelectAll;
+    for (const MoveKey& move : kMoveKeys) own = own || key == move.move || key == move.select;
+    if (own) {
+      event->accept();
+      return true;
+    }
+  }
+  return QAbstractScrollArea::event(event);
+}
+
+bool TextArea::moveKey(QKeyEvent* event) {
+  for (const MoveKey& key : kMoveKeys) {
+    const bool select = event->matches(key.select);
+    if (!select && !event->matches(key.move)) continue;
+    const std::uint64_t row_before = layout_.RowOf(caret_.pos, caret_.at_row_end);
+    caret_ = MoveCaret(*lines_, layout_, caret_, key.caret_move, pageRows());
+    if (!select) anchor_ = caret_.pos;
+    if (key.caret_move == CaretMove::kPageUp || key.caret_move == CaretMove::kPageDown) {
+      // A page key turns the view by the rows the caret moved, so the caret keeps its place
+      // on the screen.
+      const std::uint64_t row_after = layout_.RowOf(caret_.pos, caret_.at_row_end);
+      setTopRow(row_after >= row_before ? top_row_ + (row_after - row_before)
+                                        : top_row_ - std::min(top_row_, row_before - row_after));
+    }
+    ensureCaretVisible();
+    restartBlink();
+    viewport()->update();
+    return true;
+  }
+  return false;
+}
+
+void TextArea::keyPressEvent(QKeyEvent* event) {
+  if (lines_ == nullptr) {
+    event->ignore();
+    return;
+  }
+  if (event == QKeySequence::SelectAll) {
+    selectAll();
+  } else if (event == QKeySequence::Copy) {
+    copy();
+  } else if (!moveKey(event) && !editKeyPress(event)) {
+    // Not ours (Escape, F-keys, ...): the window may want it.
+    event->ignore();
+    return;
+  }
+  event->accept();
+}
+
+bool TextArea::editKeyPress(QKeyEvent*) { return false; }
+
+void TextArea::addEditActions(QMenu*) {}
+
+void TextArea::mousePressEvent(QMouseEvent* event) {
+  if (lines_ == nullptr || event->button() != Qt::LeftButton) {
+    QAbstractScrollArea::mousePressEvent(event);
+    return;
+  }
+  const QPoint point = event->position().toPoint();
+  caret_ = caretAt(point);
+  if (double_click_clock_.isValid() &&
+      double_click_clock_.elapsed() < QApplication::doubleClickInterval() &&
+      (point - double_click_point_).manhattanLength() < QApplication::startDragDistance()) {
+    // A triple click: the whole line with its break, as a text box selects a paragraph.
+    double_click_clock_.invalidate();
+    anchor_ = {caret_.pos.line, 0};
+    caret_.pos = caret_.pos.line + 1 < lines_->LineCount()
+                     ? TextPos{caret_.pos.line + 1, 0}
+                     : TextPos{caret_.pos.line, lines_->LineLength(caret_.pos.line)};
+    caret_.at_row_end = false;
+    viewport()->update();
+    return;
+  }
+  if (!(event->modifiers() & Qt::ShiftModifier)) anchor_ = caret_.pos;
+  dragging_ = true;
+  restartBlink();
+  viewport()->update();
+}
+
+void TextArea::mouseMoveEvent(QMouseEvent* event) {
+  if (!dragging_ || lines_ == nullptr) return;
+  drag_point_ = event->position().toPoint();
+  caret_ = caretAt(drag_point_);
+  ensureCaretVisible();
+  const bool outside = drag_point_.y() < 0 || drag_point_.y() >= viewport()->height();
+  if (outside && !drag_timer_.isActive()) drag_timer_.start(kDragScrollMs, this);
+  if (!outside) drag_timer_.stop();
+  viewport()->update();
+}
+
+void TextArea::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) {
+    dragging_ = false;
+    drag_timer_.stop();
+  }
+}
+
+void TextArea::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (lines_ == nullptr || event->button() != Qt::LeftButton) return;
+  const auto [from, to] = WordAt(*lines_, caretAt(event->position().toPoint()).pos);
+  anchor_ = from;
+  caret_ = {to, false, {}};
+  dragging_ = false;
+  double_click_point_ = event->position().toPoint();
+  double_click_clock_.start();
+  restartBlink();
+  viewport()->update();
+}
+
+void TextArea::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu menu(this);
+  addEditActions(&menu);
+  QAction* copy_action = menu.addAction(tr("&Copy"), this, &TextArea::copy);
+  copy_action->setEnabled(hasSelection());
+  menu.addSeparator();
+  menu.addAction(tr("Select &All"), this, &TextArea::selectAll);
+  menu.exec(event->globalPos());
+}
+
+void TextArea::focusInEvent(QFocusEvent* event) {
+  QAbstractScrollArea::focusInEvent(event);
+  restartBlink();
+  viewport()->update();
+}
+
+void TextArea::focusOutEvent(QFocusEvent* event) {
+  QAbstractScrollArea::focusOutEvent(event);
+  blink_timer_.stop();
+  viewport()->update();
+}
+
+void TextArea::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == blink_timer_.timerId()) {
+    caret_shown_ = !caret_shown_;
+    viewport()->update();
+  } else if (event->timerId() == drag_timer_.timerId()) {
+    // The pointer rests above or below the view during a drag: keep turning the view.
+    caret_ = caretAt(drag_point_);
+    ensureCaretVisible();
+    viewport()->update();
+  } else {
+    QAbstractScrollArea::timerEvent(event);
+  }
+}
+
+void TextArea::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  measure();
+  updateScrollBar();
+}
+
+void TextArea::changeEvent(QEvent* event) {
+  QAbstractScrollArea::changeEvent(event);
+  if (event->type() == QEvent::FontChange) {
+    measure();
+    updateScrollBar();
+  }
+}
+
+}  // namespace dalvo::ui

@@ -1,0 +1,123 @@
+// TextArea: a box showing a text in a fixed-pitch font with every line wrapped at the box's
+// width, as a text box does, but laying out and painting only the rows in view, so a line of a
+// billion characters costs what a short one does. It has a caret and a selection moved by mouse
+// and keyboard, copies to the clipboard, and scrolls over any number of rows. The text belongs
+// to the subclass (TextViewer shows a file, NumberEdit edits the custom number), which lends it
+// through setLines. Nothing fails; a copy too large for the clipboard is refused with a beep.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QElapsedTimer>
+#include <QString>
+
+#include <cstdint>
+#include <utility>
+
+#include "caret_moves.h"
+#include "text_lines.h"
+#include "wrap_layout.h"
+
+class QMenu;
+
+namespace dalvo::ui {
+
+class TextArea : public QAbstractScrollArea {
+  Q_OBJECT
+
+ public:
+  // Room between the frame and the text, as a text box leaves it, in pixels.
+  static constexpr int kMargin = 3;
+  // A copy of more characters than this is refused: the clipboard would hold gigabytes.
+  static constexpr std::uint64_t kMaxCopyChars = std::uint64_t{1} << 28;
+
+  explicit TextArea(QWidget* parent = nullptr);
+
+  // The whole text, lines joined by LF.
+  QString toPlainText() const;
+  // The selected text, lines joined by LF; empty without a selection.
+  QString selectedText() const;
+  bool hasSelection() const { return anchor_ != caret_.pos; }
+  void selectAll();
+  // Puts the selected text on the clipboard; nothing without a selection.
+  void copy();
+
+  // The columns of a row at the box's present width.
+  std::uint64_t columns() const { return layout_.Cols(); }
+  // The number of rows of the text wrapped at columns(); the first one shown.
+  std::uint64_t rowCount() const { return layout_.RowCount(); }
+  std::uint64_t topRow() const { return top_row_; }
+
+ protected:
+  // Shows `lines`, which the subclass owns and keeps alive until the next call; the caret goes
+  // to the start, the view to the top.
+  void setLines(const TextLines& lines);
+  // After the subclass changed its text: only the length of `line` changed, or anything did.
+  void relayoutLine(std::uint64_t line);
+  void relayoutAll();
+
+  const TextLines& lines() const { return *lines_; }
+  TextPos caretPos() const { return caret_.pos; }
+  // The selection's two ends in text order (equal without a selection).
+  std::pair<TextPos, TextPos> selectionRange() const;
+  // Moves the caret to `pos`; with `extend` the selection grows or shrinks to it, otherwise it
+  // is dropped. Scrolls so that the caret is in view.
+  void setCaret(TextPos pos, bool extend);
+
+  // A key the area does not handle itself, offered to a subclass that edits; true when taken.
+  virtual bool editKeyPress(QKeyEvent* event);
+  // Adds the subclass's actions to the context menu before Copy and Select All.
+  virtual void addEditActions(QMenu* menu);
+
+  bool event(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+
+ private:
+  // Font metrics and the column count; lays the text out again when the columns change.
+  void measure();
+  // The columns that fit the viewport's width with the present font.
+  std::uint64_t columnsForWidth() const;
+  // Rows wholly in view (at least 1) and the largest top row.
+  std::uint64_t pageRows() const;
+  std::uint64_t maxTopRow() const;
+  void setTopRow(std::uint64_t row);
+  void updateScrollBar();
+  void ensureCaretVisible();
+  void restartBlink();
+  // The caret for a point of the viewport (clamped to the rows, a row above or below the view
+  // when the point is outside it).
+  Caret caretAt(QPoint point) const;
+  bool moveKey(QKeyEvent* event);
+  void paintRow(QPainter& painter, TextPos row, int y, std::pair<TextPos, TextPos> selection);
+
+  const TextLines* lines_ = nullptr;
+  WrapLayout layout_;
+  Caret caret_;
+  TextPos anchor_;
+  std::uint64_t top_row_ = 0;
+  qreal char_width_ = 8;
+  int row_height_ = 16;
+  int ascent_ = 12;
+  bool syncing_scroll_bar_ = false;
+  bool caret_shown_ = true;
+  bool dragging_ = false;
+  QPoint drag_point_;
+  QPoint double_click_point_;
+  QElapsedTimer double_click_clock_;  // a press soon after a double click is a triple click
+  QBasicTimer blink_timer_;
+  QBasicTimer drag_timer_;  // scrolls while a drag holds the pointer above or below the view
+};
+
+}  // namespace dalvo::ui
