@@ -67,12 +67,16 @@ void BlockKernel(benchmark::State& state, std::size_t line_length, dalvo::Kernel
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(input.size()));
 }
 
-// The best path of this machine (the wide one where AVX2 exists), then the portable one.
+// The best path of this machine (AVX-512 or AVX2 where they exist), the AVX2 one, then the
+// portable one.
 void BM_BlockKernel(benchmark::State& state) {
   BlockKernel(state, 0, dalvo::BestKernelPath());
 }
 void BM_BlockKernelLinesOf70(benchmark::State& state) {
   BlockKernel(state, 70, dalvo::BestKernelPath());
+}
+void BM_BlockKernelAvx2(benchmark::State& state) {
+  BlockKernel(state, 0, dalvo::AvailableKernelPath(dalvo::KernelPath::kWide));
 }
 void BM_BlockKernelPortable(benchmark::State& state) {
   BlockKernel(state, 0, dalvo::KernelPath::kPortable);
@@ -125,6 +129,7 @@ void BM_GenerateNumberFiles(benchmark::State& state) {
 
 BENCHMARK(BM_BlockKernel)->Arg(1 << 12)->Arg(1 << 17)->Arg(1 << 20)->Arg(1 << 24);
 BENCHMARK(BM_BlockKernelLinesOf70)->Arg(1 << 20);
+BENCHMARK(BM_BlockKernelAvx2)->Arg(1 << 17)->Arg(1 << 20);
 BENCHMARK(BM_BlockKernelPortable)->Arg(1 << 12)->Arg(1 << 17)->Arg(1 << 20)->Arg(1 << 24);
 BENCHMARK(BM_BlockKernelPortableLinesOf70)->Arg(1 << 20);
 BENCHMARK(BM_PerDigitProcedure)->Arg(1 << 12)->Arg(1 << 20);

@@ -39,6 +39,9 @@ bool ReportDivision(const EngineCommand& command, DivisionOutcome outcome,
     case DivisionStatus::kInputUnopenable:
       std::fputs(UnableToOpenMessage(command.input).c_str(), io.out);
       return false;
+    case DivisionStatus::kInputUnreadable:
+      std::fprintf(io.err, "Unable to read file \"%s\"!\n", command.input.c_str());
+      return false;
     case DivisionStatus::kSameFile:
       ReportSameFile(io.err, command.output);
       return false;

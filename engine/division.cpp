@@ -8,8 +8,8 @@
 #include <memory>
 #include <system_error>
 
-#include "division_kernel.h"
 #include "division_output.h"
+#include "division_pipeline.h"
 #include "division_report.h"
 
 namespace dalvo {
@@ -47,22 +47,16 @@ std::FILE* OpenOutput(const std::string& name) {
   return file;
 }
 
-// The whole division of an open input into `out`, the report included. False when any byte
-// could not be handed to the destination.
-bool DivideStream(std::FILE* input, const std::string& input_name, ReportBuffer& out,
-                  std::size_t read_bytes) {
-  const std::size_t size = std::max<std::size_t>(read_bytes, 1);
-  const auto buffer = std::make_unique<unsigned char[]>(size);
-  BlockDivider divider;
-  for (;;) {
-    const std::size_t got = std::fread(buffer.get(), 1, size, input);
-    divider.Consume(buffer.get(), got, out);
-    // A short read is the end of the file or a read error; either one ends the number.
-    // After a failed write the report is lost anyway, so reading on would be wasted.
-    if (got < size || out.failed()) break;
-  }
-  out.Append(FormatReportTail(divider.Tally(), input_name));
-  return out.Drain();
+// The whole division of an open input into `out`, the report included, unless the input fails:
+// then the digits read so far are no number, and no report tail is written.
+DivisionStatus DivideStream(std::FILE* input, const std::string& input_name, ReportBuffer& out,
+                            std::size_t read_bytes) {
+  PipelineOptions options;
+  options.read_bytes = read_bytes;
+  const StreamDivision divided = DivideDescriptor(::fileno(input), out, options);
+  if (divided.read_failed) return DivisionStatus::kInputUnreadable;
+  out.Append(FormatReportTail(divided.tally, input_name));
+  return out.Drain() ? DivisionStatus::kOk : DivisionStatus::kOutputUnwritable;
 }
 
 }  // namespace
@@ -76,10 +70,12 @@ DivisionOutcome DivideBy19(const std::string& input_name, std::FILE* report,
   const InputFile input = OpenInput(input_name);
   if (!input) return {DivisionStatus::kInputUnopenable};
   ReportBuffer out(report, buffers.write_bytes);
-  bool written = DivideStream(input.get(), input_name, out, buffers.read_bytes);
+  DivisionStatus status = DivideStream(input.get(), input_name, out, buffers.read_bytes);
   // The caller may create the completion marker next: everything must have left the process.
-  written = std::fflush(report) == 0 && written;
-  return {written ? DivisionStatus::kOk : DivisionStatus::kOutputUnwritable};
+  if (std::fflush(report) != 0 && status == DivisionStatus::kOk) {
+    status = DivisionStatus::kOutputUnwritable;
+  }
+  return {status};
 }
 
 DivisionOutcome DivideBy19ToFile(const std::string& input_name, const std::string& output_name) {
@@ -98,13 +94,15 @@ DivisionOutcome DivideBy19ToFile(const std::string& input_name, const std::strin
   }
   std::FILE* output = OpenOutput(output_name);
   if (output == nullptr) return {DivisionStatus::kOutputUnwritable};
-  bool written;
+  DivisionStatus status;
   {
     ReportBuffer out(output, buffers.write_bytes);
-    written = DivideStream(input.get(), input_name, out, buffers.read_bytes);
+    status = DivideStream(input.get(), input_name, out, buffers.read_bytes);
   }
-  written = std::fclose(output) == 0 && written;
-  return {written ? DivisionStatus::kOk : DivisionStatus::kOutputUnwritable};
+  if (std::fclose(output) != 0 && status == DivisionStatus::kOk) {
+    status = DivisionStatus::kOutputUnwritable;
+  }
+  return {status};
 }
 
 std::string UnableToOpenMessage(const std::string& input_name) {
