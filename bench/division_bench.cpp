@@ -12,6 +12,7 @@
 #include <string>
 
 #include "division.h"
+#include "division_chain.h"
 #include "division_kernel.h"
 #include "division_reference.h"
 #include "number_files.h"
@@ -85,6 +86,29 @@ void BM_BlockKernelPortableLinesOf70(benchmark::State& state) {
   BlockKernel(state, 70, dalvo::KernelPath::kPortable);
 }
 
+// The remainder chain's pass over a piece (what a piece adds to the division, found without
+// dividing it), which lets the pipeline divide pieces side by side.
+void SummarizePiece(benchmark::State& state, std::size_t line_length, dalvo::KernelPath path) {
+  const std::string input = Digits(static_cast<std::size_t>(state.range(0)), line_length);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(dalvo::SummarizePiece(bytes, input.size(), path));
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(input.size()));
+}
+void BM_SummarizePiece(benchmark::State& state) {
+  SummarizePiece(state, 0, dalvo::BestKernelPath());
+}
+void BM_SummarizePieceLinesOf70(benchmark::State& state) {
+  SummarizePiece(state, 70, dalvo::BestKernelPath());
+}
+void BM_SummarizePiecePortable(benchmark::State& state) {
+  SummarizePiece(state, 0, dalvo::KernelPath::kPortable);
+}
+void BM_SummarizePiecePortableLinesOf70(benchmark::State& state) {
+  SummarizePiece(state, 70, dalvo::KernelPath::kPortable);
+}
+
 void BM_PerDigitProcedure(benchmark::State& state) {
   const std::string input = Digits(static_cast<std::size_t>(state.range(0)), 0);
   std::string quotient;
@@ -132,6 +156,10 @@ BENCHMARK(BM_BlockKernelLinesOf70)->Arg(1 << 20);
 BENCHMARK(BM_BlockKernelAvx2)->Arg(1 << 17)->Arg(1 << 20);
 BENCHMARK(BM_BlockKernelPortable)->Arg(1 << 12)->Arg(1 << 17)->Arg(1 << 20)->Arg(1 << 24);
 BENCHMARK(BM_BlockKernelPortableLinesOf70)->Arg(1 << 20);
+BENCHMARK(BM_SummarizePiece)->Arg(1 << 18)->Arg(1 << 20);
+BENCHMARK(BM_SummarizePieceLinesOf70)->Arg(1 << 20);
+BENCHMARK(BM_SummarizePiecePortable)->Arg(1 << 20);
+BENCHMARK(BM_SummarizePiecePortableLinesOf70)->Arg(1 << 20);
 BENCHMARK(BM_PerDigitProcedure)->Arg(1 << 12)->Arg(1 << 20);
 BENCHMARK(BM_DivideFileToFile)->Arg(1 << 20)->Arg(1 << 24)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GenerateNumberFiles)->Unit(benchmark::kMillisecond);
