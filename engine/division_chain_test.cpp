@@ -64,7 +64,9 @@ std::vector<std::string> ChainInputs() {
   for (int i = 0; i < 700; ++i) run += static_cast<char>(digit(random));
   for (const std::size_t gap : {1u, 5u, 63u, 64u, 65u, 130u}) {
     std::string broken = run;
-    for (std::size_t at = 3; at < broken.size(); at += gap + 37) broken[at] = (at % 3) ? '\n' : '\xB5';
+    for (std::size_t at = 3; at < broken.size(); at += gap + 37) {
+      broken[at] = at % 3 == 0 ? '\xB5' : '\n';
+    }
     inputs.push_back(broken);
   }
   for (int round = 0; round < 8; ++round) {
