@@ -34,6 +34,23 @@ constexpr std::array<std::uint8_t, 9 * 18 + 19> kModNineteen = [] {
   return table;
 }();
 
+// Row r, lane k: 17^k * r mod 19, the part of the remainder before run k of a group that comes
+// from the remainder r before the group (10^8 = 17 mod 19).
+struct alignas(64) RemainderRows {
+  std::uint64_t rows[19][8];
+};
+constexpr RemainderRows kCarriedRemainders = [] {
+  RemainderRows table{};
+  for (std::uint64_t r = 0; r < 19; ++r) {
+    std::uint64_t carried = r;
+    for (auto& lane : table.rows[r]) {
+      lane = carried;
+      carried = carried * 17 % 19;
+    }
+  }
+  return table;
+}();
+
 // One group between the passes: its eight 8-digit runs (then their quotients), and the
 // remainders of its leading runs, lane k holding the first 8(k+1) digits' value mod 19.
 struct alignas(64) ParsedGroup {
@@ -83,14 +100,15 @@ __attribute__((target("avx512f,avx512bw"))) void ParseGroup(__m512i values, Pars
       _mm512_add_epi64(_mm512_mul_epu32(quads, Splat(10000)), _mm512_srli_epi64(quads, 32));
   _mm512_store_si512(group.runs, runs);
   // 10^8 = 17 (mod 19), so lane k needs the sum of own_j * 17^(k-j) over j <= k: three
-  // doubling steps, with 17, 17^2 and 17^4 taken mod 19 as 17, 4 and 16. The sums stay below
-  // 2^15, and one reduction at the end does.
+  // doubling steps, with 17, 17^2 and 17^4 taken mod 19 as 17, 4 and 16, by shifts and adds.
+  // The sums stay below 2^15, and one reduction at the end does.
   const __m512i zero = _mm512_setzero_si512();
   const __m512i own = ModNineteen(runs);
-  __m512i sum =
-      _mm512_add_epi64(own, _mm512_mul_epu32(_mm512_alignr_epi64(own, zero, 7), Splat(17)));
-  sum = _mm512_add_epi64(sum, _mm512_mul_epu32(_mm512_alignr_epi64(sum, zero, 6), Splat(4)));
-  sum = _mm512_add_epi64(sum, _mm512_mul_epu32(_mm512_alignr_epi64(sum, zero, 4), Splat(16)));
+  const __m512i before_one = _mm512_alignr_epi64(own, zero, 7);
+  __m512i sum = _mm512_add_epi64(_mm512_add_epi64(own, before_one),
+                                 _mm512_slli_epi64(before_one, 4));
+  sum = _mm512_add_epi64(sum, _mm512_slli_epi64(_mm512_alignr_epi64(sum, zero, 6), 2));
+  sum = _mm512_add_epi64(sum, _mm512_slli_epi64(_mm512_alignr_epi64(sum, zero, 4), 4));
   _mm512_store_si512(group.prefixes, ModNineteen(sum));
 }
 
@@ -99,12 +117,13 @@ __attribute__((target("avx512f,avx512bw"))) void ParseGroup(__m512i values, Pars
 __attribute__((target("avx512f,avx512bw"))) void DivideParsedGroup(std::uint32_t& remainder,
                                                                    ParsedGroup& group) {
   // The remainder before run k is 17^k times the one before the group plus the remainder of the
-  // group's first k runs; only the short scalar step below depends on the group before.
-  const __m512i powers = _mm512_set_epi64(5, 7, 6, 16, 11, 4, 17, 1);  // 17^k mod 19
+  // group's first k runs; only the short scalar step below depends on the group before. Both
+  // parts are below 19, so one conditional subtraction reduces their sum.
   const __m512i prefixes = _mm512_load_si512(group.prefixes);
   const __m512i leading = _mm512_alignr_epi64(prefixes, _mm512_setzero_si512(), 7);
-  const __m512i before =
-      ModNineteen(_mm512_add_epi64(_mm512_mul_epu32(powers, Splat(remainder)), leading));
+  const __m512i sum =
+      _mm512_add_epi64(_mm512_load_si512(kCarriedRemainders.rows[remainder]), leading);
+  const __m512i before = _mm512_min_epu64(sum, _mm512_sub_epi64(sum, Splat(19)));
   remainder = kModNineteen[9 * remainder + group.prefixes[7]];  // 10^64 = 9 (mod 19)
   // Every dividend is below 19 * 10^8, so all eight quotients come from 32-bit lanes at once.
   const __m512i dividends = _mm512_add_epi64(_mm512_mul_epu32(before, Splat(kTenPow8)),
