@@ -149,7 +149,9 @@ class BlockDivider {
 
   // Takes `size` bytes: digits join the number, other bytes are skipped. Quotient digits go to
   // `out` as they become final: leading zeros never, and the newest digit is held back (it
-  // belongs to the report's last value).
+  // belongs to the report's last value). `out` may be a window over the same memory that
+  // starts at least one byte before `bytes`: the quotient then overwrites only bytes already
+  // read, as it never runs ahead of the digits.
   void Consume(const unsigned char* bytes, std::size_t size, ReportBuffer& out);
 
   // The state after the bytes consumed so far, as if the input ended here.

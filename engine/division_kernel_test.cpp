@@ -299,6 +299,32 @@ TEST(DivisionKernel, LongNumbersInRandomPiecesMatchTheOracle) {
   }
 }
 
+// The pipeline divides a chunk in place: the quotient goes over the bytes already read, from one
+// byte before them.
+TEST(DivisionKernel, InPlaceOverTheBytesAlreadyRead) {
+  std::mt19937_64 random(77);
+  std::uniform_int_distribution<int> digit('0', '9');
+  for (int round = 0; round < 40; ++round) {
+    std::string input = oracle::AwkwardInput(random, 100 + static_cast<std::size_t>(round) * 60);
+    if (round % 4 == 0) {
+      input = "4";
+      for (int i = 0; i < 3000 + round; ++i) input += static_cast<char>(digit(random));
+    }
+    const std::string expected = ReferenceReport(input, "k.txt");
+    for (const KernelPath path : kPaths) {
+      std::string memory = " " + input + std::string(256, ' ');
+      ReportBuffer window(memory.data(), memory.size());
+      BlockDivider divider(path);
+      divider.Consume(reinterpret_cast<const unsigned char*>(memory.data() + 1), input.size(),
+                      window);
+      ASSERT_FALSE(window.failed());
+      ASSERT_EQ(std::string(window.written()) + FormatReportTail(divider.Tally(), "k.txt"),
+                expected)
+          << "round " << round << " " << PathName(path);
+    }
+  }
+}
+
 // Without this the comparisons above would quietly test the portable loop three times.
 TEST(DivisionKernel, WidestPathIsChosenWhereTheMachineHasIt) {
   const KernelPath expected = HasAvx512Kernel() ? KernelPath::kWidest

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -19,9 +20,24 @@ namespace dalvo {
 
 namespace {
 
-// Room a piece's quotient needs beyond its input's size: a piece writes at most one byte per
-// digit, but the kernels ask for a group's room (65 bytes) before they write into it.
-constexpr std::size_t kOutputSlack = 256;
+// A chunk's quotient is written into the chunk's own memory, over the input already divided: a
+// division writes at most one byte per digit it has read, and the kernels read a block or a
+// pass of groups before they write its quotient, so an output that starts at least one byte
+// before the input never overtakes it. The input starts kLead bytes in, 64 to keep it on
+// cache-line bounds, and kSlack bytes follow it: the kernels ask for a group's room (65 bytes)
+// before they write, even where they write less.
+constexpr std::size_t kLead = 64;
+constexpr std::size_t kSlack = 256;
+constexpr std::align_val_t kCacheLine{64};
+
+struct CacheLineDelete {
+  void operator()(unsigned char* memory) const { ::operator delete[](memory, kCacheLine); }
+};
+using ChunkMemory = std::unique_ptr<unsigned char[], CacheLineDelete>;
+
+ChunkMemory NewChunkMemory(std::size_t size) {
+  return ChunkMemory(static_cast<unsigned char*>(::operator new[](size, kCacheLine)));
+}
 
 // One read(2), again after an interruption by a signal.
 long ReadOnce(const ReadFunction& read, int input, unsigned char* buffer, std::size_t size) {
@@ -88,10 +104,7 @@ class Pipeline {
     // lets the reader run ahead while the others are busy.
     const std::size_t slots = options.chunks > 0 ? options.chunks : threads_ + 3;
     slots_.resize(std::max<std::size_t>(slots, 2));
-    for (Slot& slot : slots_) {
-      slot.input = std::make_unique_for_overwrite<unsigned char[]>(chunk_bytes_);
-      slot.output = std::make_unique_for_overwrite<char[]>(chunk_bytes_ + kOutputSlack);
-    }
+    for (Slot& slot : slots_) slot.memory = NewChunkMemory(kLead + chunk_bytes_ + kSlack);
   }
   Pipeline(const Pipeline&) = delete;
   Pipeline& operator=(const Pipeline&) = delete;
@@ -123,10 +136,11 @@ class Pipeline {
 
  private:
   struct Slot {
-    std::unique_ptr<unsigned char[]> input;
+    ChunkMemory memory;  // the input from kLead on; the quotient from the start
     std::size_t input_size = 0;
-    std::unique_ptr<char[]> output;
     std::size_t output_size = 0;
+    unsigned char* input() const { return memory.get() + kLead; }
+    char* output() const { return reinterpret_cast<char*>(memory.get()); }
     DivisionState start;   // where the division stands before the chunk (parallel division)
     bool divided = false;  // the output holds the chunk's quotient digits
   };
@@ -156,7 +170,7 @@ class Pipeline {
         chunk_written_.wait(lock, [&] { return stopping_ || chunk < written_ + slots_.size(); });
         if (stopping_) return;
       }
-      const Filled filled = ReadFull(options_.read, input_, slot.input.get(), chunk_bytes_);
+      const Filled filled = ReadFull(options_.read, input_, slot.input(), chunk_bytes_);
       if (filled.failed) {
         {
           const std::lock_guard lock(mutex_);
@@ -168,7 +182,7 @@ class Pipeline {
       if (filled.bytes > 0 && Parallel()) {
         slot.start = state;
         state = AdvanceState(
-            state, SummarizePiece(slot.input.get(), filled.bytes, options_.path));
+            state, SummarizePiece(slot.input(), filled.bytes, options_.path));
       }
       slot.input_size = filled.bytes;
       const bool last = filled.bytes < chunk_bytes_;
@@ -198,16 +212,16 @@ class Pipeline {
         chunk = claimed_++;
       }
       Slot& slot = SlotOf(chunk);
-      ReportBuffer window(slot.output.get(), chunk_bytes_ + kOutputSlack);
+      ReportBuffer window(slot.output(), kLead + chunk_bytes_ + kSlack);
       if (Parallel()) {
         BlockDivider divider(options_.path, slot.start);
-        divider.Consume(slot.input.get(), slot.input_size, window);
+        divider.Consume(slot.input(), slot.input_size, window);
       } else {
-        alone_.Consume(slot.input.get(), slot.input_size, window);
+        alone_.Consume(slot.input(), slot.input_size, window);
       }
       slot.output_size = window.written().size();
-      // The window is sized for the worst case; should it ever overflow, say so, never write
-      // a quotient with a hole in it.
+      // The window is sized for the worst case; should it ever fill, say so, never write a
+      // quotient with a hole in it.
       if (window.failed()) {
         {
           const std::lock_guard lock(mutex_);
@@ -235,7 +249,7 @@ class Pipeline {
         });
         if (stopping_ || !slot.divided) return;
       }
-      const bool written = out_.Pass(std::string_view(slot.output.get(), slot.output_size));
+      const bool written = out_.Pass(std::string_view(slot.output(), slot.output_size));
       {
         const std::lock_guard lock(mutex_);
         slot.divided = false;
