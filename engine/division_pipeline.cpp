@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "division_chain.h"
+#include "division_chain_avx512.h"
 
 namespace dalvo {
 
@@ -289,7 +290,13 @@ class Pipeline {
 
 }  // namespace
 
-unsigned DefaultDivisionThreads() { return std::max(std::thread::hardware_concurrency(), 1u); }
+unsigned DefaultDivisionThreads() {
+  // Side by side only where the pass that finds each piece's start runs several times faster
+  // than the division (the AVX-512 pass); the portable pass would hold the reader up longer
+  // than a second division thread saves.
+  if (!HasAvx512Summary()) return 1;
+  return std::max(std::thread::hardware_concurrency(), 1u);
+}
 
 StreamDivision DivideDescriptor(int input, ReportBuffer& out, const PipelineOptions& options) {
   struct stat status {};

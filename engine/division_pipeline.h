@@ -21,7 +21,8 @@ namespace dalvo {
 // on an error).
 using ReadFunction = std::function<long(int descriptor, unsigned char* buffer, std::size_t size)>;
 
-// The number of processors this machine reports, at least 1.
+// The number of processors this machine reports (at least 1) where pieces are worth dividing
+// side by side, that is where the AVX-512 summary pass runs; 1 elsewhere.
 unsigned DefaultDivisionThreads();
 
 struct PipelineOptions {

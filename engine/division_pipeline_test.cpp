@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "division_report.h"
 #include "division_test_support.h"
@@ -19,7 +22,9 @@ namespace dalvo {
 namespace {
 
 // Threads forced to one, to two, and to more than this machine has processors.
-std::vector<unsigned> ThreadCounts() { return {1u, 2u, DefaultDivisionThreads() + 3}; }
+std::vector<unsigned> ThreadCounts() {
+  return {1u, 2u, std::max(std::thread::hardware_concurrency(), 1u) + 3};
+}
 
 // Every input through the pipeline, however small.
 PipelineOptions Threaded(unsigned threads, std::size_t chunk_bytes) {
