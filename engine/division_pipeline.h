@@ -30,7 +30,7 @@ struct PipelineOptions {
   unsigned threads = DefaultDivisionThreads();
   // Bytes per piece, and how many pieces may be in the pipeline at once (0: what the threads
   // need). Memory is about twice their product.
-  std::size_t chunk_bytes = 256 * 1024;
+  std::size_t chunk_bytes = 512 * 1024;
   std::size_t chunks = 0;
   // Regular files shorter than this are divided on the calling thread alone, in reads of
   // `read_bytes` (0 is 1): for them a thread would cost more to start than it saves.
