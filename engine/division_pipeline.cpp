@@ -9,8 +9,10 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <thread>
 #include <vector>
 
@@ -89,9 +91,13 @@ StreamDivision DivideAlone(int input, ReportBuffer& out, const PipelineOptions& 
 }
 
 // The threads of one division and what they share. Pieces ("chunks") are numbered in reading
-// order; chunk k lives in slot k mod slots_.size() from its read until it is written. Every
-// hand-over between threads happens under `mutex_`; the bytes of a chunk are touched by one
-// thread at a time, outside the lock.
+// order; chunk k lives in slot k mod slots_.size() from its read until it is written. There
+// are no fixed roles: every thread, the calling one included, takes whatever is ready (write
+// the next chunk in order, divide a chunk, read the next one) and waits only when nothing is.
+// So no chunk waits for one particular thread to be woken, which on a busy machine can take
+// milliseconds, and with one thread the same loop divides on the calling thread alone. Every
+// hand-over happens under `mutex_`; a chunk's bytes are touched by one thread at a time,
+// outside the lock.
 class Pipeline {
  public:
   Pipeline(int input, ReportBuffer& out, const PipelineOptions& options)
@@ -101,37 +107,38 @@ class Pipeline {
         chunk_bytes_(std::max<std::size_t>(options.chunk_bytes, 1)),
         threads_(std::max(options.threads, 1u)),
         alone_(options.path) {
-    // The reader fills one chunk, each division thread holds one, the writer one, and one more
-    // lets the reader run ahead while the others are busy.
-    const std::size_t slots = options.chunks > 0 ? options.chunks : threads_ + 3;
+    // One chunk being read, one being written, one being divided by each thread, and two
+    // more so that reading and writing need not wait for each other.
+    const std::size_t slots = options.chunks > 0 ? options.chunks : threads_ + 4;
     slots_.resize(std::max<std::size_t>(slots, 2));
     for (Slot& slot : slots_) slot.memory = NewChunkMemory(kLead + chunk_bytes_ + kSlack);
   }
   Pipeline(const Pipeline&) = delete;
   Pipeline& operator=(const Pipeline&) = delete;
 
-  // Starts the writer and the division threads. False when the system refused a thread; the
-  // started ones have ended again and nothing has been read.
+  // Starts the other threads. False when the system refused one; those started have ended
+  // again, and nothing has been read.
   bool Start() {
+    helpers_.reserve(threads_ - 1);
     try {
-      running_.emplace_back([this] { Write(); });
-      for (unsigned i = 0; i < threads_; ++i) running_.emplace_back([this] { Divide(); });
+      for (unsigned i = 1; i < threads_; ++i) helpers_.emplace_back([this] { Work(); });
     } catch (const std::system_error&) {
       Stop();
-      for (std::thread& thread : running_) thread.join();
+      for (std::thread& helper : helpers_) helper.join();
       return false;
     }
     return true;
   }
 
-  // Reads on the calling thread until the end, an error or a stop, then waits for the others.
+  // Works on the calling thread until everything is written or something failed, then waits
+  // for the other threads.
   StreamDivision Run() {
-    Read();
-    for (std::thread& thread : running_) thread.join();
+    Work();
+    for (std::thread& helper : helpers_) helper.join();
     StreamDivision result;
     result.read_failed = read_failed_;
     result.write_failed = write_failed_ || out_.failed();
-    result.tally = TallyOf(Parallel() ? end_state_ : alone_.state());
+    result.tally = TallyOf(options_.side_by_side ? end_state_ : alone_.state());
     return result;
   }
 
@@ -140,15 +147,13 @@ class Pipeline {
     ChunkMemory memory;  // the input from kLead on; the quotient from the start
     std::size_t input_size = 0;
     std::size_t output_size = 0;
+    DivisionState start;   // where the division stands before the chunk (side by side)
+    bool divided = false;  // the output holds the chunk's quotient digits
     unsigned char* input() const { return memory.get() + kLead; }
     char* output() const { return reinterpret_cast<char*>(memory.get()); }
-    DivisionState start;   // where the division stands before the chunk (parallel division)
-    bool divided = false;  // the output holds the chunk's quotient digits
   };
 
-  // With one division thread the chunks are divided in order and the state simply carries on;
-  // with more, each chunk needs its start from the reader's summaries.
-  bool Parallel() const { return threads_ > 1; }
+  enum class Job { kWrite, kDivide, kRead, kLeave };
 
   Slot& SlotOf(std::uint64_t chunk) { return slots_[chunk % slots_.size()]; }
 
@@ -157,145 +162,154 @@ class Pipeline {
       const std::lock_guard lock(mutex_);
       stopping_ = true;
     }
-    chunk_read_.notify_all();
-    chunk_divided_.notify_all();
-    chunk_written_.notify_all();
+    ready_.notify_all();
   }
 
-  void Read() {
-    DivisionState state;  // before the next chunk
-    for (std::uint64_t chunk = 0;; ++chunk) {
-      Slot& slot = SlotOf(chunk);
-      {
-        std::unique_lock lock(mutex_);
-        chunk_written_.wait(lock, [&] { return stopping_ || chunk < written_ + slots_.size(); });
-        if (stopping_) return;
-      }
-      const Filled filled = ReadFull(options_.read, input_, slot.input(), chunk_bytes_);
-      if (filled.failed) {
-        {
-          const std::lock_guard lock(mutex_);
-          read_failed_ = true;
-        }
-        Stop();
-        return;
-      }
-      if (filled.bytes > 0 && Parallel()) {
-        slot.start = state;
-        state = AdvanceState(
-            state, SummarizePiece(slot.input(), filled.bytes, options_.path));
-      }
-      slot.input_size = filled.bytes;
-      const bool last = filled.bytes < chunk_bytes_;
-      {
-        const std::lock_guard lock(mutex_);
-        if (filled.bytes > 0) ++read_count_;
-        input_done_ = last;
-        end_state_ = state;
-      }
-      if (last) {
-        // Idle division threads leave, and the writer learns where the input ends.
-        chunk_read_.notify_all();
-        chunk_divided_.notify_all();
-        return;
-      }
-      chunk_read_.notify_one();
+  // Under the lock: the job this thread does next, taken so that no other thread takes it, or
+  // nullopt when there is none yet. Writing comes first, so the output never waits when it
+  // could go on; reading comes last, so read chunks do not pile up undivided.
+  std::optional<std::pair<Job, std::uint64_t>> TakeJob() {
+    if (stopping_) return std::pair{Job::kLeave, 0};
+    if (!writing_ && written_ < read_count_ && SlotOf(written_).divided) {
+      writing_ = true;
+      return std::pair{Job::kWrite, written_};
     }
+    // One at a time and in order, unless each chunk knows its start from the summaries.
+    if (claimed_ < read_count_ && (options_.side_by_side || !dividing_)) {
+      dividing_ = true;
+      return std::pair{Job::kDivide, claimed_++};
+    }
+    if (!reading_ && !input_done_ && read_count_ < written_ + slots_.size()) {
+      reading_ = true;
+      return std::pair{Job::kRead, read_count_};
+    }
+    if (input_done_ && written_ == read_count_) return std::pair{Job::kLeave, 0};
+    return std::nullopt;
   }
 
-  void Divide() {
+  void Work() {
     for (;;) {
-      std::uint64_t chunk;
+      std::pair<Job, std::uint64_t> job;
       {
         std::unique_lock lock(mutex_);
-        chunk_read_.wait(lock, [&] { return stopping_ || claimed_ < read_count_ || input_done_; });
-        if (stopping_ || claimed_ == read_count_) return;
-        chunk = claimed_++;
+        std::optional<std::pair<Job, std::uint64_t>> taken;
+        ready_.wait(lock, [&] { return (taken = TakeJob()).has_value(); });
+        job = *taken;
       }
-      Slot& slot = SlotOf(chunk);
-      ReportBuffer window(slot.output(), kLead + chunk_bytes_ + kSlack);
-      if (Parallel()) {
-        BlockDivider divider(options_.path, slot.start);
-        divider.Consume(slot.input(), slot.input_size, window);
-      } else {
-        alone_.Consume(slot.input(), slot.input_size, window);
+      bool ok = true;
+      switch (job.first) {
+        case Job::kLeave:
+          ready_.notify_all();  // the others may be waiting for this end too
+          return;
+        case Job::kWrite:
+          ok = Write(job.second);
+          break;
+        case Job::kDivide:
+          ok = Divide(job.second);
+          break;
+        case Job::kRead:
+          ok = Read(job.second);
+          break;
       }
-      slot.output_size = window.written().size();
-      // The window is sized for the worst case; should it ever fill, say so, never write a
-      // quotient with a hole in it.
-      if (window.failed()) {
-        {
-          const std::lock_guard lock(mutex_);
-          write_failed_ = true;
-        }
+      if (!ok) {
         Stop();
         return;
       }
-      {
-        const std::lock_guard lock(mutex_);
-        slot.divided = true;
-      }
-      chunk_divided_.notify_one();
+      // What this job made ready may be more than this thread can take next.
+      ready_.notify_all();
     }
   }
 
-  void Write() {
-    for (std::uint64_t chunk = 0;; ++chunk) {
-      Slot& slot = SlotOf(chunk);
-      {
-        std::unique_lock lock(mutex_);
-        chunk_divided_.wait(lock, [&] {
-          return stopping_ || (chunk < read_count_ && slot.divided) ||
-                 (input_done_ && chunk == read_count_);
-        });
-        if (stopping_ || !slot.divided) return;
-      }
-      const bool written = out_.Pass(std::string_view(slot.output(), slot.output_size));
-      {
-        const std::lock_guard lock(mutex_);
-        slot.divided = false;
-        written_ = chunk + 1;
-        write_failed_ = write_failed_ || !written;
-      }
-      if (!written) {
-        Stop();
-        return;
-      }
-      chunk_written_.notify_one();
+  bool Read(std::uint64_t chunk) {
+    Slot& slot = SlotOf(chunk);
+    const Filled filled = ReadFull(options_.read, input_, slot.input(), chunk_bytes_);
+    if (filled.failed) {
+      const std::lock_guard lock(mutex_);
+      read_failed_ = true;
+      return false;
     }
+    slot.input_size = filled.bytes;
+    // Only the reading thread touches next_start_, and only one thread reads at a time.
+    if (filled.bytes > 0 && options_.side_by_side) {
+      slot.start = next_start_;
+      next_start_ = AdvanceState(next_start_,
+                                 SummarizePiece(slot.input(), filled.bytes, options_.path));
+    }
+    const std::lock_guard lock(mutex_);
+    reading_ = false;
+    if (filled.bytes > 0) ++read_count_;
+    input_done_ = filled.bytes < chunk_bytes_;
+    end_state_ = next_start_;
+    return true;
+  }
+
+  bool Divide(std::uint64_t chunk) {
+    Slot& slot = SlotOf(chunk);
+    ReportBuffer window(slot.output(), kLead + chunk_bytes_ + kSlack);
+    if (options_.side_by_side) {
+      BlockDivider divider(options_.path, slot.start);
+      divider.Consume(slot.input(), slot.input_size, window);
+    } else {
+      alone_.Consume(slot.input(), slot.input_size, window);
+    }
+    slot.output_size = window.written().size();
+    const std::lock_guard lock(mutex_);
+    dividing_ = false;
+    // The window is sized for the worst case; should it ever fill, say so, never write a
+    // quotient with a hole in it.
+    if (window.failed()) {
+      write_failed_ = true;
+      return false;
+    }
+    slot.divided = true;
+    return true;
+  }
+
+  bool Write(std::uint64_t chunk) {
+    Slot& slot = SlotOf(chunk);
+    const bool written = out_.Pass(std::string_view(slot.output(), slot.output_size));
+    const std::lock_guard lock(mutex_);
+    writing_ = false;
+    slot.divided = false;
+    written_ = chunk + 1;
+    write_failed_ = write_failed_ || !written;
+    return written;
   }
 
   const int input_;
-  ReportBuffer& out_;  // only the writer touches it while the threads run
+  ReportBuffer& out_;  // only the thread that holds the writing job touches it
   const PipelineOptions& options_;
   const std::size_t chunk_bytes_;
   const unsigned threads_;
   std::vector<Slot> slots_;
-  BlockDivider alone_;  // the one division thread's division, when there is only one
-  std::vector<std::thread> running_;
+  BlockDivider alone_;          // the division, when chunks are divided one after another
+  DivisionState next_start_;    // before the next chunk to read (side by side)
+  std::vector<std::thread> helpers_;
 
   std::mutex mutex_;
-  std::condition_variable chunk_read_;     // division threads wait here
-  std::condition_variable chunk_divided_;  // the writer waits here
-  std::condition_variable chunk_written_;  // the reader waits here
-  std::uint64_t read_count_ = 0;           // chunks read (and, in parallel, summarised)
-  std::uint64_t claimed_ = 0;              // chunks a division thread has taken
-  std::uint64_t written_ = 0;              // chunks handed to `out_`
-  bool input_done_ = false;                // read_count_ will not grow
-  bool stopping_ = false;                  // a failure: every thread leaves at once
+  std::condition_variable ready_;  // a job may have become ready, or everything ended
+  std::uint64_t read_count_ = 0;   // chunks read (and, side by side, summarised)
+  std::uint64_t claimed_ = 0;      // chunks a thread has taken to divide
+  std::uint64_t written_ = 0;      // chunks handed to `out_`
+  bool reading_ = false;
+  bool dividing_ = false;  // only looked at when chunks are divided one after another
+  bool writing_ = false;
+  bool input_done_ = false;  // read_count_ will not grow
+  bool stopping_ = false;    // a failure: every thread leaves at once
   bool read_failed_ = false;
   bool write_failed_ = false;
-  DivisionState end_state_;  // after the chunks read so far (parallel division)
+  DivisionState end_state_;  // after the chunks read so far (side by side)
 };
 
 }  // namespace
 
-unsigned DefaultDivisionThreads() {
-  // Side by side only where the pass that finds each piece's start runs several times faster
-  // than the division (the AVX-512 pass); the portable pass would hold the reader up longer
-  // than a second division thread saves.
-  if (!HasAvx512Summary()) return 1;
-  return std::max(std::thread::hardware_concurrency(), 1u);
+unsigned DefaultDivisionThreads() { return std::max(std::thread::hardware_concurrency(), 1u); }
+
+bool DefaultSideBySide() {
+  // Only where the pass that finds each piece's start runs several times faster than the
+  // division (the AVX-512 pass); the portable pass would cost more than a second division
+  // thread saves.
+  return HasAvx512Summary();
 }
 
 StreamDivision DivideDescriptor(int input, ReportBuffer& out, const PipelineOptions& options) {

@@ -1,10 +1,10 @@
 // The division of a whole input read from a file descriptor. A small regular file is divided on
 // the calling thread alone. Anything longer goes through a pipeline of a few fixed buffers
-// (constant memory): the calling thread reads, division threads divide, a writer thread hands
-// the quotient on in order, so reading, dividing and writing overlap. With more than one division
-// thread the reader also summarises each piece (division_chain.h), which tells every piece the
-// exact state the division reaches before it, so pieces are divided side by side. A read error
-// or a failed write stops every thread; the result says which. Nothing is thrown.
+// (constant memory) on several threads, the calling one included: chunks are read, divided and
+// handed on in order, and reading, dividing and writing overlap. Where it pays, the reader also
+// summarises each chunk (division_chain.h), which tells every chunk the exact state the division
+// reaches before it, so chunks are divided side by side. A read error or a failed write stops
+// every thread; the result says which. Nothing is thrown.
 #pragma once
 
 #include <cstddef>
@@ -21,13 +21,19 @@ namespace dalvo {
 // on an error).
 using ReadFunction = std::function<long(int descriptor, unsigned char* buffer, std::size_t size)>;
 
-// The number of processors this machine reports (at least 1) where pieces are worth dividing
-// side by side, that is where the AVX-512 summary pass runs; 1 elsewhere.
+// The number of processors this machine reports, at least 1.
 unsigned DefaultDivisionThreads();
 
+// True where dividing chunks side by side pays: where the AVX-512 summary pass runs.
+bool DefaultSideBySide();
+
 struct PipelineOptions {
-  // Threads that divide pieces side by side; the reader and the writer come on top. 0 is 1.
+  // Threads that read, divide and write, the calling one included (0 is 1). Each takes
+  // whatever is ready; with 1 the calling thread does everything.
   unsigned threads = DefaultDivisionThreads();
+  // Chunks divided at the same time, each from the start its summary gives; otherwise one
+  // after another, each from where the last one ended.
+  bool side_by_side = DefaultSideBySide();
   // Bytes per piece, and how many pieces may be in the pipeline at once (0: what the threads
   // need). Memory is about twice their product.
   std::size_t chunk_bytes = 512 * 1024;

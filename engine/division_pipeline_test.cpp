@@ -21,18 +21,27 @@
 namespace dalvo {
 namespace {
 
-// Threads forced to one, to two, and to more than this machine has processors.
-std::vector<unsigned> ThreadCounts() {
-  return {1u, 2u, std::max(std::thread::hardware_concurrency(), 1u) + 3};
+// Every input through the pipeline, however small: threads forced to one, to two and to more
+// than this machine has processors, each with chunks divided one after another and side by side.
+std::vector<PipelineOptions> ThreadedWays(std::size_t chunk_bytes) {
+  std::vector<PipelineOptions> ways;
+  for (const unsigned threads : {1u, 2u, std::max(std::thread::hardware_concurrency(), 1u) + 3}) {
+    for (const bool side_by_side : {false, true}) {
+      PipelineOptions options;
+      options.threads = threads;
+      options.side_by_side = side_by_side;
+      options.chunk_bytes = chunk_bytes;
+      options.threaded_from_bytes = 0;
+      ways.push_back(options);
+    }
+  }
+  return ways;
 }
 
-// Every input through the pipeline, however small.
-PipelineOptions Threaded(unsigned threads, std::size_t chunk_bytes) {
-  PipelineOptions options;
-  options.threads = threads;
-  options.chunk_bytes = chunk_bytes;
-  options.threaded_from_bytes = 0;
-  return options;
+std::string Describe(const PipelineOptions& options) {
+  return std::to_string(options.threads) + " threads, chunks of " +
+         std::to_string(options.chunk_bytes) +
+         (options.side_by_side ? " side by side" : " one after another");
 }
 
 // The file `name` of `dir`, open for reading, closed when the object goes.
@@ -77,13 +86,13 @@ TEST(DivisionPipeline, ThreadCountsAndChunkSizesGiveTheSameReport) {
   for (std::size_t i = 0; i < inputs.size(); ++i) {
     dir.Write("n.txt", inputs[i]);
     const std::string expected = oracle::OracleReport(inputs[i], "k.txt");
-    for (const unsigned threads : ThreadCounts()) {
-      for (const std::size_t chunk : {std::size_t{1}, std::size_t{61}, std::size_t{4096}}) {
-        if (chunk == 1 && inputs[i].size() > 5000) continue;  // a thread hand-over per byte
+    for (const std::size_t chunk : {std::size_t{1}, std::size_t{61}, std::size_t{4096}}) {
+      if (chunk == 1 && inputs[i].size() > 5000) continue;  // a hand-over per byte
+      for (const PipelineOptions& options : ThreadedWays(chunk)) {
         const OpenFile input(dir, "n.txt");
         StreamDivision result;
-        EXPECT_EQ(ReportOf(input.descriptor(), Threaded(threads, chunk), result), expected)
-            << "input " << i << " threads " << threads << " chunk " << chunk;
+        EXPECT_EQ(ReportOf(input.descriptor(), options, result), expected)
+            << "input " << i << ", " << Describe(options);
         EXPECT_FALSE(result.read_failed || result.write_failed);
       }
     }
@@ -112,16 +121,15 @@ TEST(DivisionPipeline, ReadErrorIsReportedNotTakenForTheEnd) {
   const std::string content = "9" + RandomDigits(random, 300000);
   dir.Write("n.txt", content);
   for (const std::size_t good : {std::size_t{0}, std::size_t{150001}, content.size() - 1}) {
-    std::vector<PipelineOptions> ways;
-    for (const unsigned threads : ThreadCounts()) ways.push_back(Threaded(threads, 4096));
+    std::vector<PipelineOptions> ways = ThreadedWays(4096);
     ways.emplace_back();  // a file this small is divided on the calling thread
     for (PipelineOptions& options : ways) {
       options.read = FailingAfter(good);
       const OpenFile input(dir, "n.txt");
       StreamDivision result;
       (void)ReportOf(input.descriptor(), options, result);
-      EXPECT_TRUE(result.read_failed) << "good " << good << " threads " << options.threads;
-      EXPECT_FALSE(result.write_failed) << "good " << good << " threads " << options.threads;
+      EXPECT_TRUE(result.read_failed) << "good " << good << ", " << Describe(options);
+      EXPECT_FALSE(result.write_failed) << "good " << good << ", " << Describe(options);
     }
   }
 }
@@ -136,7 +144,7 @@ TEST(DivisionPipeline, FailingOutputStopsTheReader) {
   dir.Write("n.txt", content);
   const auto previous = std::signal(SIGPIPE, SIG_IGN);
   for (const bool use_pipe : {false, true}) {
-    for (const unsigned threads : ThreadCounts()) {
+    for (PipelineOptions options : ThreadedWays(4096)) {
       int ends[2] = {-1, -1};
       std::FILE* output = nullptr;
       if (use_pipe) {
@@ -149,7 +157,6 @@ TEST(DivisionPipeline, FailingOutputStopsTheReader) {
       ASSERT_NE(output, nullptr);
       std::setvbuf(output, nullptr, _IONBF, 0);
       std::size_t read_total = 0;
-      PipelineOptions options = Threaded(threads, 4096);
       options.read = [&read_total](int fd, unsigned char* buffer, std::size_t size) {
         const long got = ::read(fd, buffer, size);
         if (got > 0) read_total += static_cast<std::size_t>(got);
@@ -158,9 +165,10 @@ TEST(DivisionPipeline, FailingOutputStopsTheReader) {
       const OpenFile input(dir, "n.txt");
       ReportBuffer out(output, 4096);
       const StreamDivision result = DivideDescriptor(input.descriptor(), out, options);
-      EXPECT_TRUE(result.write_failed) << (use_pipe ? "pipe" : "full") << " " << threads;
-      EXPECT_FALSE(result.read_failed) << (use_pipe ? "pipe" : "full") << " " << threads;
-      EXPECT_LT(read_total, content.size() / 4) << (use_pipe ? "pipe" : "full") << " " << threads;
+      const std::string what = (use_pipe ? "pipe, " : "full device, ") + Describe(options);
+      EXPECT_TRUE(result.write_failed) << what;
+      EXPECT_FALSE(result.read_failed) << what;
+      EXPECT_LT(read_total, content.size() / 4) << what;
       std::fclose(output);
     }
   }

@@ -163,11 +163,12 @@ std::string DivideToMemory(const std::string& name, const dalvo::DivisionBuffers
   return report;
 }
 
-// The pipeline with three division threads and pieces of `chunk_bytes`, on a fresh descriptor
-// of the file `name`; the whole report it makes.
-std::string DivideThreaded(const std::string& name, std::size_t chunk_bytes) {
+// The pipeline on three threads, with pieces of `chunk_bytes` divided side by side or one after
+// another, on a fresh descriptor of the file `name`; the whole report it makes.
+std::string DivideThreaded(const std::string& name, std::size_t chunk_bytes, bool side_by_side) {
   dalvo::PipelineOptions options;
   options.threads = 3;
+  options.side_by_side = side_by_side;
   options.chunk_bytes = chunk_bytes;
   options.threaded_from_bytes = 0;
   const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
@@ -203,7 +204,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // Pieces this small put the cuts between threads everywhere; the input picks their size.
   const std::size_t piece = size == 0 ? 1 : 1u + data[size / 2] % 97u;
-  const std::string threaded = DivideThreaded(input_name, piece);
+  const std::string threaded = DivideThreaded(input_name, piece, size % 2 == 0);
   Require(threaded == wanted, "threaded report differs", threaded, wanted);
 
   const int output_fd = MemoryFile("dalvo-fuzz-output", "stale text that must be truncated");
