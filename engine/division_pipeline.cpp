@@ -107,9 +107,9 @@ class Pipeline {
         chunk_bytes_(std::max<std::size_t>(options.chunk_bytes, 1)),
         threads_(std::max(options.threads, 1u)),
         alone_(options.path) {
-    // One chunk being read, one being written, one being divided by each thread, and two
-    // more so that reading and writing need not wait for each other.
-    const std::size_t slots = options.chunks > 0 ? options.chunks : threads_ + 4;
+    // One chunk being read, one being written, one being divided by each thread, and one more
+    // so that reading need not wait for the write of the oldest.
+    const std::size_t slots = options.chunks > 0 ? options.chunks : threads_ + 3;
     slots_.resize(std::max<std::size_t>(slots, 2));
     for (Slot& slot : slots_) slot.memory = NewChunkMemory(kLead + chunk_bytes_ + kSlack);
   }
