@@ -2,8 +2,9 @@
 # Installs whatever is missing (the developer's Debian packages, through apt-get), builds dalvo
 # with every test in build/ and runs them all. Exits non-zero on any failure.
 #   ./test.sh              the normal build and the whole suite
-#   ./test.sh --sanitize   afterwards also the suite built with AddressSanitizer and UBSan
-#                          (DALVO_SANITIZE=1 in the environment asks for the same)
+#   ./test.sh --sanitize   afterwards also the suite built with AddressSanitizer and UBSan, and
+#                          the division's tests built with ThreadSanitizer (the division is the
+#                          only code with threads); DALVO_SANITIZE=1 asks for the same
 #   ./test.sh --fuzz N     last, N seconds of fuzzing in all (scripts/fuzz.sh N); combines with
 #                          --sanitize, as CI runs it: ./test.sh --sanitize --fuzz 60
 set -euo pipefail
@@ -40,7 +41,7 @@ passed=0
 run_suite() {
   local log
   log=$(mktemp)
-  ctest --test-dir "$1" --output-on-failure -j "$jobs" | tee "$log"
+  ctest --test-dir "$@" --output-on-failure -j "$jobs" | tee "$log"
   passed=$(( passed + $(sed -n 's/.* tests failed out of \([0-9]*\)$/\1/p' "$log" | tail -n 1) ))
   rm -f "$log"
 }
@@ -57,6 +58,12 @@ if [ "$sanitize" = 1 ]; then
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   LSAN_OPTIONS=suppressions="$PWD/scripts/lsan.supp":print_suppressions=0 \
     run_suite build-sanitize
+
+  cmake -S . -B build-tsan -DDALVO_WERROR=$werror -DDALVO_BUILD_GUI=OFF \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+        -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
+  cmake --build build-tsan -j "$jobs" --target dalvo_engine_tests
+  TSAN_OPTIONS=halt_on_error=1 run_suite build-tsan -R '^Division'
 fi
 
 if [ "$fuzz_seconds" -gt 0 ]; then

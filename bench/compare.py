@@ -3,8 +3,11 @@
 
 Makes deterministic digit files, checks that every program finds the same quotient, then times
 each program several times per size and prints a table: median wall time, MB/s of input, peak
-resident memory (from /usr/bin/time -f %M) and ratios. Started by bench/run.sh, which builds the
-programs first; exits 1 when any quotient disagrees or a program fails.
+resident memory (from /usr/bin/time -f %M) and ratios. On tmpfs (/dev/shm), where no disk
+write-back blurs the figures, dalvo and dd copying the same file run in turns, and the ratio is
+the median of the turns' ratios; an older dalvo given with --baseline joins those turns.
+Started by bench/run.sh, which builds the programs first; exits 1 when any quotient disagrees or
+a program fails.
 """
 
 import argparse
@@ -40,11 +43,32 @@ def parse_args():
     parser.add_argument("--build", required=True, help="build directory with app/ and bench-bin/")
     parser.add_argument("--big", action="store_true", help="also 10^9 digits (1 GB of scratch)")
     parser.add_argument("--runs", type=int, default=5, help="timed runs per program and size")
-    parser.add_argument("--exponents", default="4,6,7,8",
+    parser.add_argument("--exponents", default="4,5,6,7,8",
                         help="digit counts as powers of ten, comma-separated")
+    parser.add_argument("--small-runs", type=int, default=21,
+                        help="turns on tmpfs for sizes up to 10^6 digits, where the start of a "
+                        "process dominates and single runs scatter most")
+    parser.add_argument("--tmpfs", default=default_tmpfs(),
+                        help="a tmpfs directory for the turns of dalvo and dd (default: /dev/shm "
+                        "when it is a tmpfs; empty: no such rows)")
+    parser.add_argument("--baseline", default=None,
+                        help="another dalvo program (an older build, say) to time in the same "
+                        "turns on tmpfs")
     parser.add_argument("--scratch", default=None, help="directory for the files (default: a "
                         "fresh one below the temporary directory, removed afterwards)")
     return parser.parse_args()
+
+
+def default_tmpfs():
+    try:
+        with open("/proc/mounts") as mounts:
+            for line in mounts:
+                fields = line.split()
+                if len(fields) > 2 and fields[1] == "/dev/shm" and fields[2] == "tmpfs":
+                    return "/dev/shm"
+    except OSError:
+        pass
+    return ""
 
 
 class Bench:
@@ -54,6 +78,9 @@ class Bench:
         self.gmp = os.path.join(build, "bench-bin", "dalvo_gmp_divide")
         self.make_digits = os.path.join(build, "bench-bin", "dalvo_make_digits")
         self.runs = max(1, args.runs)
+        self.small_runs = max(1, args.small_runs)
+        self.tmpfs = args.tmpfs
+        self.baseline = os.path.abspath(args.baseline) if args.baseline else None
         self.own_scratch = args.scratch is None
         self.scratch = os.path.abspath(args.scratch or tempfile.mkdtemp(prefix="dalvo-bench-"))
         os.makedirs(self.scratch, exist_ok=True)
@@ -103,6 +130,18 @@ class Bench:
                 break
         return (statistics.median(s[0] for s in samples), max(s[1] for s in samples),
                 len(samples), statistics.median(s[2] for s in samples))
+
+    # The commands in turns, `runs` times over: a list of samples per command, as run_once gives
+    # them. Each command is (argv, output file or None); the output is removed before each run,
+    # untimed, and standard output goes to /dev/null.
+    def measure_in_turns(self, commands, runs):
+        samples = [[] for _ in commands]
+        for _ in range(runs):
+            for (command, output), own in zip(commands, samples):
+                if output is not None and os.path.exists(output):
+                    os.remove(output)
+                own.append(self.run_once(command, "/dev/null"))
+        return samples
 
     # Whether a peer is expected to finish `digits` within its limit.
     def peer_fits(self, name, digits):
@@ -221,11 +260,58 @@ def check_and_time(bench, exponent):
         add(PEER_LABELS[name], measured, "dalvo")
     add("dd bs=128K > /dev/null (floor)", dd_null)
     add("dd bs=128K to a file (floor)", dd_file)
+    if bench.tmpfs:
+        for row in time_on_tmpfs(bench, number, digits):
+            add(*row)
     for name in ("dd.txt", "peer.txt", "report.txt", "stdout.txt", "divide.bc"):
         if os.path.exists(bench.path(name)):
             os.remove(bench.path(name))
     os.remove(number)
     return digits, rows, dalvo_null
+
+
+def summarize(samples):
+    """(median wall, largest peak RSS, runs, median CPU) of run_once samples."""
+    return (statistics.median(s[0] for s in samples), max(s[1] for s in samples), len(samples),
+            statistics.median(s[2] for s in samples))
+
+
+def time_on_tmpfs(bench, number, digits):
+    """Rows for dalvo (and the baseline) against dd, the input and every output on tmpfs: to a
+    file against dd copying the file, and to /dev/null against dd reading it. Each group runs in
+    turns; a ratio is the median of the per-turn ratios, so a slow moment of the shared machine
+    weighs on both sides of it alike."""
+    folder = tempfile.mkdtemp(prefix="dalvo-bench-", dir=bench.tmpfs)
+    rows = []
+    try:
+        source = os.path.join(folder, "in.txt")
+        shutil.copyfile(number, source)
+        out = os.path.join(folder, "out.txt")
+        copy = os.path.join(folder, "copy.txt")
+        programs = [("dalvo", bench.dalvo)]
+        if bench.baseline:
+            programs.append(("baseline dalvo", bench.baseline))
+        runs = bench.small_runs if digits <= 10 ** 6 else bench.runs
+        groups = [
+            ("%s -awo d 19 IN OUT, tmpfs", lambda p: ([p, "-awo", "d", "19", source, out], out),
+             ("dd bs=128K IN COPY, tmpfs (copy floor)",
+              ["dd", "if=" + source, "of=" + copy, "bs=128K", "status=none"], copy)),
+            ("%s IN > /dev/null, tmpfs", lambda p: ([p, source], None),
+             ("dd bs=128K IN > /dev/null, tmpfs (read floor)",
+              ["dd", "if=" + source, "of=/dev/null", "bs=128K", "status=none"], None)),
+        ]
+        for label, dalvo_command, (floor_label, floor_command, floor_output) in groups:
+            commands = [dalvo_command(path) for _, path in programs]
+            commands.append((floor_command, floor_output))
+            samples = bench.measure_in_turns(commands, runs)
+            floor = samples[-1]
+            for (name, _), own in zip(programs, samples):
+                ratio = statistics.median(a[0] / b[0] for a, b in zip(own, floor))
+                rows.append((label % name, summarize(own), "%.2fx dd, median of turns" % ratio))
+            rows.append((floor_label, summarize(floor)))
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+    return rows
 
 
 def filecmp_equal(a, b):
@@ -250,12 +336,22 @@ def print_table(digits, rows, dalvo_null):
         rate = digits / seconds / 1e6
         if relation == "dalvo":
             ratio = "%.1fx dalvo's time" % (seconds / dalvo_null[0])
+        elif isinstance(relation, str):
+            ratio = relation
         elif relation is not None and relation[1] is not None:
             ratio = "%.2fx %s" % (seconds / relation[1][0], relation[0])
         else:
             ratio = ""
         print("| %d | %s | %.4f | %.0f | %.2f | %d | %d | %s |" % (digits, label, seconds, rate,
                                                                   cpu, rss, runs, ratio))
+
+
+def loadavg():
+    try:
+        with open("/proc/loadavg") as f:
+            return " ".join(f.read().split()[:3])
+    except OSError:
+        return "unknown"
 
 
 def main():
@@ -266,6 +362,7 @@ def main():
         exponents.append(9)
     print("dalvo division benchmark, %s, %d cores, scratch %s, median of up to %d runs"
           % (time.strftime("%Y-%m-%d"), os.cpu_count(), bench.scratch, bench.runs))
+    print("load average at the start: %s" % loadavg())
     try:
         for exponent in exponents:
             print_table(*check_and_time(bench, exponent))
@@ -273,6 +370,7 @@ def main():
     finally:
         if bench.own_scratch:
             shutil.rmtree(bench.scratch, ignore_errors=True)
+    print("\nload average at the end: %s" % loadavg())
     for failure in bench.failures:
         print("MISMATCH: " + failure)
     print("\nquotients compared with dalvo's: " + ", ".join(bench.checked))

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "division.h"
+#include "division_chain.h"
 #include "division_kernel.h"
 #include "division_reference.h"
 #include "number_files.h"
@@ -52,33 +53,61 @@ class ScratchDir {
   fs::path path_;
 };
 
+// The kernel into an output window large enough for the whole quotient, as the pipeline's
+// division threads use it: no copy of the quotient is timed.
 void BlockKernel(benchmark::State& state, std::size_t line_length, dalvo::KernelPath path) {
   const std::string input = Digits(static_cast<std::size_t>(state.range(0)), line_length);
   const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
-  std::string sink;
+  std::string window(input.size() + 256, '\0');
   for (auto _ : state) {
-    sink.clear();
-    dalvo::ReportBuffer out(&sink, 64 * 1024);
+    dalvo::ReportBuffer out(window.data(), window.size());
     dalvo::BlockDivider divider(path);
     divider.Consume(bytes, input.size(), out);
-    out.Drain();
     benchmark::DoNotOptimize(divider.remainder());
+    benchmark::DoNotOptimize(window.data());
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(input.size()));
 }
 
-// The best path of this machine (the wide one where AVX2 exists), then the portable one.
+// The best path of this machine (AVX-512 or AVX2 where they exist), the AVX2 one, then the
+// portable one.
 void BM_BlockKernel(benchmark::State& state) {
   BlockKernel(state, 0, dalvo::BestKernelPath());
 }
 void BM_BlockKernelLinesOf70(benchmark::State& state) {
   BlockKernel(state, 70, dalvo::BestKernelPath());
 }
+void BM_BlockKernelAvx2(benchmark::State& state) {
+  BlockKernel(state, 0, dalvo::AvailableKernelPath(dalvo::KernelPath::kWide));
+}
 void BM_BlockKernelPortable(benchmark::State& state) {
   BlockKernel(state, 0, dalvo::KernelPath::kPortable);
 }
 void BM_BlockKernelPortableLinesOf70(benchmark::State& state) {
   BlockKernel(state, 70, dalvo::KernelPath::kPortable);
+}
+
+// The remainder chain's pass over a piece (what a piece adds to the division, found without
+// dividing it), which lets the pipeline divide pieces side by side.
+void SummarizePiece(benchmark::State& state, std::size_t line_length, dalvo::KernelPath path) {
+  const std::string input = Digits(static_cast<std::size_t>(state.range(0)), line_length);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(dalvo::SummarizePiece(bytes, input.size(), path));
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(input.size()));
+}
+void BM_SummarizePiece(benchmark::State& state) {
+  SummarizePiece(state, 0, dalvo::BestKernelPath());
+}
+void BM_SummarizePieceLinesOf70(benchmark::State& state) {
+  SummarizePiece(state, 70, dalvo::BestKernelPath());
+}
+void BM_SummarizePiecePortable(benchmark::State& state) {
+  SummarizePiece(state, 0, dalvo::KernelPath::kPortable);
+}
+void BM_SummarizePiecePortableLinesOf70(benchmark::State& state) {
+  SummarizePiece(state, 70, dalvo::KernelPath::kPortable);
 }
 
 void BM_PerDigitProcedure(benchmark::State& state) {
@@ -125,8 +154,13 @@ void BM_GenerateNumberFiles(benchmark::State& state) {
 
 BENCHMARK(BM_BlockKernel)->Arg(1 << 12)->Arg(1 << 17)->Arg(1 << 20)->Arg(1 << 24);
 BENCHMARK(BM_BlockKernelLinesOf70)->Arg(1 << 20);
+BENCHMARK(BM_BlockKernelAvx2)->Arg(1 << 17)->Arg(1 << 20);
 BENCHMARK(BM_BlockKernelPortable)->Arg(1 << 12)->Arg(1 << 17)->Arg(1 << 20)->Arg(1 << 24);
 BENCHMARK(BM_BlockKernelPortableLinesOf70)->Arg(1 << 20);
+BENCHMARK(BM_SummarizePiece)->Arg(1 << 18)->Arg(1 << 20);
+BENCHMARK(BM_SummarizePieceLinesOf70)->Arg(1 << 20);
+BENCHMARK(BM_SummarizePiecePortable)->Arg(1 << 20);
+BENCHMARK(BM_SummarizePiecePortableLinesOf70)->Arg(1 << 20);
 BENCHMARK(BM_PerDigitProcedure)->Arg(1 << 12)->Arg(1 << 20);
 BENCHMARK(BM_DivideFileToFile)->Arg(1 << 20)->Arg(1 << 24)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GenerateNumberFiles)->Unit(benchmark::kMillisecond);

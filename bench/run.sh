@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The division benchmark in one command: builds dalvo, the GMP peer and the digit-file maker
-# (Release, in build-bench/), then compares dalvo with GMP, Python's int, bc and dd.
-#   bench/run.sh                 digit files of 10^4, 10^6, 10^7 and 10^8 digits
-#   bench/run.sh --big           also 10^9 digits (1 GB below $TMPDIR, deleted afterwards)
+# (Release, in build-bench/), then compares dalvo with GMP, Python's int, bc and dd, and, on
+# tmpfs (/dev/shm), with dd copying and reading the same file in turns.
+#   bench/run.sh                 digit files of 10^4, 10^5, 10^6, 10^7 and 10^8 digits
+#   bench/run.sh --big           also 10^9 digits (1 GB below $TMPDIR and up to 3 GB on tmpfs,
+#                                deleted afterwards)
 #   bench/run.sh --runs 9        timed runs per program and size (default 5; the median counts)
+#   bench/run.sh --baseline B    also the dalvo program B (an older build) in the tmpfs turns
 #   bench/run.sh --micro         afterwards the Google Benchmark micro-benchmarks of the kernel
 # Exits non-zero when a build fails, a program fails or any two quotients differ.
 set -euo pipefail

@@ -9,8 +9,8 @@
 #include <memory>
 #include <system_error>
 
-#include "division_kernel.h"
 #include "division_output.h"
+#include "division_pipeline.h"
 #include "division_report.h"
 #include "replacement_file.h"
 
@@ -48,31 +48,23 @@ bool ReportIsTheInput(int input, int report) {
   return S_ISREG(out.st_mode) && in.st_dev == out.st_dev && in.st_ino == out.st_ino;
 }
 
-ssize_t ReadRetrying(InputReader reader, int descriptor, unsigned char* buffer, std::size_t size) {
-  for (;;) {
-    const ssize_t got = reader(descriptor, buffer, size);
-    if (got >= 0 || errno != EINTR) return got;
-  }
-}
-
 // The whole division of an open input into `out`, the report included. Ends at the first
 // failure: a failed read, because a verdict on the digits read so far would be a wrong one; a
 // failed write, because the report is lost anyway and reading on would be wasted.
 DivisionOutcome DivideStream(std::FILE* input, const std::string& input_name, ReportBuffer& out,
                              const DivisionBuffers& buffers) {
-  const std::size_t size = std::max<std::size_t>(buffers.read_bytes, 1);
-  const auto buffer = std::make_unique<unsigned char[]>(size);
-  const InputReader reader = buffers.reader != nullptr ? buffers.reader : ::read;
-  const int descriptor = fileno(input);
-  BlockDivider divider;
-  for (;;) {
-    const ssize_t got = ReadRetrying(reader, descriptor, buffer.get(), size);
-    if (got < 0) return {DivisionStatus::kInputUnreadable, errno};
-    if (got == 0) break;
-    divider.Consume(buffer.get(), static_cast<std::size_t>(got), out);
-    if (out.failed()) return {DivisionStatus::kOutputUnwritable, out.error()};
+  PipelineOptions options;
+  options.read_bytes = buffers.read_bytes;
+  if (buffers.reader != nullptr) {
+    options.read = [reader = buffers.reader](int descriptor, unsigned char* buffer,
+                                             std::size_t size) {
+      return static_cast<long>(reader(descriptor, buffer, size));
+    };
   }
-  out.Append(FormatReportTail(divider.Tally(), input_name));
+  const StreamDivision divided = DivideDescriptor(::fileno(input), out, options);
+  if (divided.read_failed) return {DivisionStatus::kInputUnreadable, divided.read_error};
+  if (divided.write_failed) return {DivisionStatus::kOutputUnwritable, out.error()};
+  out.Append(FormatReportTail(divided.tally, input_name));
   if (!out.Drain()) return {DivisionStatus::kOutputUnwritable, out.error()};
   return {};
 }

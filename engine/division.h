@@ -15,9 +15,9 @@ namespace dalvo {
 enum class DivisionStatus {
   kOk,                // the whole report was written
   kInputUnopenable,   // input missing, unreadable or a directory; nothing was written or created
+  kInputUnreadable,   // a read failed before the end of the input; no verdict was written
   kSameFile,          // input and output name the same file; nothing was opened for writing
   kOutputUnwritable,  // the report stream or output file could not be created or fully written
-  kInputUnreadable,   // a read of the input failed part-way; no verdict was written
 };
 
 struct [[nodiscard]] DivisionOutcome {

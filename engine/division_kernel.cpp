@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "division_kernel_avx2.h"
+#include "division_kernel_avx512.h"
 #include "division_reference.h"
 
 namespace dalvo {
@@ -16,12 +17,27 @@ std::uint64_t ParseSixteen(std::uint64_t first, std::uint64_t second) {
 }
 }  // namespace
 
-KernelPath BestKernelPath() {
-  return HasAvx2Kernel() ? KernelPath::kWide : KernelPath::kPortable;
+KernelPath BestKernelPath() { return AvailableKernelPath(KernelPath::kWidest); }
+
+KernelPath AvailableKernelPath(KernelPath path) {
+  if (path == KernelPath::kWidest && !HasAvx512Kernel()) path = KernelPath::kWide;
+  if (path == KernelPath::kWide && !HasAvx2Kernel()) path = KernelPath::kPortable;
+  return path;
 }
 
-BlockDivider::BlockDivider(KernelPath path)
-    : wide_(path == KernelPath::kWide && HasAvx2Kernel()) {}
+DivisionTally TallyOf(const DivisionState& state) {
+  // The last running value is recovered from its quotient digit and remainder; the estimate
+  // is then formed exactly as the per-digit procedure forms it.
+  const auto last_value = static_cast<std::uint32_t>(19 * (state.held - '0')) + state.remainder;
+  return {QuotientEstimate(last_value), state.started, state.digit_count};
+}
+
+BlockDivider::BlockDivider(KernelPath path, const DivisionState& state)
+    : path_(AvailableKernelPath(path)),
+      remainder_(state.remainder),
+      held_(state.held),
+      started_(state.started),
+      digit_count_(state.digit_count) {}
 
 void BlockDivider::Consume(const unsigned char* bytes, std::size_t size, ReportBuffer& out) {
   const unsigned char* const end = bytes + size;
@@ -54,7 +70,11 @@ const unsigned char* BlockDivider::RunStartedBlocks(const unsigned char* bytes,
   // The wide loop takes long runs in whole groups of 64 digits; short runs, the blocks before a
   // non-digit or the end of the buffer, and output buffers too small for a group are left to
   // the loop below.
-  if (wide_) bytes = DivideGroupsAvx2(bytes, end, remainder_, held_, out);
+  if (path_ == KernelPath::kWidest) {
+    bytes = DivideGroupsAvx512(bytes, end, remainder_, held_, out);
+  } else if (path_ == KernelPath::kWide) {
+    bytes = DivideGroupsAvx2(bytes, end, remainder_, held_, out);
+  }
   // The hot loop: everything lives in locals so the stores into the output cannot force
   // reloads of the state.
   std::uint32_t remainder = remainder_;
@@ -110,13 +130,6 @@ void BlockDivider::Digit(std::uint32_t digit, ReportBuffer& out) {
   held_ = static_cast<char>('0' + quotient_digit);
   started_ = started_ || quotient_digit != 0;
   ++digit_count_;
-}
-
-DivisionTally BlockDivider::Tally() const {
-  // The last running value is recovered from its quotient digit and remainder; the estimate
-  // is then formed exactly as the per-digit procedure forms it.
-  const auto last_value = static_cast<std::uint32_t>(19 * (held_ - '0')) + remainder_;
-  return {QuotientEstimate(last_value), started_, digit_count_};
 }
 
 }  // namespace dalvo

@@ -1,5 +1,6 @@
 // The fast division by 19: exact integer long division on blocks of 16 digits (groups of 64
-// with AVX2, in division_kernel_avx2.h, where the machine has it), with an exact
+// with AVX2 or AVX-512, in division_kernel_avx2.h and division_kernel_avx512.h, where the
+// machine has them), with an exact
 // per-digit step for everything that is not a full block of digits (non-digits, buffer ends).
 // It writes the same quotient digits as the per-digit single-precision procedure, because that
 // procedure's digits and remainders are the exact ones. Owns only its small state; output goes
@@ -113,25 +114,49 @@ inline BlockQuotient DivideBlock(std::uint32_t remainder, std::uint64_t block) {
 enum class KernelPath {
   kPortable,  // 16-digit blocks in 64-bit words, on every machine
   kWide,      // 64-digit groups in AVX2 vectors; only where HasAvx2Kernel() is true
+  kWidest,    // 64-digit groups in AVX-512 vectors; only where HasAvx512Kernel() is true
 };
 
 // The widest path this machine runs.
 KernelPath BestKernelPath();
+
+// The path a division asked for `path` really takes here: the widest of `path` and the ones
+// below it that this machine has.
+KernelPath AvailableKernelPath(KernelPath path);
+
+// Where a division stands between two bytes of its input: everything it needs to go on from
+// there, so a division can stop at any byte and another one resume it, on another thread.
+struct DivisionState {
+  std::uint32_t remainder = 0;    // of the digits so far, below 19
+  char held = '0';                // the newest quotient digit, not yet written ('0' at first)
+  bool started = false;           // a non-zero quotient digit has appeared
+  std::uint64_t digit_count = 0;  // digits so far, leading zeros included
+  bool operator==(const DivisionState&) const = default;
+};
+
+// The report's final values for a division that ends in `state`.
+DivisionTally TallyOf(const DivisionState& state);
 
 // One division in progress, fed buffers of raw bytes in order.
 class BlockDivider {
  public:
   // Divides with `path`, or the best one; kWide without AVX2 falls back to kPortable.
   BlockDivider() : BlockDivider(BestKernelPath()) {}
-  explicit BlockDivider(KernelPath path);
+  explicit BlockDivider(KernelPath path) : BlockDivider(path, DivisionState{}) {}
+  // Resumes a division at `state`: the digits it writes are those that the division it resumes
+  // would have written next.
+  BlockDivider(KernelPath path, const DivisionState& state);
 
   // Takes `size` bytes: digits join the number, other bytes are skipped. Quotient digits go to
   // `out` as they become final: leading zeros never, and the newest digit is held back (it
-  // belongs to the report's last value).
+  // belongs to the report's last value). `out` may be a window over the same memory that
+  // starts at least one byte before `bytes`: the quotient then overwrites only bytes already
+  // read, as it never runs ahead of the digits.
   void Consume(const unsigned char* bytes, std::size_t size, ReportBuffer& out);
 
   // The state after the bytes consumed so far, as if the input ended here.
-  DivisionTally Tally() const;
+  DivisionTally Tally() const { return TallyOf(state()); }
+  DivisionState state() const { return {remainder_, held_, started_, digit_count_}; }
   std::uint32_t remainder() const { return remainder_; }
 
  private:
@@ -141,11 +166,11 @@ class BlockDivider {
   void UnstartedBlock(std::uint64_t block, ReportBuffer& out);
   void Digit(std::uint32_t digit, ReportBuffer& out);
 
-  bool wide_;
-  std::uint32_t remainder_ = 0;
-  char held_ = '0';  // the newest quotient digit, not yet written
-  bool started_ = false;
-  std::uint64_t digit_count_ = 0;
+  KernelPath path_;
+  std::uint32_t remainder_;
+  char held_;  // the newest quotient digit, not yet written
+  bool started_;
+  std::uint64_t digit_count_;
 };
 
 }  // namespace dalvo

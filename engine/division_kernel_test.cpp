@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "division_kernel_avx2.h"
+#include "division_kernel_avx512.h"
 #include "division_reference.h"
 #include "division_report.h"
 #include "division_test_support.h"
@@ -119,12 +120,20 @@ TEST(DivisionKernel, BlocksEqualSixteenPerDigitStepsFromEveryRemainder) {
   }
 }
 
-// Both loops for long digit runs; where the machine lacks AVX2 the wide one falls back to the
-// portable one, and the comparisons still hold.
-constexpr KernelPath kPaths[] = {KernelPath::kPortable, KernelPath::kWide};
+// Every loop for long digit runs; where the machine lacks AVX-512 or AVX2 a path falls back to
+// the next narrower one, and the comparisons still hold.
+constexpr KernelPath kPaths[] = {KernelPath::kPortable, KernelPath::kWide, KernelPath::kWidest};
 
 const char* PathName(KernelPath path) {
-  return path == KernelPath::kWide ? "wide" : "portable";
+  switch (path) {
+    case KernelPath::kPortable:
+      return "portable";
+    case KernelPath::kWide:
+      return "AVX2";
+    case KernelPath::kWidest:
+      return "AVX-512";
+  }
+  return "?";
 }
 
 // Feeds `input` in pieces of `piece` bytes through an output buffer of `capacity` bytes.
@@ -227,9 +236,11 @@ TEST(DivisionKernel, LongDigitRunsAtEveryGroupOffset) {
       const std::string expected = ReferenceReport(input, "k.txt");
       const std::size_t capacity = capacities[round++ % std::size(capacities)];
       for (const std::size_t piece : {input.size(), std::size_t{100}, std::size_t{1000}}) {
-        ASSERT_EQ(KernelReport(input, piece, capacity, KernelPath::kWide), expected)
-            << "offset " << offset << " length " << length << " piece " << piece
-            << " capacity " << capacity;
+        for (const KernelPath path : {KernelPath::kWide, KernelPath::kWidest}) {
+          ASSERT_EQ(KernelReport(input, piece, capacity, path), expected)
+              << "offset " << offset << " length " << length << " piece " << piece
+              << " capacity " << capacity << " " << PathName(path);
+        }
       }
     }
   }
@@ -288,10 +299,41 @@ TEST(DivisionKernel, LongNumbersInRandomPiecesMatchTheOracle) {
   }
 }
 
-// Without this the comparisons above would quietly test the portable loop twice.
-TEST(DivisionKernel, WidePathIsChosenWhereTheMachineHasIt) {
-  EXPECT_EQ(BestKernelPath(), HasAvx2Kernel() ? KernelPath::kWide : KernelPath::kPortable);
+// The pipeline divides a chunk in place: the quotient goes over the bytes already read, from one
+// byte before them.
+TEST(DivisionKernel, InPlaceOverTheBytesAlreadyRead) {
+  std::mt19937_64 random(77);
+  std::uniform_int_distribution<int> digit('0', '9');
+  for (int round = 0; round < 40; ++round) {
+    std::string input = oracle::AwkwardInput(random, 100 + static_cast<std::size_t>(round) * 60);
+    if (round % 4 == 0) {
+      input = "4";
+      for (int i = 0; i < 3000 + round; ++i) input += static_cast<char>(digit(random));
+    }
+    const std::string expected = ReferenceReport(input, "k.txt");
+    for (const KernelPath path : kPaths) {
+      std::string memory = " " + input + std::string(256, ' ');
+      ReportBuffer window(memory.data(), memory.size());
+      BlockDivider divider(path);
+      divider.Consume(reinterpret_cast<const unsigned char*>(memory.data() + 1), input.size(),
+                      window);
+      ASSERT_FALSE(window.failed());
+      ASSERT_EQ(std::string(window.written()) + FormatReportTail(divider.Tally(), "k.txt"),
+                expected)
+          << "round " << round << " " << PathName(path);
+    }
+  }
+}
+
+// Without this the comparisons above would quietly test the portable loop three times.
+TEST(DivisionKernel, WidestPathIsChosenWhereTheMachineHasIt) {
+  const KernelPath expected = HasAvx512Kernel() ? KernelPath::kWidest
+                              : HasAvx2Kernel() ? KernelPath::kWide
+                                                : KernelPath::kPortable;
+  EXPECT_EQ(BestKernelPath(), expected);
+  EXPECT_EQ(AvailableKernelPath(KernelPath::kPortable), KernelPath::kPortable);
 #if defined(__x86_64__)
+  if (!HasAvx512Kernel()) std::printf("note: no AVX-512 here; its path was not tested\n");
   if (!HasAvx2Kernel()) std::printf("note: no AVX2 here; only the portable path was tested\n");
 #endif
 }

@@ -13,15 +13,20 @@ std::size_t UsableCapacity(std::size_t capacity) {
 
 ReportBuffer::ReportBuffer(std::FILE* file, std::size_t capacity)
     : storage_(std::make_unique<char[]>(UsableCapacity(capacity))),
-      cursor_(storage_.get()),
-      limit_(storage_.get() + UsableCapacity(capacity)),
+      base_(storage_.get()),
+      cursor_(base_),
+      limit_(base_ + UsableCapacity(capacity)),
       file_(file) {}
 
 ReportBuffer::ReportBuffer(std::string* text, std::size_t capacity)
     : storage_(std::make_unique<char[]>(UsableCapacity(capacity))),
-      cursor_(storage_.get()),
-      limit_(storage_.get() + UsableCapacity(capacity)),
+      base_(storage_.get()),
+      cursor_(base_),
+      limit_(base_ + UsableCapacity(capacity)),
       text_(text) {}
+
+ReportBuffer::ReportBuffer(char* window, std::size_t capacity)
+    : base_(window), cursor_(window), limit_(window + capacity) {}
 
 void ReportBuffer::Append(std::string_view bytes) {
   while (!bytes.empty()) {
@@ -38,16 +43,24 @@ void ReportBuffer::Append(std::string_view bytes) {
 }
 
 bool ReportBuffer::Drain() {
-  const std::size_t used = static_cast<std::size_t>(cursor_ - storage_.get());
-  cursor_ = storage_.get();
+  const std::size_t used = static_cast<std::size_t>(cursor_ - base_);
+  cursor_ = base_;
+  return Deliver(base_, used);
+}
+
+bool ReportBuffer::Pass(std::string_view bytes) {
+  return Drain() && Deliver(bytes.data(), bytes.size());
+}
+
+bool ReportBuffer::Deliver(const char* bytes, std::size_t size) {
   // After a failure the rest is dropped: the destination already lacks bytes, so writing more
   // would only produce a report with a hole in it.
-  if (used == 0 || failed_) return !failed_;
+  if (size == 0 || failed_) return !failed_;
   if (text_ != nullptr) {
-    text_->append(storage_.get(), used);
-  } else if (std::fwrite(storage_.get(), 1, used, file_) != used) {
-    failed_ = true;
-    error_ = errno;
+    text_->append(bytes, size);
+  } else if (file_ == nullptr || std::fwrite(bytes, 1, size, file_) != size) {
+    failed_ = true;  // a window has nowhere to put what does not fit
+    error_ = file_ == nullptr ? ENOSPC : errno;
   }
   return !failed_;
 }

@@ -1,7 +1,8 @@
 // The report buffer: a fixed-size byte buffer between the division and its destination, drained
-// into a FILE* (the product) or appended to a string (tests and benchmarks). The caller owns the
-// destination; the buffer never opens or closes it. A failed write is remembered, not thrown:
-// `failed()` stays true from then on and later bytes are dropped.
+// into a FILE* (the product) or appended to a string (tests and benchmarks), or a window of the
+// caller's memory that one piece of a threaded division fills. The caller owns the destination;
+// the buffer never opens or closes it. A failed write is remembered, not thrown: `failed()`
+// stays true from then on and later bytes are dropped.
 #pragma once
 
 #include <cstddef>
@@ -21,6 +22,9 @@ class ReportBuffer {
   ReportBuffer(std::FILE* file, std::size_t capacity);
   // Drains by appending to `*text`, which must outlive the buffer.
   ReportBuffer(std::string* text, std::size_t capacity);
+  // Fills `window` (`capacity` bytes, at least kMaxReserve, owned by the caller, who takes the
+  // bytes from `written()`). It has nowhere to drain: a drain that finds bytes fails the buffer.
+  ReportBuffer(char* window, std::size_t capacity);
   ReportBuffer(const ReportBuffer&) = delete;
   ReportBuffer& operator=(const ReportBuffer&) = delete;
 
@@ -47,8 +51,20 @@ class ReportBuffer {
   // The errno value of the write that failed, 0 while none did.
   int error() const { return error_; }
 
+  // Drains, then hands `bytes` to the destination directly, without copying them into the
+  // buffer. Same result as Drain.
+  bool Pass(std::string_view bytes);
+
+  // The bytes written since the last drain.
+  std::string_view written() const {
+    return std::string_view(base_, static_cast<std::size_t>(cursor_ - base_));
+  }
+
  private:
-  std::unique_ptr<char[]> storage_;
+  bool Deliver(const char* bytes, std::size_t size);
+
+  std::unique_ptr<char[]> storage_;  // empty for a window
+  char* base_;
   char* cursor_;
   char* limit_;
   std::FILE* file_ = nullptr;

@@ -1,9 +1,11 @@
-// libFuzzer target: the division by 19 on arbitrary file contents. Every input is divided three
+// libFuzzer target: the division by 19 on arbitrary file contents. Every input is divided four
 // ways (DivideBy19 with the product's buffers, DivideBy19 with tiny buffers chosen by the input,
-// DivideBy19ToFile) and each report must equal the one built here by a plain per-digit long
-// division. The report's quotient and remainder are also checked as a big number on their own:
-// quotient * 19 + remainder must give back the digits read. A mismatch prints both texts and
-// aborts, which libFuzzer records as a crash with the input that caused it.
+// DivideBy19ToFile, and the threaded pipeline in tiny pieces chosen by the input) and each report
+// must equal the one built here by a plain per-digit long division. The report's quotient and
+// remainder are also checked as a big number on their own: quotient * 19 + remainder must give
+// back the digits read. A mismatch prints both texts and aborts, which libFuzzer records as a
+// crash with the input that caused it.
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -15,6 +17,8 @@
 #include <string_view>
 
 #include "division.h"
+#include "division_pipeline.h"
+#include "division_report.h"
 
 namespace {
 
@@ -159,6 +163,26 @@ std::string DivideToMemory(const std::string& name, const dalvo::DivisionBuffers
   return report;
 }
 
+// The pipeline on three threads, with pieces of `chunk_bytes` divided side by side or one after
+// another, on a fresh descriptor of the file `name`; the whole report it makes.
+std::string DivideThreaded(const std::string& name, std::size_t chunk_bytes, bool side_by_side) {
+  dalvo::PipelineOptions options;
+  options.threads = 3;
+  options.side_by_side = side_by_side;
+  options.chunk_bytes = chunk_bytes;
+  options.threaded_from_bytes = 0;
+  const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  Require(fd >= 0, "reopening the input failed");
+  std::string report;
+  dalvo::ReportBuffer out(&report, 64);
+  const dalvo::StreamDivision divided = dalvo::DivideDescriptor(fd, out, options);
+  close(fd);
+  out.Append(dalvo::FormatReportTail(divided.tally, name));
+  out.Drain();
+  Require(!divided.read_failed && !divided.write_failed, "the pipeline failed", report);
+  return report;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -177,6 +201,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                     size == 0 ? 1 : 1u + data[size - 1] % 71u};
   const std::string small = DivideToMemory(input_name, tiny);
   Require(small == wanted, "DivideBy19 report with tiny buffers differs", small, wanted);
+
+  // Pieces this small put the cuts between threads everywhere; the input picks their size.
+  const std::size_t piece = size == 0 ? 1 : 1u + data[size / 2] % 97u;
+  const std::string threaded = DivideThreaded(input_name, piece, size % 2 == 0);
+  Require(threaded == wanted, "threaded report differs", threaded, wanted);
 
   const int output_fd = MemoryFile("dalvo-fuzz-output", "stale text that must be truncated");
   const dalvo::DivisionOutcome to_file = dalvo::DivideBy19ToFile(input_name, FdName(output_fd));
