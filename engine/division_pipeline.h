@@ -42,8 +42,9 @@ struct PipelineOptions {
   std::size_t chunk_bytes = 512 * 1024;
   std::size_t chunks = 0;
   // Regular files shorter than this are divided on the calling thread alone, in reads of
-  // `read_bytes` (0 is 1): for them a thread would cost more to start than it saves.
-  std::uint64_t threaded_from_bytes = 4 * 1024 * 1024;
+  // `read_bytes` (0 is 1): for them threads, their buffers and their hand-overs cost about as
+  // much as they save, and more on a busy machine.
+  std::uint64_t threaded_from_bytes = 16 * 1024 * 1024;
   std::size_t read_bytes = 128 * 1024;
   KernelPath path = BestKernelPath();
   // Empty: read(2). Tests put a failing reader here.
