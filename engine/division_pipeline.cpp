@@ -147,10 +147,13 @@ class Pipeline {
   // again, and nothing has been read.
   bool Start() {
     helpers_.reserve(threads_ - 1);
+    // The lock keeps the helpers from taking a job before all of them run.
+    std::unique_lock lock(mutex_);
     try {
       for (unsigned i = 1; i < threads_; ++i) helpers_.emplace_back([this] { Work(); });
     } catch (const std::system_error&) {
-      Stop();
+      stopping_ = true;
+      Changed(lock);
       for (std::thread& helper : helpers_) helper.join();
       return false;
     }
