@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <system_error>
 
 #include "division_output.h"
@@ -55,9 +56,15 @@ DivisionOutcome DivideStream(std::FILE* input, const std::string& input_name, Re
                              const DivisionBuffers& buffers) {
   PipelineOptions options;
   options.read_bytes = buffers.read_bytes;
+  // The reader seam reads where the descriptor stands; reads at an offset go one at a time
+  // through a seek, so chunks read side by side still get the bytes they ask for.
+  const auto seek_lock = std::make_shared<std::mutex>();
   if (buffers.reader != nullptr) {
-    options.read = [reader = buffers.reader](int descriptor, unsigned char* buffer,
-                                             std::size_t size) {
+    options.read = [reader = buffers.reader, seek_lock](int descriptor, unsigned char* buffer,
+                                                        std::size_t size, std::int64_t offset) {
+      if (offset < 0) return static_cast<long>(reader(descriptor, buffer, size));
+      const std::lock_guard lock(*seek_lock);
+      if (::lseek(descriptor, static_cast<off_t>(offset), SEEK_SET) < 0) return -1L;
       return static_cast<long>(reader(descriptor, buffer, size));
     };
   }

@@ -1,10 +1,11 @@
 // The division of a whole input read from a file descriptor. A small regular file is divided on
 // the calling thread alone. Anything longer goes through a pipeline of a few fixed buffers
-// (constant memory) on several threads, the calling one included: chunks are read, divided and
-// handed on in order, and reading, dividing and writing overlap. Where it pays, the reader also
-// summarises each chunk (division_chain.h), which tells every chunk the exact state the division
-// reaches before it, so chunks are divided side by side. A read error or a failed write stops
-// every thread; the result says which. Nothing is thrown.
+// (constant memory) on several threads, the calling one included: chunks are read (a file's at
+// known offsets, several at once), divided and handed on in order, and reading, dividing and
+// writing overlap. Where it pays, each chunk is also summarised as it is read
+// (division_chain.h), which tells every chunk the exact state the division reaches before it,
+// so chunks are divided side by side. A read error or a failed write stops every thread; the
+// result says which. Nothing is thrown.
 #pragma once
 
 #include <cstddef>
@@ -17,9 +18,11 @@
 
 namespace dalvo {
 
-// How the input is read: the contract of read(2) (bytes read, 0 at the end, -1 with errno set
-// on an error).
-using ReadFunction = std::function<long(int descriptor, unsigned char* buffer, std::size_t size)>;
+// How the input is read: with an offset of 0 or more the contract of pread(2) at that offset,
+// with -1 that of read(2) where the descriptor stands (bytes read, 0 at the end, -1 with errno
+// set on an error). Called from several threads at once for a file.
+using ReadFunction = std::function<long(int descriptor, unsigned char* buffer, std::size_t size,
+                                        std::int64_t offset)>;
 
 // The number of processors this machine reports, at least 1.
 unsigned DefaultDivisionThreads();
@@ -39,8 +42,9 @@ struct PipelineOptions {
   std::size_t chunk_bytes = 512 * 1024;
   std::size_t chunks = 0;
   // Regular files shorter than this are divided on the calling thread alone, in reads of
-  // `read_bytes` (0 is 1): for them a thread would cost more to start than it saves.
-  std::uint64_t threaded_from_bytes = 4 * 1024 * 1024;
+  // `read_bytes` (0 is 1): for them threads, their buffers and their hand-overs cost about as
+  // much as they save, and more on a busy machine.
+  std::uint64_t threaded_from_bytes = 16 * 1024 * 1024;
   std::size_t read_bytes = 128 * 1024;
   KernelPath path = BestKernelPath();
   // Empty: read(2). Tests put a failing reader here.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -99,17 +100,42 @@ TEST(DivisionPipeline, ThreadCountsAndChunkSizesGiveTheSameReport) {
   }
 }
 
-// Hands out the file through read(2) until `good` bytes have gone, then fails as a disk does.
+// Input that can only be read in order (a pipe, fed in uneven pieces by another thread).
+TEST(DivisionPipeline, PipeInputGivesTheSameReport) {
+  std::mt19937_64 random(15);
+  const std::string content = oracle::AwkwardInput(random, 70000);
+  const std::string expected = oracle::OracleReport(content, "k.txt");
+  for (const PipelineOptions& options : ThreadedWays(4096)) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    std::thread feeder([&content, in = ends[1]] {
+      for (std::size_t at = 0; at < content.size();) {
+        const std::size_t piece = std::min<std::size_t>(content.size() - at, 1 + at % 9000);
+        const long put = ::write(in, content.data() + at, piece);
+        if (put <= 0) break;
+        at += static_cast<std::size_t>(put);
+      }
+      ::close(in);
+    });
+    StreamDivision result;
+    EXPECT_EQ(ReportOf(ends[0], options, result), expected) << Describe(options);
+    EXPECT_FALSE(result.read_failed || result.write_failed) << Describe(options);
+    feeder.join();
+    ::close(ends[0]);
+  }
+}
+
+// Reads the file as the pipeline asks, but only its first `good` bytes: a read at or past them
+// fails, as a disk fails.
 ReadFunction FailingAfter(std::size_t good) {
-  return [good, given = std::size_t{0}](int input, unsigned char* buffer,
-                                        std::size_t size) mutable -> long {
-    if (given >= good) {
+  return [good](int input, unsigned char* buffer, std::size_t size, std::int64_t offset) -> long {
+    const auto at = static_cast<std::size_t>(offset >= 0 ? offset : ::lseek(input, 0, SEEK_CUR));
+    if (at >= good) {
       errno = EIO;
       return -1;
     }
-    const long got = ::read(input, buffer, std::min(size, good - given));
-    if (got > 0) given += static_cast<std::size_t>(got);
-    return got;
+    const std::size_t allowed = std::min(size, good - at);
+    return offset >= 0 ? ::pread(input, buffer, allowed, offset) : ::read(input, buffer, allowed);
   };
 }
 
@@ -156,9 +182,11 @@ TEST(DivisionPipeline, FailingOutputStopsTheReader) {
       }
       ASSERT_NE(output, nullptr);
       std::setvbuf(output, nullptr, _IONBF, 0);
-      std::size_t read_total = 0;
-      options.read = [&read_total](int fd, unsigned char* buffer, std::size_t size) {
-        const long got = ::read(fd, buffer, size);
+      std::atomic<std::size_t> read_total = 0;
+      options.read = [&read_total](int fd, unsigned char* buffer, std::size_t size,
+                                   std::int64_t offset) {
+        const long got = offset >= 0 ? ::pread(fd, buffer, size, offset)
+                                     : ::read(fd, buffer, size);
         if (got > 0) read_total += static_cast<std::size_t>(got);
         return got;
       };

@@ -139,6 +139,21 @@ TEST(Division, SmallBuffersGiveTheSameReport) {
   }
 }
 
+// A file long enough for the threads, with the product's own buffer sizes and thread count.
+TEST(Division, LongFileThroughTheThreadsGivesTheSameReport) {
+  std::mt19937_64 random(1619);
+  std::uniform_int_distribution<int> digit('0', '9');
+  std::string content(17 << 20, '0');
+  for (std::size_t i = 0; i < content.size(); ++i) {
+    content[i] = i % 100000 == 99999 ? '\n' : static_cast<char>(digit(random));
+  }
+  TestTempDir dir;
+  dir.Write("n.txt", content);
+  const std::string input = (dir.path() / "n.txt").string();
+  ASSERT_EQ(DivideBy19ToFile(input, (dir.path() / "r.txt").string()).status, DivisionStatus::kOk);
+  EXPECT_TRUE(dir.Read("r.txt") == oracle::OracleReport(content, input));
+}
+
 TEST(Division, LongerOldOutputIsTruncated) {
   TestTempDir dir;
   dir.Write("t.txt", "19");
