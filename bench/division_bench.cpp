@@ -14,7 +14,7 @@
 #include "division.h"
 #include "division_chain.h"
 #include "division_kernel.h"
-#include "division_reference.h"
+#include "reference_divider.h"
 #include "number_files.h"
 #include "sura_table.h"
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "division_reference.h"
 #include "division_report.h"
 #include "division_test_support.h"
+#include "reference_divider.h"
 
 namespace dalvo {
 namespace {
@@ -79,7 +79,7 @@ std::vector<std::string> ChainInputs() {
 // the second piece, resumed there, must write exactly what an undivided division writes.
 TEST(DivisionChain, OneCutAtEveryOffset) {
   for (const std::string& input : ChainInputs()) {
-    const std::string expected = ReferenceReport(input, "k.txt");
+    const std::string expected = oracle::OracleReport(input, "k.txt");
     for (std::size_t cut = 0; cut <= input.size(); ++cut) {
       const std::string head = input.substr(0, cut);
       for (const KernelPath path : kPaths) {
@@ -98,7 +98,7 @@ TEST(DivisionChain, TwoCutsAroundTheStartOfTheQuotient) {
   const std::string inputs[] = {"1\n0\n0\n5", "0001-8\n", "1.9", "0\n18\n7", "2 0", "1 00 00",
                                 "0000000000000000000000001000", "x9x9x"};
   for (const std::string& input : inputs) {
-    const std::string expected = ReferenceReport(input, "k.txt");
+    const std::string expected = oracle::OracleReport(input, "k.txt");
     for (std::size_t first = 0; first <= input.size(); ++first) {
       for (std::size_t second = first; second <= input.size(); ++second) {
         for (const KernelPath path : kPaths) {

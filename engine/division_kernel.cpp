@@ -75,6 +75,7 @@ const unsigned char* BlockDivider::RunStartedBlocks(const unsigned char* bytes,
   } else if (path_ == KernelPath::kWide) {
     bytes = DivideGroupsAvx2(bytes, end, remainder_, held_, out);
   }
+  vector_digits_ += static_cast<std::uint64_t>(bytes - start);
   // The hot loop: everything lives in locals so the stores into the output cannot force
   // reloads of the state.
   std::uint32_t remainder = remainder_;

@@ -159,6 +159,12 @@ class BlockDivider {
   DivisionState state() const { return {remainder_, held_, started_, digit_count_}; }
   std::uint32_t remainder() const { return remainder_; }
 
+  // The path this divider runs (what the constructor's path became on this machine), and the
+  // digits its vector loop has divided so far; 0 on kPortable. Without these a machine could
+  // silently lose its wide path and still divide correctly, only slower.
+  KernelPath path() const { return path_; }
+  std::uint64_t vector_digits() const { return vector_digits_; }
+
  private:
   // Consumes full blocks of digits while the quotient has started; returns where it stopped.
   const unsigned char* RunStartedBlocks(const unsigned char* bytes, const unsigned char* end,
@@ -171,6 +177,7 @@ class BlockDivider {
   char held_;  // the newest quotient digit, not yet written
   bool started_;
   std::uint64_t digit_count_;
+  std::uint64_t vector_digits_ = 0;
 };
 
 }  // namespace dalvo

@@ -1,5 +1,7 @@
 #include "division_kernel_avx2.h"
 
+#include "division_kernel.h"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -18,7 +20,6 @@ constexpr std::ptrdiff_t kGroupRoom = 65;
 // Groups divided before their quotients are formatted: 2 KiB of input, 2 KiB of stack.
 constexpr std::size_t kGroupsPerPass = 32;
 
-constexpr std::uint64_t kTenPow8 = 100'000'000;
 
 // x mod 19 for every x the remainder step of DivideParsedGroup forms: a load where the
 // arithmetic takes five instructions, four times per group. Its largest x is 9 * 18 plus own

@@ -1,5 +1,7 @@
 #include "division_kernel_avx512.h"
 
+#include "division_kernel.h"
+
 // GCC 12's AVX-512 headers fill the unused merge operand of many intrinsics with a vector that
 // initialises itself, which its own -Wmaybe-uninitialized then reports at every use. The
 // warning must be off where the header is read, so before it is included.
@@ -25,7 +27,6 @@ constexpr std::ptrdiff_t kGroupRoom = 65;
 // Groups parsed before they are divided and formatted: 2 KiB of input, 4 KiB of stack.
 constexpr std::size_t kGroupsPerPass = 32;
 
-constexpr std::uint64_t kTenPow8 = 100'000'000;
 
 // x mod 19 for the x of the remainder step between groups: 9 * 18 plus a remainder.
 constexpr std::array<std::uint8_t, 9 * 18 + 19> kModNineteen = [] {

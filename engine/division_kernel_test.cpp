@@ -12,9 +12,9 @@
 
 #include "division_kernel_avx2.h"
 #include "division_kernel_avx512.h"
-#include "division_reference.h"
 #include "division_report.h"
 #include "division_test_support.h"
+#include "reference_divider.h"
 
 namespace dalvo {
 namespace {
@@ -158,7 +158,7 @@ TEST(DivisionKernel, MatchesPerDigitProcedureOnAwkwardInputs) {
   for (int round = 0; round < 300; ++round) {
     const std::string input =
         oracle::AwkwardInput(random, 1 + static_cast<std::size_t>(round) * 11);
-    const std::string expected = ReferenceReport(input, "k.txt");
+    const std::string expected = oracle::OracleReport(input, "k.txt");
     for (const std::size_t piece : pieces) {
       const std::size_t capacity = capacities[static_cast<std::size_t>(round) % 4];
       for (const KernelPath path : kPaths) {
@@ -181,7 +181,7 @@ TEST(DivisionKernel, DigitRunsAtEveryOffsetAndLength) {
       for (std::size_t i = 0; i < length; ++i) input += static_cast<char>(digit(random));
       for (const std::string tail : {"", "\n", "\n19"}) {
         const std::string case_input = input + tail;
-        const std::string expected = ReferenceReport(case_input, "k.txt");
+        const std::string expected = oracle::OracleReport(case_input, "k.txt");
         for (const std::size_t piece : {16u, 17u, 32u, 33u, 1000u}) {
           for (const KernelPath path : kPaths) {
             ASSERT_EQ(KernelReport(case_input, piece, 64, path), expected)
@@ -233,7 +233,7 @@ TEST(DivisionKernel, LongDigitRunsAtEveryGroupOffset) {
       input.append(offset, '\n');
       for (std::size_t i = 0; i < length; ++i) input += static_cast<char>(digit(random));
       input += "-5";
-      const std::string expected = ReferenceReport(input, "k.txt");
+      const std::string expected = oracle::OracleReport(input, "k.txt");
       const std::size_t capacity = capacities[round++ % std::size(capacities)];
       for (const std::size_t piece : {input.size(), std::size_t{100}, std::size_t{1000}}) {
         for (const KernelPath path : {KernelPath::kWide, KernelPath::kWidest}) {
@@ -261,7 +261,7 @@ TEST(DivisionKernel, NonDigitsAtEveryPositionOfWideGroups) {
       // A second one at a varying distance behind the first.
       const std::size_t second = position + 1 + (position * 7 + k * 13) % 150;
       if (k % 2 == 1 && second < input.size()) input[second] = non_digits[(k + 3) % 10];
-      const std::string expected = ReferenceReport(input, "k.txt");
+      const std::string expected = oracle::OracleReport(input, "k.txt");
       for (const KernelPath path : kPaths) {
         ASSERT_EQ(KernelReport(input, input.size(), 4096, path), expected)
             << "position " << position << " byte " << static_cast<int>(non_digits[k] & 0xFF)
@@ -310,7 +310,7 @@ TEST(DivisionKernel, InPlaceOverTheBytesAlreadyRead) {
       input = "4";
       for (int i = 0; i < 3000 + round; ++i) input += static_cast<char>(digit(random));
     }
-    const std::string expected = ReferenceReport(input, "k.txt");
+    const std::string expected = oracle::OracleReport(input, "k.txt");
     for (const KernelPath path : kPaths) {
       std::string memory = " " + input + std::string(256, ' ');
       ReportBuffer window(memory.data(), memory.size());

@@ -8,7 +8,6 @@
 #include <random>
 #include <string>
 
-#include "division_reference.h"
 #include "division_test_support.h"
 #include "test_temp_dir.h"
 

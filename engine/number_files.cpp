@@ -6,6 +6,7 @@
 #include <memory>
 #include <string_view>
 
+#include "last_digit.h"
 #include "replacement_file.h"
 
 namespace dalvo {
@@ -288,11 +289,6 @@ GenerationOutcome GenerateNumberFiles(const SuraTable& table,
     }
   }
   return outcome;
-}
-
-int32_t LastDigit(int32_t n) {
-  // Values up to 9 (negative ones included) pass unchanged; above that, the last digit.
-  return n <= 9 ? n : n % 10;
 }
 
 }  // namespace dalvo

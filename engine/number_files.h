@@ -44,7 +44,4 @@ struct [[nodiscard]] GenerationOutcome {
 // Prints nothing. Always attempts every file; the ones that failed are listed in the outcome.
 GenerationOutcome GenerateNumberFiles(const SuraTable& table, const std::filesystem::path& directory);
 
-// For n <= 9 returns n itself; otherwise the last decimal digit of n.
-int32_t LastDigit(int32_t n);
-
 }  // namespace dalvo

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "last_digit.h"
 #include "test_temp_dir.h"
 
 namespace dalvo {

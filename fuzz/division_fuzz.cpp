@@ -1,9 +1,9 @@
 // libFuzzer target: the division by 19 on arbitrary file contents. Every input is divided four
 // ways (DivideBy19 with the product's buffers, DivideBy19 with tiny buffers chosen by the input,
 // DivideBy19ToFile, and the threaded pipeline in tiny pieces chosen by the input) and each report
-// must equal the one built here by a plain per-digit long division. The report's quotient and
-// remainder are also checked as a big number on their own: quotient * 19 + remainder must give
-// back the digits read. A mismatch prints both texts and aborts, which libFuzzer records as a
+// must equal the one the tests' oracle (engine/testing) builds by a plain per-digit long
+// division. The report's quotient and remainder are also checked as a big number on their own:
+// quotient * 19 + remainder must give back the digits read. A mismatch prints both texts and aborts, which libFuzzer records as a
 // crash with the input that caused it.
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -19,6 +19,7 @@
 #include "division.h"
 #include "division_pipeline.h"
 #include "division_report.h"
+#include "division_test_support.h"
 
 namespace {
 
@@ -38,34 +39,6 @@ std::string DigitsOf(std::string_view bytes) {
     if (c >= '0' && c <= '9') digits += c;
   }
   return digits;
-}
-
-// The report a division of `digits` must write, by schoolbook long division one digit at a time.
-std::string ReferenceReport(const std::string& digits, const std::string& name) {
-  std::string quotient;
-  int remainder = 0;
-  for (const char c : digits) {
-    remainder = remainder * 10 + (c - '0');
-    const int digit = remainder / 19;
-    remainder %= 19;
-    if (!quotient.empty() || digit != 0) quotient += static_cast<char>('0' + digit);
-  }
-  if (quotient.empty()) quotient = "0";
-  // remainder / 19 to four places, rounded to nearest (19 is odd: there are no ties).
-  int decimals = remainder * 10000 / 19;
-  if (remainder * 10000 % 19 * 2 > 19) ++decimals;
-  std::string fraction = std::to_string(decimals);
-  fraction.insert(0, 4 - fraction.size(), '0');
-
-  std::string report = quotient + "." + fraction + "\n\nNumber of digits read from file \"" +
-                       name + "\": " + std::to_string(digits.size()) + "\n";
-  const bool zero = quotient == "0" && remainder == 0;
-  if (remainder != 0) return report + "The number is NOT a multiple of 19.\n\n";
-  if (zero) return report + "\n";
-  report += "The number IS a multiple of 19!\n";
-  if (digits.size() % 19 != 0) return report + "\n";
-  return report + "The amount of digits read is also a multiple\nof 19:  " +
-         std::to_string(digits.size()) + " = 19x" + std::to_string(digits.size() / 19) + "\n\n";
 }
 
 // The number's value modulo 19, summed from the last digit up with the powers of ten mod 19.
@@ -190,7 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int input_fd = MemoryFile("dalvo-fuzz-input", bytes);
   const std::string input_name = FdName(input_fd);
   const std::string digits = DigitsOf(bytes);
-  const std::string wanted = ReferenceReport(digits, input_name);
+  const std::string wanted = dalvo::oracle::OracleReport(digits, input_name);
 
   const std::string product = DivideToMemory(input_name, dalvo::DivisionBuffers{});
   Require(product == wanted, "DivideBy19 report differs", product, wanted);

@@ -1,6 +1,6 @@
 // Test helpers of the division tests: a schoolbook long division on decimal strings (an oracle
 // that shares no code or arithmetic with the engine) and a seeded generator of awkward inputs.
-// Header-only and used by tests alone.
+// Header-only; used by the tests, and by the fuzzers as their report oracle.
 #pragma once
 
 #include <cstdint>

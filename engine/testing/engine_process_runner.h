@@ -1,24 +1,34 @@
 // Test helper: starts the real `dalvo` program (DALVO_BINARY, set by the build) as a child process
 // in a given directory with chosen arguments and standard input, and collects its exit status (or
 // the signal that ended it), standard output and standard error. Header-only, for the end-to-end
-// tests; a child that cannot be started or set up reports exit status 126 or 127.
+// tests; a child that cannot be started or set up reports exit status 126 or 127. A child that
+// outlives its deadline is killed and its test fails, so a hang costs seconds, not ctest's limit.
 #pragma once
 
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 namespace dalvo {
+
+// How long a child may run: far beyond any run of these tests (a second or two), far below
+// the TIMEOUT ctest gives a whole test.
+inline constexpr std::chrono::seconds kDalvoDeadline{30};
 
 struct ProcessResult {
   int exit_code = -1;  // -1 when the child did not exit normally
   int signal = 0;      // the signal that ended the child, 0 when it exited
+  bool timed_out = false;  // the deadline passed and the child was killed (SIGKILL)
   std::string out;
   std::string err;
 };
@@ -85,11 +95,27 @@ inline RunningDalvo StartDalvo(const std::filesystem::path& dir,
   return child;
 }
 
-// Waits for a child of StartDalvo and collects what it wrote.
-inline ProcessResult FinishDalvo(const RunningDalvo& child) {
+// Waits for a child of StartDalvo, at most `deadline`, and collects what it wrote. A child
+// still running then is killed, and the calling test fails.
+inline ProcessResult FinishDalvo(const RunningDalvo& child,
+                                 std::chrono::seconds deadline = kDalvoDeadline) {
   ProcessResult result;
   int status = 0;
-  if (child.pid > 0 && waitpid(child.pid, &status, 0) == child.pid) {
+  pid_t ended = -1;
+  if (child.pid > 0) {
+    const auto give_up = std::chrono::steady_clock::now() + deadline;
+    while ((ended = waitpid(child.pid, &status, WNOHANG)) == 0 &&
+           std::chrono::steady_clock::now() < give_up) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    if (ended == 0) {
+      kill(child.pid, SIGKILL);
+      ended = waitpid(child.pid, &status, 0);
+      result.timed_out = true;
+      ADD_FAILURE() << "dalvo ran longer than " << deadline.count() << " s and was killed";
+    }
+  }
+  if (ended == child.pid) {
     if (WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
   }

@@ -1,6 +1,6 @@
-#include "division_reference.h"
+#include "reference_divider.h"
 
-#include "division_report.h"
+#include "division_reference.h"
 
 namespace dalvo {
 
@@ -17,15 +17,6 @@ void ReferenceDivider::Step(unsigned char byte, std::string& quotient) {
   // Truncating the exact product, not the rounded estimate, keeps the remainder exact.
   running_value_ -= 19 * static_cast<std::uint32_t>(product);
   ++digit_count_;
-}
-
-std::string ReferenceReport(std::string_view input, const std::string& input_name) {
-  ReferenceDivider divider;
-  std::string text;
-  for (const char c : input) divider.Step(static_cast<unsigned char>(c), text);
-  const DivisionTally tally{divider.quotient_estimate(), divider.quotient_started(),
-                            divider.digit_count()};
-  return text + FormatReportTail(tally, input_name);
 }
 
 }  // namespace dalvo
