@@ -77,7 +77,7 @@ class Session {
 inline void ExpectIdle(Session& s, const std::string& buttons, const std::string& what) {
   EXPECT_FALSE(s.view().timer_enabled_) << what;
   EXPECT_FALSE(s.module().RunActive()) << what;
-  EXPECT_EQ(s.module().RunKind(), 0) << what;
+  EXPECT_EQ(s.module().RunKind(), RunKind::kNone) << what;
   EXPECT_EQ(s.view().Buttons(), buttons) << what;
   EXPECT_TRUE(PidsOfProgram(s.rig().engine()).empty()) << what << ": an engine is left";
   EXPECT_TRUE(OwnChildren().empty()) << what << ": a child process is left";
