@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "file_list_box.h"
+#include "file_test_io.h"
 #include "form1.h"
 #include "form2.h"
 #include "text_viewer.h"
@@ -49,18 +50,6 @@ const std::vector<std::string> kListedAfterGeneration = {
     "kelvatrons_perspective_nov_1989_nr_1.txt", "kelvatrons_perspective_nov_1989_nr_2.txt",
     "n14453d.txt",              "n20257d.txt",
 };
-
-std::string ReadAll(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return "<unreadable>";
-  return file.readAll().toStdString();
-}
-
-void WriteAll(const QString& path, const QByteArray& content) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-  file.write(content);
-}
 
 class MainWindowE2e : public ::testing::Test {
  protected:
@@ -173,10 +162,10 @@ TEST_F(MainWindowE2e, StartsCentredGreetingWithTheDecoratedCaption) {
 TEST_F(MainWindowE2e, StaleMarkerIsRemovedAndEarlierFilesAreListedAtStart) {
   ASSERT_TRUE(QDir().mkpath(work_dir_));
   QFile::setPermissions(work_dir_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  WriteAll(work_dir_ + "dalvoopc.tmp", "");
-  WriteAll(work_dir_ + "Zeta.TXT", "38");
-  WriteAll(work_dir_ + "alpha.txt", "19");
-  WriteAll(work_dir_ + "hidden.tmp", "1");
+  ASSERT_TRUE(Spill((work_dir_ + "dalvoopc.tmp").toStdString(), ""));
+  ASSERT_TRUE(Spill((work_dir_ + "Zeta.TXT").toStdString(), "38"));
+  ASSERT_TRUE(Spill((work_dir_ + "alpha.txt").toStdString(), "19"));
+  ASSERT_TRUE(Spill((work_dir_ + "hidden.tmp").toStdString(), "1"));
   Start();
   EXPECT_FALSE(QFile::exists(work_dir_ + "dalvoopc.tmp"));
   EXPECT_EQ(status().toStdString(), "Welcome to dalvo!");
@@ -295,7 +284,8 @@ TEST_F(MainWindowE2e, DividingATypedNumberCountsOnlyItsDigits) {
     Click(form().command(5));
     EXPECT_EQ(status().toStdString(), "Dividing custom number...");
     ASSERT_TRUE(WaitForStatus(QStringLiteral("Number division complete!")));
-    EXPECT_EQ(ReadAll(work_dir_ + "custom_number.tmp"), std::string(c.typed) + "\r\n");
+    EXPECT_EQ(Slurp((work_dir_ + "custom_number.tmp").toStdString()),
+              std::string(c.typed) + "\r\n");
     const QStringList lines = viewerText().split(QLatin1Char('\n'));
     ASSERT_GE(lines.size(), 3);
     EXPECT_EQ(lines[0].toStdString(), c.quotient_line);
@@ -325,7 +315,7 @@ TEST_F(MainWindowE2e, DeleteRemovesEveryListedFileAndKeepsTheWorkingFiles) {
   QTest::keyClicks(form().text1(), QStringLiteral("38"));
   Click(form().command(5));
   ASSERT_TRUE(WaitForStatus(QStringLiteral("Number division complete!")));
-  WriteAll(work_dir_ + "Notes.TXT", "1");
+  ASSERT_TRUE(Spill((work_dir_ + "Notes.TXT").toStdString(), "1"));
   Click(form().command(3));
   EXPECT_EQ(status().toStdString(), "All listed files deleted!");
   EXPECT_EQ(form().file1()->count(), 0);
@@ -341,7 +331,7 @@ TEST_F(MainWindowE2e, HelpShowsTheHelpTextAndBothFolders) {
   Click(form().command(7));
   ASSERT_NE(viewer(), nullptr);
   EXPECT_TRUE(viewer()->isVisible());
-  const std::string help = ReadAll(kAppDir + QStringLiteral("/Dalvo.txt"));
+  const std::string help = Slurp((kAppDir + QStringLiteral("/Dalvo.txt")).toStdString());
   ASSERT_NE(help.find("\r\n"), std::string::npos);
   const QStringList lines = viewerText().split(QLatin1Char('\n'));
   ASSERT_GE(lines.size(), 3);
@@ -373,7 +363,7 @@ TEST_F(MainWindowE2e, DoubleClickViewsTheFileAsOneWrappedLine) {
   ClickListItem(name, /*twice=*/true);
   ASSERT_NE(viewer(), nullptr);
   EXPECT_TRUE(viewer()->isVisible());
-  EXPECT_EQ(viewerText().toStdString(), ReadAll(work_dir_ + name) + "\n");
+  EXPECT_EQ(viewerText().toStdString(), Slurp((work_dir_ + name).toStdString()) + "\n");
   EXPECT_EQ(viewer()->text1()->document().LineCount(), 2u);  // the number, then the empty line
 }
 
@@ -414,7 +404,7 @@ TEST_F(MainWindowE2e, CloseEmptiesAndHidesTheViewerAndTheNextViewShowsItAgain) {
   ASSERT_NE(viewer(), nullptr);
   EXPECT_TRUE(viewer()->isVisible());
   EXPECT_TRUE(viewer()->isMaximized());
-  EXPECT_EQ(viewerText().toStdString(), ReadAll(work_dir_ + "n14453d.txt") + "\n");
+  EXPECT_EQ(viewerText().toStdString(), Slurp((work_dir_ + "n14453d.txt").toStdString()) + "\n");
 }
 
 TEST_F(MainWindowE2e, ClosingTheViewerWindowUnloadsItUntilTheNextView) {
@@ -491,7 +481,7 @@ TEST_F(MainWindowE2e, AMillionPastedDigitsAreDividedAndTheQuotientCopiedWhole) {
   ASSERT_TRUE(form().command(5)->isEnabled());
   Click(form().command(5));
   ASSERT_TRUE(WaitForStatus(QStringLiteral("Number division complete!")));
-  EXPECT_TRUE(ReadAll(work_dir_ + "custom_number.tmp") == digits + "\r\n");
+  EXPECT_TRUE(Slurp((work_dir_ + "custom_number.tmp").toStdString()) == digits + "\r\n");
 
   ASSERT_NE(viewer(), nullptr);
   TextViewer* text = viewer()->text1();
@@ -524,7 +514,7 @@ TEST_F(MainWindowE2e, AFileShrinkingOrDeletedWhileShownLeavesTheViewerWhole) {
   const std::string number(3'000'000, '8');
   ASSERT_TRUE(QDir().mkpath(work_dir_));
   QFile::setPermissions(work_dir_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  WriteAll(work_dir_ + "big.txt", QByteArray::fromStdString(number));
+  ASSERT_TRUE(Spill((work_dir_ + "big.txt").toStdString(), number));
   Start();  // lists the file
   ClickListItem(QStringLiteral("big.txt"), /*twice=*/true);
   ASSERT_NE(viewer(), nullptr);

@@ -1,14 +1,18 @@
-// For tests only: whole-file reads and writes through Qt, and a bounded wait, shared by the
-// tests that run the real engine. Failures come back as values (a marker text, false).
-#ifndef DALVO_FRONTEND_UI_FILE_TEST_IO_H_
-#define DALVO_FRONTEND_UI_FILE_TEST_IO_H_
+// For tests only: whole-file reads and writes through Qt or through a Platform, and a bounded
+// wait, shared by the front-end's tests. Failures come back as values (a marker text, false).
+#ifndef DALVO_FRONTEND_TESTING_FILE_TEST_IO_H_
+#define DALVO_FRONTEND_TESTING_FILE_TEST_IO_H_
 
 #include <QFile>
 #include <QString>
 
 #include <chrono>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <thread>
+
+#include "platform.h"
 
 namespace dalvo {
 
@@ -27,6 +31,21 @@ inline std::string Slurp(const std::string& path) {
          static_cast<qint64>(content.size());
 }
 
+// Reads all of `path` through `platform`'s piecewise read into `content`; its answer. The
+// platform tests use it to read through the held work directory as the viewer does.
+[[nodiscard]] inline bool ReadThrough(Platform& platform, const std::string& path,
+                                      std::string& content) {
+  content.clear();
+  std::uint64_t size = 0;
+  return platform.ReadFileInPieces(
+      path, std::size_t{1} << 20,
+      [&content](std::string_view piece) {
+        content.append(piece);
+        return true;
+      },
+      size);
+}
+
 // Polls `done` every 20 ms for at most `seconds`; its last answer.
 template <typename Done>
 bool WaitFor(Done done, int seconds) {
@@ -40,4 +59,4 @@ bool WaitFor(Done done, int seconds) {
 
 }  // namespace dalvo
 
-#endif  // DALVO_FRONTEND_UI_FILE_TEST_IO_H_
+#endif  // DALVO_FRONTEND_TESTING_FILE_TEST_IO_H_

@@ -1,8 +1,8 @@
 // For tests only: one front-end (Module1 over the real QtPlatform and a FakeView) in a
 // RealEngineRig of its own, with the checks the real-engine tests share. Set-up failures come
 // back as assertion results; nothing throws.
-#ifndef DALVO_FRONTEND_UI_FRONT_END_TEST_SESSION_H_
-#define DALVO_FRONTEND_UI_FRONT_END_TEST_SESSION_H_
+#ifndef DALVO_FRONTEND_TESTING_FRONT_END_TEST_SESSION_H_
+#define DALVO_FRONTEND_TESTING_FRONT_END_TEST_SESSION_H_
 
 #include <gtest/gtest.h>
 
@@ -85,4 +85,4 @@ inline void ExpectIdle(Session& s, const std::string& buttons, const std::string
 
 }  // namespace dalvo
 
-#endif  // DALVO_FRONTEND_UI_FRONT_END_TEST_SESSION_H_
+#endif  // DALVO_FRONTEND_TESTING_FRONT_END_TEST_SESSION_H_
