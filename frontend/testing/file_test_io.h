@@ -3,6 +3,9 @@
 #ifndef DALVO_FRONTEND_TESTING_FILE_TEST_IO_H_
 #define DALVO_FRONTEND_TESTING_FILE_TEST_IO_H_
 
+#include <sys/stat.h>
+
+#include <QDir>
 #include <QFile>
 #include <QString>
 
@@ -29,6 +32,18 @@ inline std::string Slurp(const std::string& path) {
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
   return file.write(content.data(), static_cast<qint64>(content.size())) ==
          static_cast<qint64>(content.size());
+}
+
+// True when anything (of any type, a dangling link included) stands at `path`.
+inline bool Exists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Makes the directory `dir` holding one file, "inside.txt" with "inside", so a test can see
+// whether anything went into or out of it; false when either fails.
+[[nodiscard]] inline bool MakeDirWithFile(const std::string& dir) {
+  return QDir().mkdir(QString::fromStdString(dir)) && Spill(dir + "/inside.txt", "inside");
 }
 
 // Reads all of `path` through `platform`'s piecewise read into `content`; its answer. The
