@@ -97,7 +97,7 @@ TEST_F(MainWindowE2e, GenerationListsThePublicationNames) {
 
   // Moving the selection with the keyboard reports the newly selected file the same way.
   QTest::keyClick(form().file1(), Qt::Key_Down);
-  const QString next = form().file1()->fileName();
+  const QString next = QString::fromUtf8(form().file1()->fileNameBytes());
   ASSERT_EQ(next.toStdString(), "n20257d.txt");
   EXPECT_EQ(status().toStdString(), next.toStdString() + "  -  " +
                                         std::to_string(QFileInfo(work_dir_ + next).size()) +
