@@ -11,7 +11,8 @@ void Module1::Command1_Click() {
   // The two options exclude each other; should the toolkit ever report neither (or both),
   // the default count of 127 verses is generated rather than nothing.
   const bool verses129 = view_.Option2Selected() && !view_.Option1Selected();
-  Launch(1, true, std::string(kGenerating), GenerateArgs(verses129), false);
+  Launch({.kind = RunKind::kGeneration, .refresh_list = true}, std::string(kGenerating),
+         GenerateArgs(verses129));
 }
 
 void Module1::Command2_Click() {
@@ -24,8 +25,8 @@ void Module1::Command2_Click() {
     SetButtonStates(1);
     return;
   }
-  Launch(2, true, std::string(kDividingFile) + name,
-         DivideArgs(name, std::string(kReportName)), false);
+  Launch({.kind = RunKind::kDivision, .refresh_list = true}, std::string(kDividingFile) + name,
+         DivideArgs(name, std::string(kReportName)));
 }
 
 void Module1::Command3_Click() {
@@ -54,8 +55,8 @@ void Module1::Command4_Click() {
 void Module1::Command5_Click() {
   if (!KeepWorkDir()) return;
   const std::string custom(kCustomNumberName);
-  Launch(2, false, std::string(kDividingCustom), DivideArgs(custom, std::string(kReportName)),
-         true);
+  Launch({.kind = RunKind::kDivision, .write_custom_number = true},
+         std::string(kDividingCustom), DivideArgs(custom, std::string(kReportName)));
 }
 
 void Module1::Command6_Click() {

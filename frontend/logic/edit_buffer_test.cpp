@@ -6,6 +6,7 @@
 #include <string>
 
 #include "edit_history.h"
+#include "text_test_support.h"
 
 namespace dalvo {
 namespace {

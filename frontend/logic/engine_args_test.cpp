@@ -1,4 +1,5 @@
 #include "engine_args.h"
+#include "engine_command_line.h"
 
 #include <gtest/gtest.h>
 

@@ -18,14 +18,16 @@ TEST_F(Module1Test, EachCommandLaunchesItsRun) {
     const char* status;
     bool division_pending;
     bool refresh_pending;
-    int run_kind;
+    RunKind run_kind;
   } cases[] = {
-      {"generate 127", kGenerate127, {"-awo", "g", "1"}, "Generating numbers...", false, true, 1},
-      {"generate 129", kGenerate129, {"-awo", "g", "2"}, "Generating numbers...", false, true, 1},
+      {"generate 127", kGenerate127, {"-awo", "g", "1"}, "Generating numbers...", false, true,
+       RunKind::kGeneration},
+      {"generate 129", kGenerate129, {"-awo", "g", "2"}, "Generating numbers...", false, true,
+       RunKind::kGeneration},
       {"divide file", kDivideFile, {"-awo", "d", "19", "n14453d.txt", kReportPath},
-       "Dividing numberfile: n14453d.txt", true, true, 2},
+       "Dividing numberfile: n14453d.txt", true, true, RunKind::kDivision},
       {"divide custom", kDivideCustom, {"-awo", "d", "19", "custom_number.tmp", kReportPath},
-       "Dividing custom number...", true, false, 2},
+       "Dividing custom number...", true, false, RunKind::kDivision},
   };
   for (const auto& c : cases) {
     FakePlatform platform;
@@ -97,7 +99,7 @@ TEST_F(Module1Test, RunningTicksOnlyLookForTheMarker) {
   module_.Command1_Click();
   const auto deleted_before = platform_.deleted_.size();
   for (int i = 0; i < 10; ++i) module_.Timer1_Timer();
-  EXPECT_EQ(module_.RunKind(), 1);
+  EXPECT_EQ(module_.RunKind(), RunKind::kGeneration);
   EXPECT_FALSE(module_.MarkerSeen());
   EXPECT_TRUE(view_.timer_enabled_);
   EXPECT_EQ(platform_.deleted_.size(), deleted_before);
@@ -119,7 +121,7 @@ TEST_F(Module1Test, GenerationFinishesInOneTick) {
   EXPECT_TRUE(Has("appendix_1_number_1.txt"));
   EXPECT_TRUE(Has("n14453d.txt"));
   EXPECT_FALSE(Has("dalvoopc.tmp"));
-  EXPECT_EQ(module_.RunKind(), 0);
+  EXPECT_EQ(module_.RunKind(), RunKind::kNone);
   EXPECT_TRUE(module_.MarkerSeen());
   EXPECT_TRUE(module_.RenameDone());
   EXPECT_FALSE(module_.RefreshPending());
@@ -175,7 +177,7 @@ TEST_F(Module1Test, EngineThatCannotBeStartedIsReported) {
   EXPECT_EQ(view_.Status(), "The engine could not be started!");
   EXPECT_EQ(view_.beeps_, 1);
   EXPECT_FALSE(view_.timer_enabled_);
-  EXPECT_EQ(module_.RunKind(), 0);
+  EXPECT_EQ(module_.RunKind(), RunKind::kNone);
   EXPECT_FALSE(module_.DivisionPending());
   EXPECT_FALSE(module_.RunActive());
   EXPECT_EQ(view_.Buttons(), "1001011");
@@ -196,7 +198,7 @@ TEST_F(Module1Test, EngineEndingWithoutMarkerFreesTheWindow) {
     EXPECT_EQ(view.beeps_, 1);
     EXPECT_FALSE(view.timer_enabled_);
     EXPECT_FALSE(module.RunActive());
-    EXPECT_EQ(module.RunKind(), 0);
+    EXPECT_EQ(module.RunKind(), RunKind::kNone);
     EXPECT_EQ(view.Buttons(), "1001011");
   }
 }

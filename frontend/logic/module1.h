@@ -21,6 +21,10 @@ struct StartupResult {
   std::string message;
 };
 
+// What kind of engine run is under way, if any. The values are the ones the front-end's
+// documentation numbers 0, 1 and 2.
+enum class RunKind { kNone = 0, kGeneration = 1, kDivision = 2 };
+
 // What the last call of RenameGeneratedFiles did.
 enum class RenameOutcome { kDone, kAbandoned };
 
@@ -96,7 +100,8 @@ class Module1 {
   bool MarkerSeen() const { return marker_seen_; }
   bool DivisionPending() const { return division_pending_; }
   bool RefreshPending() const { return refresh_pending_; }
-  int RunKind() const { return run_kind_; }  // 0 none, 1 generation, 2 division
+  // Qualified, because inside the class the accessor's name hides the enum's.
+  dalvo::RunKind RunKind() const { return run_kind_; }
   bool RenameDone() const { return rename_done_; }
   // True from a successful launch until the run has finished (or failed to start).
   bool RunActive() const { return run_active_; }
@@ -130,11 +135,16 @@ class Module1 {
 
   // The presence test: a listing of WorkDir & name yields that name (case ignored).
   Presence Present(const std::string& name);
-  // Launches an engine run of `run_kind` (1 generation, 2 division) with the engine arguments
-  // `args`; `refresh` asks for a list refresh at its end; `write_custom_number` writes Text1
-  // to the custom number file first.
-  void Launch(int run_kind, bool refresh, const std::string& status_text,
-              const std::vector<std::string>& args, bool write_custom_number);
+  // How a run is launched besides its engine arguments.
+  struct LaunchOptions {
+    dalvo::RunKind kind = dalvo::RunKind::kNone;
+    bool refresh_list = false;         // refresh the file list at the run's end
+    bool write_custom_number = false;  // write Text1 to the custom number file first
+  };
+  // Launches an engine run of `options.kind` with the engine arguments `args`, showing
+  // `status_text` while it lasts.
+  void Launch(const LaunchOptions& options, const std::string& status_text,
+              const std::vector<std::string>& args);
   // Ends a run that cannot go on: status text, beep, flags reset, idle buttons, timer off.
   void AbortRun(const std::string& status_text);
   // Loads the whole file dir & name into the viewer (existence test; lines end at CR, CR LF
@@ -156,7 +166,7 @@ class Module1 {
   bool marker_seen_ = false;
   bool division_pending_ = false;
   bool refresh_pending_ = false;
-  int run_kind_ = 0;
+  dalvo::RunKind run_kind_ = dalvo::RunKind::kNone;
   bool rename_done_ = false;
 
   bool run_active_ = false;

@@ -18,7 +18,6 @@ inline constexpr std::string_view kCustomNumberName = "custom_number.tmp";
 inline constexpr std::string_view kListPattern = "*.txt";
 inline constexpr std::string_view kHelpName = "Dalvo.txt";
 
-inline constexpr std::string_view kDesignedCaption = "Dalvo  -  Last updated: 2000-02-26";
 inline constexpr std::string_view kCaptionGlue = "  -  ";
 
 inline constexpr std::string_view kWelcome = "Welcome to dalvo!";
@@ -46,6 +45,18 @@ inline constexpr std::string_view kGeneratedNames[] = {
     "n13038d.txt",  "n37088d.txt",  "ap24-63.txt",  "ap24-64.txt",  "ap24-65.txt",
     "n14453d.txt",  "n20257d.txt",
 };
+
+// Publication: the patterns that find a generation's files and the names they are given. The
+// deletion patterns clear the previous run's published files.
+inline constexpr std::string_view kPublishedPatterns[] = {"*ppendi*", "*kelva*"};
+inline constexpr std::string_view kNumberFilesPattern = "number*.txt";
+inline constexpr std::string_view kNumberPublishedPrefix = "appendix_1_number_";
+inline constexpr std::string_view kProofFilesPattern = "ap24-*.txt";
+inline constexpr std::string_view kProofPublishedPrefix = "appendix_24_proof_";
+inline constexpr std::string_view kPerspective1Source = "n13038d.txt";
+inline constexpr std::string_view kPerspective1Name = "kelvatrons_perspective_nov_1989_nr_1.txt";
+inline constexpr std::string_view kPerspective2Source = "n37088d.txt";
+inline constexpr std::string_view kPerspective2Name = "kelvatrons_perspective_nov_1989_nr_2.txt";
 
 }  // namespace dalvo
 

@@ -149,28 +149,14 @@ class Platform {
   // The size in bytes of the regular file `path`; empty when it cannot be examined.
   virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
 
-  // Reads the whole file `path` into `content` (bytes, unchanged). False when it cannot be
-  // opened or read; `content` may then hold part of the file.
-  [[nodiscard]] virtual bool ReadFile(const std::string& path, std::string& content) = 0;
-
   // Reads the file `path` from its start in pieces of at most `piece_bytes` bytes (0 counts as
   // 1) and hands each to `sink` in file order; reading stops after a piece for which `sink`
   // returns false. `size` receives the file's size in bytes when it was opened. Only one piece
   // is held at a time. False when the file cannot be opened or a read fails; `sink` may then
-  // have seen part of the file. The default reads the whole file through ReadFile first, so
-  // every real platform overrides it.
+  // have seen part of the file.
   [[nodiscard]] virtual bool ReadFileInPieces(
       const std::string& path, std::size_t piece_bytes,
-      const std::function<bool(std::string_view)>& sink, std::uint64_t& size) {
-    std::string content;
-    if (!ReadFile(path, content)) return false;
-    size = content.size();
-    const std::size_t step = piece_bytes == 0 ? 1 : piece_bytes;
-    for (std::size_t at = 0; at < content.size(); at += step) {
-      if (!sink(std::string_view(content).substr(at, step))) break;
-    }
-    return true;
-  }
+      const std::function<bool(std::string_view)>& sink, std::uint64_t& size) = 0;
 
   // Writes `content` to `path`: written beside it under a hidden temporary name and renamed
   // over it once whole, so `path` holds the old content or the new, never a part. False on any

@@ -2,18 +2,15 @@
 // their names. Failures are values: the first one in a call restarts its group, the second
 // abandons the call for the next tick to retry.
 #include "module1.h"
+#include "names.h"
 #include "publication_names.h"
 #include "wildcard.h"
 
 namespace dalvo {
-namespace {
-
-constexpr const char* kDeletionPatterns[] = {"*ppendi*", "*kelva*"};
-
-}  // namespace
 
 bool Module1::DeletionGroup() {
-  for (const char* pattern : kDeletionPatterns) {
+  for (const std::string_view pattern_view : kPublishedPatterns) {
+    const std::string pattern(pattern_view);
     const MatchResult first = platform_.FirstMatch(work_dir_, pattern);
     if (!first.ok) return false;
     if (!first.name.empty() && WildcardMatch(pattern, first.name)) {
@@ -24,25 +21,27 @@ bool Module1::DeletionGroup() {
 }
 
 bool Module1::RenamingGroup() {
-  const std::string n13038 = "n13038d.txt";
-  const std::string n37088 = "n37088d.txt";
+  const std::string numbers_pattern(kNumberFilesPattern);
+  const std::string proofs_pattern(kProofFilesPattern);
+  const std::string n13038(kPerspective1Source);
+  const std::string n37088(kPerspective2Source);
   while (true) {
     // The listing starts afresh for every file, since each rename changes the directory.
     for (;;) {
-      const MatchResult m = platform_.FirstMatch(work_dir_, "number*.txt");
+      const MatchResult m = platform_.FirstMatch(work_dir_, numbers_pattern);
       if (!m.ok) return false;
       if (m.name.empty()) break;
       if (!platform_.Rename(work_dir_ + m.name,
-                            work_dir_ + "appendix_1_number_" + NumberSuffix(m.name))) {
+                            work_dir_ + std::string(kNumberPublishedPrefix) + NumberSuffix(m.name))) {
         return false;
       }
     }
     for (;;) {
-      const MatchResult m = platform_.FirstMatch(work_dir_, "ap24-*.txt");
+      const MatchResult m = platform_.FirstMatch(work_dir_, proofs_pattern);
       if (!m.ok) return false;
       if (m.name.empty()) break;
       if (!platform_.Rename(work_dir_ + m.name,
-                            work_dir_ + "appendix_24_proof_" + LastChars(m.name, 6))) {
+                            work_dir_ + std::string(kProofPublishedPrefix) + LastChars(m.name, 6))) {
         return false;
       }
     }
@@ -54,22 +53,20 @@ bool Module1::RenamingGroup() {
       // The listing gives the name as it stands on disk, in whatever case; the rename source
       // must be that name.
       if (EqualsIgnoreCase(b.name, n13038)) {
-        if (!platform_.Rename(work_dir_ + b.name,
-                              work_dir_ + "kelvatrons_perspective_nov_1989_nr_1.txt")) {
+        if (!platform_.Rename(work_dir_ + b.name, work_dir_ + std::string(kPerspective1Name))) {
           return false;
         }
       }
       const MatchResult c = platform_.FirstMatch(work_dir_, n37088);
       if (!c.ok) return false;
       if (EqualsIgnoreCase(c.name, n37088)) {
-        if (!platform_.Rename(work_dir_ + c.name,
-                              work_dir_ + "kelvatrons_perspective_nov_1989_nr_2.txt")) {
+        if (!platform_.Rename(work_dir_ + c.name, work_dir_ + std::string(kPerspective2Name))) {
           return false;
         }
       }
     }
-    const MatchResult numbers = platform_.FirstMatch(work_dir_, "number*.txt");
-    const MatchResult proofs = platform_.FirstMatch(work_dir_, "ap24-*.txt");
+    const MatchResult numbers = platform_.FirstMatch(work_dir_, numbers_pattern);
+    const MatchResult proofs = platform_.FirstMatch(work_dir_, proofs_pattern);
     if (!numbers.ok || !proofs.ok) return false;
     if (numbers.name.empty() && proofs.name.empty()) return true;
   }

@@ -63,11 +63,4 @@ void VisitText(const TextLines& lines, TextPos from, TextPos to, std::string_vie
   flush();
 }
 
-std::string TextBetween(const TextLines& lines, TextPos from, TextPos to,
-                        std::string_view line_break) {
-  std::string text;
-  VisitText(lines, from, to, line_break, [&text](std::string_view piece) { text += piece; });
-  return text;
-}
-
 }  // namespace dalvo

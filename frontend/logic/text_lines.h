@@ -48,10 +48,6 @@ std::uint64_t CharsBetween(const TextLines& lines, TextPos from, TextPos to,
 void VisitText(const TextLines& lines, TextPos from, TextPos to, std::string_view line_break,
                const std::function<void(std::string_view)>& sink);
 
-// The text from `from` to `to` (either order), each line break as `line_break`.
-std::string TextBetween(const TextLines& lines, TextPos from, TextPos to,
-                        std::string_view line_break);
-
 }  // namespace dalvo
 
 #endif  // DALVO_FRONTEND_LOGIC_TEXT_LINES_H_

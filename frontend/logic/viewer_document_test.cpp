@@ -1,4 +1,5 @@
 #include "viewer_document.h"
+#include "text_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "module1_test_support.h"
+#include "text_test_support.h"
 #include "viewer_text.h"
 
 namespace dalvo {

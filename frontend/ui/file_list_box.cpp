@@ -31,11 +31,6 @@ void FileListBox::setNames(const QList<QByteArray>& names) {
   if (again != nullptr) setCurrentItem(again);
 }
 
-QString FileListBox::fileName() const {
-  const QList<QListWidgetItem*> selected = selectedItems();
-  return selected.isEmpty() ? QString() : selected.first()->text();
-}
-
 QByteArray FileListBox::fileNameBytes() const {
   const QList<QListWidgetItem*> selected = selectedItems();
   return selected.isEmpty() ? QByteArray() : selected.first()->data(kNameBytesRole).toByteArray();

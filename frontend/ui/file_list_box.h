@@ -26,8 +26,6 @@ class FileListBox : public QListWidget {
   // selected while it is still among them.
   void setNames(const QList<QByteArray>& names);
 
-  // The selected name without its directory, as shown, or "" when nothing is selected.
-  QString fileName() const;
   // The bytes of the selected name, exactly as given to setNames, or empty.
   QByteArray fileNameBytes() const;
 

@@ -1,5 +1,6 @@
 #include "main_window_binding.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
@@ -7,6 +8,7 @@
 
 #include "file_list_box.h"
 #include "form1.h"
+#include "form2.h"
 #include "number_edit.h"
 
 namespace dalvo::ui {
@@ -15,14 +17,8 @@ MainWindowBinding::MainWindowBinding(Platform& platform)
     : form1_(std::make_unique<Form1>()),
       view_(std::make_unique<QtView>(*form1_)),
       module_(std::make_unique<Module1>(platform, *view_)) {
-  Module1& module = *module_;
-  view_->setViewerHooks({
-      .load = [&module] { module.Form2_Load(); },
-      .resize = [&module] { module.Form2_Resize(); },
-      .unload = [&module] { module.Form2_Unload(); },
-      .menu1 = [&module] { module.Menu1_Click(); },
-  });
   connectMainWindow();
+  connectViewer();
 }
 
 // The view goes before the window it borrows, and the logic before the view.
@@ -73,6 +69,20 @@ void MainWindowBinding::connectMainWindow() {
                    [module] { module->File1_DblClick(); });
 
   QObject::connect(form->timer1(), &QTimer::timeout, form, [module] { module->Timer1_Timer(); });
+}
+
+void MainWindowBinding::connectViewer() {
+  QtView* view = view_.get();
+  Module1* module = module_.get();
+  // The viewer comes and goes with the logic's calls, so its own events are connected each
+  // time one is made; they go with it when it is destroyed.
+  QObject::connect(view, &QtView::viewerCreated, view, [module](Form2* viewer) {
+    QObject::connect(viewer, &Form2::resized, viewer, [module] { module->Form2_Resize(); });
+    QObject::connect(viewer->menu1(), &QAction::triggered, viewer,
+                     [module] { module->Menu1_Click(); });
+    module->Form2_Load();
+  });
+  QObject::connect(view, &QtView::viewerUnloading, view, [module] { module->Form2_Unload(); });
 }
 
 }  // namespace dalvo::ui

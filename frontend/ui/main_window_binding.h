@@ -32,6 +32,7 @@ class MainWindowBinding {
 
  private:
   void connectMainWindow();
+  void connectViewer();
 
   std::unique_ptr<Form1> form1_;
   std::unique_ptr<QtView> view_;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "file_test_io.h"
+
 namespace dalvo::ui {
 namespace {
 
@@ -43,11 +45,9 @@ TEST(ProgramIcon, InstalledIconFirstBuiltInCopyOtherwise) {
   // Installed as the package installs it, into the hicolor theme: that one is taken.
   const QString hicolor = icons.path() + QStringLiteral("/hicolor");
   ASSERT_TRUE(QDir().mkpath(hicolor + QStringLiteral("/scalable/apps")));
-  QFile index(hicolor + QStringLiteral("/index.theme"));
-  ASSERT_TRUE(index.open(QIODevice::WriteOnly));
-  index.write("[Icon Theme]\nName=Hicolor\nDirectories=scalable/apps\n\n"
-              "[scalable/apps]\nSize=128\nMinSize=8\nMaxSize=512\nType=Scalable\n");
-  index.close();
+  ASSERT_TRUE(Spill((hicolor + QStringLiteral("/index.theme")).toStdString(),
+                    "[Icon Theme]\nName=Hicolor\nDirectories=scalable/apps\n\n"
+                    "[scalable/apps]\nSize=128\nMinSize=8\nMaxSize=512\nType=Scalable\n"));
   ASSERT_TRUE(QFile::copy(QStringLiteral(":/dalvogui.svg"),
                           hicolor + QStringLiteral("/scalable/apps/dalvogui.svg")));
   QIcon::setThemeSearchPaths(QStringList{icons.path()});  // forget what was looked up before

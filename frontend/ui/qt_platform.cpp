@@ -286,18 +286,6 @@ std::optional<std::uint64_t> QtPlatform::FileSize(const std::string& path) {
   return static_cast<std::uint64_t>(st.st_size);
 }
 
-bool QtPlatform::ReadFile(const std::string& path, std::string& content) {
-  std::uint64_t size = 0;
-  content.clear();
-  return ReadFileInPieces(
-      path, std::size_t{1} << 20,
-      [&content](std::string_view piece) {
-        content.append(piece);
-        return true;
-      },
-      size);
-}
-
 bool QtPlatform::ReadFileInPieces(const std::string& path, std::size_t piece_bytes,
                                   const std::function<bool(std::string_view)>& sink,
                                   std::uint64_t& size) {

@@ -47,7 +47,6 @@ class QtPlatform : public Platform {
   bool DeleteMatching(const std::string& dir, const std::string& pattern) override;
   bool Rename(const std::string& source, const std::string& target) override;
   std::optional<std::uint64_t> FileSize(const std::string& path) override;
-  bool ReadFile(const std::string& path, std::string& content) override;
   bool ReadFileInPieces(const std::string& path, std::size_t piece_bytes,
                         const std::function<bool(std::string_view)>& sink,
                         std::uint64_t& size) override;

@@ -71,7 +71,7 @@ TEST_F(HeldWorkDir, EverythingReachesTheHeldDirectoryAfterItsNameIsSwapped) {
   EXPECT_TRUE(platform_.Rename(in + "a.txt", in + "b.txt"));
   EXPECT_EQ(platform_.FileSize(in + "b.txt"), std::optional<std::uint64_t>(2));
   std::string read;
-  EXPECT_TRUE(platform_.ReadFile(in + "number13.txt", read));
+  EXPECT_TRUE(ReadThrough(platform_, in + "number13.txt", read));
   EXPECT_EQ(read, "235 digits");
   EXPECT_EQ(platform_.Inspect(in + "number13.txt").kind, EntryKind::kRegularFile);
   EXPECT_TRUE(platform_.DeleteFile(in + "b.txt"));
@@ -101,7 +101,7 @@ TEST_F(HeldWorkDir, ALinkInsideIsNeitherListedNorFollowedAndIsReplacedByAWrite) 
   ASSERT_EQ(::symlink((root_ + "victim.txt").c_str(), (in + "link.txt").c_str()), 0);
   EXPECT_EQ(platform_.FirstMatch(in, "*.txt").name, "");
   std::string read;
-  EXPECT_FALSE(platform_.ReadFile(in + "link.txt", read));
+  EXPECT_FALSE(ReadThrough(platform_, in + "link.txt", read));
   EXPECT_EQ(platform_.FileSize(in + "link.txt"), std::nullopt);
   EXPECT_EQ(platform_.Inspect(in + "link.txt").kind, EntryKind::kSymlink);
   EXPECT_TRUE(platform_.WriteFile(in + "link.txt", "mine"));
@@ -151,7 +151,7 @@ TEST_F(HeldWorkDir, NamesThatAreNotValidTextAreListedReadAndDeleted) {
     EXPECT_EQ(platform.FirstMatch(in, "*.txt").name, odd) << held;
     EXPECT_EQ(platform.FileSize(in + odd), std::optional<std::uint64_t>(2)) << held;
     std::string read;
-    EXPECT_TRUE(platform.ReadFile(in + odd, read)) << held;
+    EXPECT_TRUE(ReadThrough(platform, in + odd, read)) << held;
     EXPECT_EQ(read, "19") << held;
     // QProcess would pass another name to the engine; better not to start it at all.
     EXPECT_FALSE(platform.StartEngine("/bin/true", {"-awo", "d", "19", odd, "r.tmp"}, in))

@@ -22,10 +22,6 @@ namespace {
 // Texts cross the seam as UTF-8, the file system's and the terminal's encoding here.
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }
 
-void Call(const std::function<void()>& hook) {
-  if (hook) hook();
-}
-
 }  // namespace
 
 QtView::QtView(Form1& form1) : form1_(form1) {}
@@ -135,7 +131,7 @@ void QtView::UnloadViewer() {
   if (!viewer_) return;
   viewer_->close();
   // A window that was never shown may be closed without a close event; unload it all the same.
-  if (viewer_) viewerUnloading();
+  if (viewer_) letViewerGo();
 }
 
 void QtView::MaximizeViewer() {
@@ -158,21 +154,16 @@ void QtView::SetViewerTextBoxSizeTwips(Size size) {
 Form2& QtView::ensureViewer() {
   if (viewer_) return *viewer_;
   viewer_ = new Form2();
-  QObject::connect(viewer_.data(), &Form2::resized, viewer_.data(),
-                   [this] { Call(hooks_.resize); });
-  QObject::connect(viewer_->menu1(), &QAction::triggered, viewer_.data(),
-                   [this] { Call(hooks_.menu1); });
-  QObject::connect(viewer_.data(), &Form2::unloading, viewer_.data(),
-                   [this] { viewerUnloading(); });
-  Call(hooks_.load);
+  QObject::connect(viewer_.data(), &Form2::unloading, this, &QtView::letViewerGo);
+  emit viewerCreated(viewer_.data());
   return *viewer_;
 }
 
-void QtView::viewerUnloading() {
+void QtView::letViewerGo() {
   if (!viewer_) return;
-  // The unload hook may still talk to the viewer (it empties the text box), so it is let go
-  // only afterwards; deleteLater because the close event may still be on the stack.
-  Call(hooks_.unload);
+  // The receivers may still talk to the viewer (the logic empties the text box), so it is let
+  // go only afterwards; deleteLater because the close event may still be on the stack.
+  emit viewerUnloading();
   Form2* leaving = viewer_.data();
   viewer_.clear();
   leaving->hide();

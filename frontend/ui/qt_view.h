@@ -1,11 +1,12 @@
 // QtView: the logic's View over the real windows. It borrows the main window and owns the
 // viewer window, which it creates on first use and destroys when the viewer is unloaded. The
-// viewer's own events are passed to the hooks the binding sets; nothing here can fail.
+// viewer's coming and going are signals, which the binding connects like every other window
+// event; nothing here can fail.
 #pragma once
 
+#include <QObject>
 #include <QPointer>
 
-#include <functional>
 #include <string>
 
 #include "form2.h"
@@ -15,24 +16,15 @@ namespace dalvo::ui {
 
 class Form1;
 
-// What the viewer window reports; each hook may be empty.
-struct ViewerHooks {
-  std::function<void()> load;    // the viewer has just been created (before it is shown)
-  std::function<void()> resize;  // its size or window state has changed
-  std::function<void()> unload;  // it is being closed; it still exists while this runs
-  std::function<void()> menu1;   // "Close!" was clicked
-};
+class QtView : public QObject, public View {
+  Q_OBJECT
 
-class QtView : public View {
  public:
   // Borrows `form1`, which must outlive this view.
   explicit QtView(Form1& form1);
   ~QtView() override;
   QtView(const QtView&) = delete;
   QtView& operator=(const QtView&) = delete;
-
-  // Replaces the viewer hooks; takes effect for the next viewer event.
-  void setViewerHooks(ViewerHooks hooks) { hooks_ = std::move(hooks); }
 
   // The viewer window while it is loaded, else nullptr.
   Form2* viewer() const { return viewer_; }
@@ -70,15 +62,21 @@ class QtView : public View {
   Size ViewerOuterSizeTwips() override;
   void SetViewerTextBoxSizeTwips(Size size) override;
 
- private:
-  // The viewer, created (and its load hook run) when it does not exist.
-  Form2& ensureViewer();
-  // Runs the unload hook, then lets go of the viewer and has it destroyed.
+ signals:
+  // The viewer has just been created, before it is shown; its own events (resized, "Close!")
+  // can be connected now. Emitted synchronously from whichever View call needed the viewer.
+  void viewerCreated(Form2* viewer);
+  // The viewer is being closed; it still exists while the receivers run, and is let go after.
   void viewerUnloading();
+
+ private:
+  // The viewer, created (and viewerCreated emitted) when it does not exist.
+  Form2& ensureViewer();
+  // Emits viewerUnloading, then lets go of the viewer and has it destroyed.
+  void letViewerGo();
 
   Form1& form1_;
   QPointer<Form2> viewer_;
-  ViewerHooks hooks_;
 };
 
 }  // namespace dalvo::ui

@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -165,9 +164,3 @@ TEST(WorkDirFault, AGenerationThatFillsTheDeviceIsNotPublished) {
 
 }  // namespace
 }  // namespace dalvo
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

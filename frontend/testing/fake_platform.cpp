@@ -194,14 +194,6 @@ std::optional<std::uint64_t> FakePlatform::FileSize(const std::string& path) {
   return it->second.size();
 }
 
-bool FakePlatform::ReadFile(const std::string& path, std::string& content) {
-  if (ShouldFail(Op::kReadFile, path) || unreadable_.count(path) != 0) return false;
-  auto it = files_.find(path);
-  if (it == files_.end()) return false;
-  content = it->second;
-  return true;
-}
-
 bool FakePlatform::ReadFileInPieces(const std::string& path, std::size_t piece_bytes,
                                     const std::function<bool(std::string_view)>& sink,
                                     std::uint64_t& size) {

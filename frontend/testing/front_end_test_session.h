@@ -1,8 +1,8 @@
 // For tests only: one front-end (Module1 over the real QtPlatform and a FakeView) in a
 // RealEngineRig of its own, with the checks the real-engine tests share. Set-up failures come
 // back as assertion results; nothing throws.
-#ifndef DALVO_FRONTEND_UI_FRONT_END_TEST_SESSION_H_
-#define DALVO_FRONTEND_UI_FRONT_END_TEST_SESSION_H_
+#ifndef DALVO_FRONTEND_TESTING_FRONT_END_TEST_SESSION_H_
+#define DALVO_FRONTEND_TESTING_FRONT_END_TEST_SESSION_H_
 
 #include <gtest/gtest.h>
 
@@ -77,7 +77,7 @@ class Session {
 inline void ExpectIdle(Session& s, const std::string& buttons, const std::string& what) {
   EXPECT_FALSE(s.view().timer_enabled_) << what;
   EXPECT_FALSE(s.module().RunActive()) << what;
-  EXPECT_EQ(s.module().RunKind(), 0) << what;
+  EXPECT_EQ(s.module().RunKind(), RunKind::kNone) << what;
   EXPECT_EQ(s.view().Buttons(), buttons) << what;
   EXPECT_TRUE(PidsOfProgram(s.rig().engine()).empty()) << what << ": an engine is left";
   EXPECT_TRUE(OwnChildren().empty()) << what << ": a child process is left";
@@ -85,4 +85,4 @@ inline void ExpectIdle(Session& s, const std::string& buttons, const std::string
 
 }  // namespace dalvo
 
-#endif  // DALVO_FRONTEND_UI_FRONT_END_TEST_SESSION_H_
+#endif  // DALVO_FRONTEND_TESTING_FRONT_END_TEST_SESSION_H_

@@ -1,8 +1,8 @@
 // For tests only: the 22 files of a generation run and the names they are published under,
 // written out by hand as the oracle the renaming is checked against (not derived from the
 // renaming rules, so a wrong rule cannot agree with itself).
-#ifndef DALVO_FRONTEND_LOGIC_PUBLICATION_TEST_TABLE_H_
-#define DALVO_FRONTEND_LOGIC_PUBLICATION_TEST_TABLE_H_
+#ifndef DALVO_FRONTEND_TESTING_PUBLICATION_TEST_TABLE_H_
+#define DALVO_FRONTEND_TESTING_PUBLICATION_TEST_TABLE_H_
 
 #include <map>
 #include <string>
@@ -26,4 +26,4 @@ inline const std::map<std::string, std::string> kPublication = {
 
 }  // namespace dalvo
 
-#endif  // DALVO_FRONTEND_LOGIC_PUBLICATION_TEST_TABLE_H_
+#endif  // DALVO_FRONTEND_TESTING_PUBLICATION_TEST_TABLE_H_

@@ -1,5 +1,7 @@
 #include "real_engine_rig.h"
 
+#include "file_test_io.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,7 +10,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -18,19 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 
 bool MakeDir(const std::string& path) { return QDir().mkpath(QString::fromStdString(path)); }
-
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-bool WriteWhole(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << content;
-  return static_cast<bool>(out);
-}
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
@@ -50,7 +38,7 @@ std::string Describe(const std::string& path) {
     // Small files by content; large ones (a sparse input) by size, which is what could change.
     constexpr off_t kContentLimit = 1 << 20;
     d << "file " << st.st_size;
-    if (st.st_size <= kContentLimit) d << " [" << ReadWhole(path) << ']';
+    if (st.st_size <= kContentLimit) d << " [" << Slurp(path) << ']';
   } else {
     d << "other";
   }
@@ -75,9 +63,9 @@ RealEngineRig::RealEngineRig(const std::string& engine_path) : source_engine_(en
     return;
   }
   // Something to lose: files beside the work directory and elsewhere, which no fault may touch.
-  if (!WriteWhole(tmp_ + "neighbour.txt", "12345678901234567890") ||
-      !WriteWhole(outside_ + "kept.txt", "987654321") ||
-      !WriteWhole(outside_ + "nested/dalvoopc.tmp", "")) {
+  if (!Spill(tmp_ + "neighbour.txt", "12345678901234567890") ||
+      !Spill(outside_ + "kept.txt", "987654321") ||
+      !Spill(outside_ + "nested/dalvoopc.tmp", "")) {
     error_ = "cannot write the rig's bystander files";
     return;
   }
@@ -160,7 +148,7 @@ std::map<std::string, std::string> FilesIn(const std::string& dir) {
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(dir, ec)) {
     if (entry.is_regular_file(ec) && !entry.is_symlink(ec)) {
-      files[entry.path().filename().string()] = ReadWhole(entry.path().string());
+      files[entry.path().filename().string()] = Slurp(entry.path().string());
     }
   }
   return files;
@@ -190,7 +178,7 @@ std::vector<std::string> OwnChildren() {
     if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
     // "pid (comm) state ppid ...": the command may hold blanks and parentheses, so the fields
     // are read after the last ')'.
-    const std::string stat = ReadWhole((entry.path() / "stat").string());
+    const std::string stat = Slurp((entry.path() / "stat").string());
     const std::size_t close = stat.rfind(')');
     if (close == std::string::npos) continue;
     std::istringstream fields(stat.substr(close + 1));

@@ -1,5 +1,5 @@
-// Launching an engine run and the completion poll that finishes it.
-#include "engine_args.h"
+// The completion poll: Timer1_Timer finishes a run once its marker is consumed and the engine
+// has exited, and a failed generation's files are discarded.
 #include "module1.h"
 #include "names.h"
 
@@ -15,63 +15,6 @@ bool HasFailed(const EngineStatus& status) {
 
 }  // namespace
 
-void Module1::ResetRunFlags() {
-  marker_seen_ = false;
-  division_pending_ = false;
-  refresh_pending_ = false;
-  run_kind_ = 0;
-}
-
-void Module1::Launch(int run_kind, bool refresh, const std::string& status_text,
-                     const std::vector<std::string>& args, bool write_custom_number) {
-  SetButtonStates(0);
-  run_active_ = true;
-  // A marker left by an earlier run goes before the new engine starts, so it cannot be taken
-  // for this run's end.
-  CheckCompletionMarker();
-  ResetRunFlags();
-  run_kind_ = run_kind;
-  division_pending_ = run_kind == 2;
-  refresh_pending_ = refresh;
-  if (run_kind == 1) {
-    rename_done_ = false;
-    deletion_done_ = false;
-    abandoned_rename_ticks_ = 0;
-    // How the engine's names stand before it writes: what differs afterwards is this run's.
-    generation_before_.clear();
-    for (const std::string_view name : kGeneratedNames) {
-      generation_before_.push_back(platform_.Inspect(work_dir_ + std::string(name)));
-    }
-  }
-  view_.SetStatus(status_text);
-  if (write_custom_number) {
-    // Without the fresh number the engine would divide whatever an earlier division left.
-    const std::string text = view_.CustomNumberText() + "\r\n";
-    if (!platform_.WriteFile(work_dir_ + std::string(kCustomNumberName), text)) {
-      AbortRun(std::string(kDivisionFailed));
-      return;
-    }
-  }
-  // The engine is started in the held work directory itself; making it ours again only keeps
-  // the two in step, so a failure here changes nothing for the run.
-  (void)platform_.SetCurrentDir(work_dir_);
-  if (!platform_.StartEngine(engine_program_, args, work_dir_)) {
-    AbortRun(std::string(kEngineNotStarted));
-    return;
-  }
-  view_.SetTimerEnabled(true);
-}
-
-void Module1::AbortRun(const std::string& status_text) {
-  view_.SetStatus(status_text);
-  view_.Beep();
-  if (refresh_pending_) RefreshFile1();
-  ResetRunFlags();
-  run_active_ = false;
-  SetButtonStates(1);
-  view_.SetTimerEnabled(false);
-}
-
 void Module1::Timer1_Timer() {
   const std::string marker(kMarkerName);
   if (!marker_seen_) {
@@ -83,7 +26,7 @@ void Module1::Timer1_Timer() {
       // A marker that is there but cannot be deleted means the engine did finish; the next
       // tick tries the deletion again.
       if (HasEnded(before) && Present(marker) == Presence::kAbsent) {
-        if (run_kind_ == 1) DiscardGeneration();
+        if (run_kind_ == RunKind::kGeneration) DiscardGeneration();
         AbortRun(std::string(kEngineStopped));
       }
       return;
@@ -95,7 +38,7 @@ void Module1::Timer1_Timer() {
   if (!HasEnded(status)) return;
   const bool failed = HasFailed(status);
 
-  if (run_kind_ == 1 && !division_pending_) {
+  if (run_kind_ == RunKind::kGeneration && !division_pending_) {
     view_.SetStatus(std::string(failed ? kGenerationFailed : kGenerationComplete));
     if (failed) {
       view_.Beep();
@@ -104,12 +47,12 @@ void Module1::Timer1_Timer() {
       DiscardGeneration();
       rename_done_ = true;
     }
-    run_kind_ = 0;
+    run_kind_ = RunKind::kNone;
   }
-  if (run_kind_ == 2 && division_pending_) {
+  if (run_kind_ == RunKind::kDivision && division_pending_) {
     view_.SetStatus(std::string(failed ? kDivisionFailed : kDivisionComplete));
     if (failed) view_.Beep();
-    run_kind_ = 0;
+    run_kind_ = RunKind::kNone;
   }
   if (!division_pending_ && !rename_done_) {
     if (RenameGeneratedFiles() == RenameOutcome::kAbandoned) {

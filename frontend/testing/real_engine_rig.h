@@ -3,8 +3,8 @@
 // the engine that a test may remove or spoil, and a directory outside both ("outside/"). The rig
 // owns the root and removes it; it sets TMPDIR and restores TMPDIR and the current directory when
 // destroyed. Set-up failures show in ok(); the probes below read /proc and report, never throw.
-#ifndef DALVO_FRONTEND_UI_REAL_ENGINE_RIG_H_
-#define DALVO_FRONTEND_UI_REAL_ENGINE_RIG_H_
+#ifndef DALVO_FRONTEND_TESTING_REAL_ENGINE_RIG_H_
+#define DALVO_FRONTEND_TESTING_REAL_ENGINE_RIG_H_
 
 #include <QProcess>
 #include <QString>
@@ -87,4 +87,4 @@ int OpenFdCount();
 
 }  // namespace dalvo
 
-#endif  // DALVO_FRONTEND_UI_REAL_ENGINE_RIG_H_
+#endif  // DALVO_FRONTEND_TESTING_REAL_ENGINE_RIG_H_

@@ -2,8 +2,8 @@
 // texts shown, the beeps and the refreshes, and keeps the viewer's document and its text;
 // setting the custom number text calls an optional hook, as the toolkit raises Text1_Change.
 // Test use only.
-#ifndef DALVO_FRONTEND_LOGIC_FAKE_VIEW_H_
-#define DALVO_FRONTEND_LOGIC_FAKE_VIEW_H_
+#ifndef DALVO_FRONTEND_TESTING_FAKE_VIEW_H_
+#define DALVO_FRONTEND_TESTING_FAKE_VIEW_H_
 
 #include <array>
 #include <functional>
@@ -94,4 +94,4 @@ class FakeView : public View {
 
 }  // namespace dalvo
 
-#endif  // DALVO_FRONTEND_LOGIC_FAKE_VIEW_H_
+#endif  // DALVO_FRONTEND_TESTING_FAKE_VIEW_H_

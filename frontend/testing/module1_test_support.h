@@ -1,7 +1,7 @@
 // Shared set-up of the Module1 tests: a FakePlatform and a FakeView around one Module1, with the
 // work directory under "/tmp", and helpers that play the engine's part. Test use only.
-#ifndef DALVO_FRONTEND_LOGIC_MODULE1_TEST_SUPPORT_H_
-#define DALVO_FRONTEND_LOGIC_MODULE1_TEST_SUPPORT_H_
+#ifndef DALVO_FRONTEND_TESTING_MODULE1_TEST_SUPPORT_H_
+#define DALVO_FRONTEND_TESTING_MODULE1_TEST_SUPPORT_H_
 
 #include <gtest/gtest.h>
 
@@ -47,4 +47,4 @@ class Module1Test : public ::testing::Test {
 
 }  // namespace dalvo
 
-#endif  // DALVO_FRONTEND_LOGIC_MODULE1_TEST_SUPPORT_H_
+#endif  // DALVO_FRONTEND_TESTING_MODULE1_TEST_SUPPORT_H_

@@ -3,8 +3,8 @@
 // scripted by the test, as is the engine (running, exited with a code, crashed, or failing to
 // start); every call is recorded and any call can be told to fail. Not thread-safe; test use
 // only.
-#ifndef DALVO_FRONTEND_LOGIC_FAKE_PLATFORM_H_
-#define DALVO_FRONTEND_LOGIC_FAKE_PLATFORM_H_
+#ifndef DALVO_FRONTEND_TESTING_FAKE_PLATFORM_H_
+#define DALVO_FRONTEND_TESTING_FAKE_PLATFORM_H_
 
 #include <functional>
 #include <map>
@@ -64,8 +64,7 @@ class FakePlatform : public Platform {
   bool DeleteMatching(const std::string& dir, const std::string& pattern) override;
   bool Rename(const std::string& source, const std::string& target) override;
   std::optional<std::uint64_t> FileSize(const std::string& path) override;
-  bool ReadFile(const std::string& path, std::string& content) override;
-  // Honours the kReadFile failures and unreadable_ like ReadFile, and read_fails_after_pieces_.
+  // Honours the kReadFile failures, unreadable_ and read_fails_after_pieces_.
   bool ReadFileInPieces(const std::string& path, std::size_t piece_bytes,
                         const std::function<bool(std::string_view)>& sink,
                         std::uint64_t& size) override;
@@ -86,7 +85,7 @@ class FakePlatform : public Platform {
   std::map<std::string, std::string> files_;    // full path -> content
   std::map<std::string, EntryInfo> entries_;    // full path -> directories, links, odd entries
   std::set<std::string> undeletable_;           // full paths DeleteMatching cannot remove
-  std::set<std::string> unreadable_;            // full paths ReadFile cannot read
+  std::set<std::string> unreadable_;            // full paths ReadFileInPieces cannot read
   // ReadFileInPieces fails after handing out this many pieces; negative: never.
   int read_fails_after_pieces_ = -1;
   std::size_t pieces_read_ = 0;    // pieces ReadFileInPieces has handed out, all calls
@@ -124,4 +123,4 @@ class FakePlatform : public Platform {
 
 }  // namespace dalvo
 
-#endif  // DALVO_FRONTEND_LOGIC_FAKE_PLATFORM_H_
+#endif  // DALVO_FRONTEND_TESTING_FAKE_PLATFORM_H_

@@ -1,5 +1,7 @@
 #include "fake_view.h"
 
+#include "text_test_support.h"
+
 namespace dalvo {
 
 void FakeView::SetButtonEnabled(int index, bool enabled) {

@@ -1,0 +1,23 @@
+// What the work directory holds, as the front-end sees it: the presence test by a listing (so
+// the file system's case rules apply) and the file list.
+#include "module1.h"
+#include "names.h"
+#include "wildcard.h"
+
+namespace dalvo {
+
+Module1::Presence Module1::Present(const std::string& name) {
+  if (name.empty()) return Presence::kAbsent;
+  const MatchResult match = platform_.FirstMatch(work_dir_, name);
+  if (!match.ok) return Presence::kUnknown;
+  return EqualsIgnoreCase(match.name, name) ? Presence::kPresent : Presence::kAbsent;
+}
+
+void Module1::RefreshFile1() {
+  std::vector<std::string> names;
+  // A work directory that cannot be listed shows an empty list, never an error.
+  (void)platform_.ListMatching(work_dir_, std::string(kListPattern), names);
+  view_.RefreshFileList(names);
+}
+
+}  // namespace dalvo

@@ -1,0 +1,131 @@
+// The fixture of the end-to-end tests: the real windows, the real logic, the real platform and
+// the real engine process, in a private temporary directory (TMPDIR) per test, restored after.
+// Every wait is bounded. Needs DALVO_TEST_APP_DIR, the directory of the built programs.
+#ifndef DALVO_FRONTEND_TESTING_MAIN_WINDOW_E2E_FIXTURE_H_
+#define DALVO_FRONTEND_TESTING_MAIN_WINDOW_E2E_FIXTURE_H_
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "file_list_box.h"
+#include "form1.h"
+#include "form2.h"
+#include "main_window_binding.h"
+#include "qt_platform.h"
+#include "text_viewer.h"
+
+namespace dalvo::ui {
+
+inline constexpr int kEngineTimeoutMs = 60000;
+
+inline const QString kAppDir = QStringLiteral(DALVO_TEST_APP_DIR);
+
+// The names a generation leaves in the list, in the list's own order (case ignored).
+inline const std::vector<std::string> kListedAfterGeneration = {
+    "appendix_1_number_1.txt",  "appendix_1_number_10.txt", "appendix_1_number_11.txt",
+    "appendix_1_number_12.txt", "appendix_1_number_13.txt", "appendix_1_number_14.txt",
+    "appendix_1_number_15.txt", "appendix_1_number_2.txt",  "appendix_1_number_3.txt",
+    "appendix_1_number_4.txt",  "appendix_1_number_5.txt",  "appendix_1_number_6.txt",
+    "appendix_1_number_7.txt",  "appendix_1_number_8.txt",  "appendix_1_number_9.txt",
+    "appendix_24_proof_63.txt", "appendix_24_proof_64.txt", "appendix_24_proof_65.txt",
+    "kelvatrons_perspective_nov_1989_nr_1.txt", "kelvatrons_perspective_nov_1989_nr_2.txt",
+    "n14453d.txt",              "n20257d.txt",
+};
+
+class MainWindowE2e : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(temp_.isValid());
+    old_tmpdir_ = qgetenv("TMPDIR");
+    old_cwd_ = QDir::currentPath();
+    qputenv("TMPDIR", QFile::encodeName(temp_.path()));
+    work_dir_ = temp_.path() + QStringLiteral("/dalvo work dir/");
+  }
+
+  void TearDown() override {
+    binding_.reset();
+    platform_.reset();
+    QDir::setCurrent(old_cwd_);
+    qputenv("TMPDIR", old_tmpdir_);
+  }
+
+  // Starts the program with `app_dir` as its application directory.
+  void Start(const QString& app_dir = kAppDir) {
+    platform_ = std::make_unique<QtPlatform>(app_dir.toStdString());
+    binding_ = std::make_unique<MainWindowBinding>(*platform_);
+    const StartupResult started = binding_->start();
+    ASSERT_TRUE(started.ok) << started.message;
+    // Without a window manager (a bare X display) nobody activates a new window but itself.
+    form().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
+  }
+
+  Form1& form() { return binding_->form1(); }
+  QString status() { return form().label1()->text(); }
+  Form2* viewer() { return binding_->view().viewer(); }
+  QString viewerText() { return viewer() ? viewer()->text1()->toPlainText() : QString(); }
+
+  void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+
+  // Waits until Label1 shows `text`; false on time-out.
+  bool WaitForStatus(const QString& text, int timeout_ms = kEngineTimeoutMs) {
+    return QTest::qWaitFor([&] { return status() == text; }, timeout_ms);
+  }
+
+  void Generate(bool with_129) {
+    Click(with_129 ? form().option2() : form().option1());
+    Click(form().command(1));
+    ASSERT_TRUE(WaitForStatus(QStringLiteral("Number generation complete!")))
+        << status().toStdString();
+  }
+
+  std::vector<std::string> Listed() {
+    std::vector<std::string> names;
+    for (int row = 0; row < form().file1()->count(); ++row) {
+      names.push_back(form().file1()->item(row)->text().toStdString());
+    }
+    return names;
+  }
+
+  QListWidgetItem* ListItem(const QString& name) {
+    const QList<QListWidgetItem*> found = form().file1()->findItems(name, Qt::MatchExactly);
+    return found.isEmpty() ? nullptr : found.first();
+  }
+
+  void ClickListItem(const QString& name, bool twice = false) {
+    QListWidgetItem* item = ListItem(name);
+    ASSERT_NE(item, nullptr) << name.toStdString();
+    QWidget* port = form().file1()->viewport();
+    const QPoint at = form().file1()->visualItemRect(item).center();
+    if (twice) {
+      // As a hand does it: a click, then the second press that makes it a double-click.
+      QTest::mouseClick(port, Qt::LeftButton, {}, at);
+      QTest::mouseDClick(port, Qt::LeftButton, {}, at);
+    } else {
+      QTest::mouseClick(port, Qt::LeftButton, {}, at);
+    }
+  }
+
+  QTemporaryDir temp_;
+  QString work_dir_;
+  QByteArray old_tmpdir_;
+  QString old_cwd_;
+  std::unique_ptr<QtPlatform> platform_;
+  std::unique_ptr<MainWindowBinding> binding_;
+};
+
+}  // namespace dalvo::ui
+
+#endif  // DALVO_FRONTEND_TESTING_MAIN_WINDOW_E2E_FIXTURE_H_
