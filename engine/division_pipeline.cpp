@@ -21,6 +21,7 @@
 
 #include "division_chain.h"
 #include "division_chain_avx512.h"
+#include "division_reads.h"
 
 namespace dalvo {
 
@@ -55,47 +56,6 @@ using ChunkMemory = std::unique_ptr<unsigned char[], CacheLineDelete>;
 
 ChunkMemory NewChunkMemory(std::size_t size) {
   return ChunkMemory(static_cast<unsigned char*>(::operator new[](size, kCacheLine)));
-}
-
-// One read, again after an interruption by a signal.
-long ReadOnce(const ReadFunction& read, int input, unsigned char* buffer, std::size_t size,
-              std::int64_t offset) {
-  for (;;) {
-    long got;
-    if (read) {
-      got = read(input, buffer, size, offset);
-    } else if (offset < 0) {
-      got = static_cast<long>(::read(input, buffer, size));
-    } else {
-      got = static_cast<long>(::pread(input, buffer, size, static_cast<off_t>(offset)));
-    }
-    if (got >= 0 || errno != EINTR) return got;
-  }
-}
-
-struct Filled {
-  std::size_t bytes = 0;
-  bool failed = false;
-  int error = 0;  // errno of the failed read
-};
-
-// Reads until `buffer` is full, the input ends or a read fails. A short read is no end: only a
-// read that returns nothing is, so input from pipes and terminals arrives whole.
-Filled ReadFull(const ReadFunction& read, int input, unsigned char* buffer, std::size_t size,
-                std::int64_t offset) {
-  Filled filled;
-  while (filled.bytes < size) {
-    const std::int64_t at = offset < 0 ? -1 : offset + static_cast<std::int64_t>(filled.bytes);
-    const long got = ReadOnce(read, input, buffer + filled.bytes, size - filled.bytes, at);
-    if (got < 0) {
-      filled.failed = true;
-      filled.error = errno;
-      break;
-    }
-    if (got == 0) break;
-    filled.bytes += static_cast<std::size_t>(got);
-  }
-  return filled;
 }
 
 // The whole division on the calling thread: one buffer, read, divide, hand on, repeat.

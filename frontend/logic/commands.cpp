@@ -18,10 +18,7 @@ void Module1::Command1_Click() {
 void Module1::Command2_Click() {
   if (!KeepWorkDir()) return;
   const std::string name = view_.SelectedFileName();
-  if (Present(name) != Presence::kPresent) {
-    view_.Beep();
-    view_.SetStatus(std::string(kFileMissing));
-    RefreshFile1();
+  if (!SelectedFileStillThere(name)) {
     SetButtonStates(1);
     return;
   }
@@ -70,15 +67,16 @@ void Module1::Text1_Change() { SetButtonStates(1); }
 
 void Module1::File1_Click() {
   if (!KeepWorkDir()) return;
-  const std::string name = view_.SelectedFileName();
-  if (Present(name) != Presence::kPresent) {
-    view_.Beep();
-    view_.SetStatus(std::string(kFileMissing));
-    RefreshFile1();
-  } else {
-    view_.SetStatus(FileSizeText());
-  }
+  if (SelectedFileStillThere(view_.SelectedFileName())) view_.SetStatus(FileSizeText());
   SetButtonStates(1);
+}
+
+bool Module1::SelectedFileStillThere(const std::string& name) {
+  if (Present(name) == Presence::kPresent) return true;
+  view_.Beep();
+  view_.SetStatus(std::string(kFileMissing));
+  RefreshFile1();
+  return false;
 }
 
 void Module1::File1_DblClick() {

@@ -135,6 +135,9 @@ class Module1 {
 
   // The presence test: a listing of WorkDir & name yields that name (case ignored).
   Presence Present(const std::string& name);
+  // The presence test of the selected file `name`; when it is not there: the beep, the
+  // missing-file status and a fresh list, and false.
+  bool SelectedFileStillThere(const std::string& name);
   // How a run is launched besides its engine arguments.
   struct LaunchOptions {
     dalvo::RunKind kind = dalvo::RunKind::kNone;
