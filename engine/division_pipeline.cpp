@@ -350,10 +350,10 @@ class Pipeline {
 
 unsigned DefaultDivisionThreads() { return std::max(std::thread::hardware_concurrency(), 1u); }
 
-bool DefaultSideBySide() {
+bool DefaultSideBySide(unsigned threads) {
   // Only where the pass that finds each chunk's start runs several times faster than the
   // division (the AVX-512 pass); the portable pass would cost more than it saves.
-  return HasAvx512Summary();
+  return threads >= 3 && HasAvx512Summary();
 }
 
 StreamDivision DivideDescriptor(int input, ReportBuffer& out, const PipelineOptions& options) {

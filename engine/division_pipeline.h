@@ -27,8 +27,11 @@ using ReadFunction = std::function<long(int descriptor, unsigned char* buffer, s
 // The number of processors this machine reports, at least 1.
 unsigned DefaultDivisionThreads();
 
-// True where dividing chunks side by side pays: where the AVX-512 summary pass runs.
-bool DefaultSideBySide();
+// True where dividing chunks side by side pays on `threads` threads: where the AVX-512 summary
+// pass runs and there are three threads or more. With two, one thread can divide all the time
+// while the other reads, and a read costs about what a division does, so the one division in
+// order keeps up and the summaries would only add work; from three on it is the bottleneck.
+bool DefaultSideBySide(unsigned threads);
 
 struct PipelineOptions {
   // Threads that read, divide and write, the calling one included (0 is 1). Each takes
@@ -36,10 +39,10 @@ struct PipelineOptions {
   unsigned threads = DefaultDivisionThreads();
   // Chunks divided at the same time, each from the start its summary gives; otherwise one
   // after another, each from where the last one ended.
-  bool side_by_side = DefaultSideBySide();
+  bool side_by_side = DefaultSideBySide(threads);
   // Bytes per piece, and how many pieces may be in the pipeline at once (0: what the threads
   // need). Memory is about twice their product.
-  std::size_t chunk_bytes = 512 * 1024;
+  std::size_t chunk_bytes = 256 * 1024;
   std::size_t chunks = 0;
   // Regular files shorter than this are divided on the calling thread alone, in reads of
   // `read_bytes` (0 is 1): for them threads, their buffers and their hand-overs cost about as
