@@ -149,8 +149,7 @@ TEST_F(Viewer, FileRewrittenOrDeletedWhileShownLeavesTheShownTextAlone) {
   ASSERT_NE(view_.viewer_document_, nullptr);
   const std::string shown = view_.viewer_text_;
   Put("latest_division_report.tmp", "1\n");
-  EXPECT_TRUE(TextBetween(*view_.viewer_document_, {0, 0}, EndOf(*view_.viewer_document_),
-                          "\r\n") == shown);
+  EXPECT_TRUE(WholeText(*view_.viewer_document_, "\r\n") == shown);
   platform_.files_.clear();
   EXPECT_EQ(view_.viewer_document_->LineLength(0), 3 * kViewerReadPiece);
 }
