@@ -76,18 +76,18 @@ class TextArea : public QAbstractScrollArea {
   void contextMenuEvent(QContextMenuEvent* event) override;
   virtual void addEditActions(QMenu* menu);
 
-  // The caret blinks while the box has the focus; the drag timer turns the view while a drag
-  // holds the pointer above or below it.
-  void focusInEvent(QFocusEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
-  void timerEvent(QTimerEvent* event) override;
-
   // The rows in view are painted; the scroll bar moves the view; a new width or font lays the
   // text out again.
   void paintEvent(QPaintEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
+
+  // The caret blinks while the box has the focus; the drag timer turns the view while a drag
+  // holds the pointer above or below it.
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
 
  private:
   // Font metrics and the column count; lays the text out again when the columns change.
