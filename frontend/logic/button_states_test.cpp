@@ -23,15 +23,13 @@ TEST_F(Module1Test, IdleButtonStatesFollowWhatEachButtonCouldActOn) {
       {"everything", "7", "a.txt", "a.txt", "1111111"},
   };
   for (const auto& c : cases) {
-    FakePlatform platform;
-    FakeView view;
-    Module1 module(platform, view);
-    ASSERT_TRUE(module.Form_Load().ok);
-    if (c.file_on_disk != nullptr) platform.PutFile(std::string(kWork) + c.file_on_disk);
-    view.custom_text_ = c.custom_text;
-    view.selected_ = c.selected;
-    module.SetButtonStates(1);
-    EXPECT_EQ(view.Buttons(), c.buttons) << c.what;
+    Module1Rig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Load());
+    if (c.file_on_disk != nullptr) rig.Put(c.file_on_disk);
+    rig.view_.custom_text_ = c.custom_text;
+    rig.view_.selected_ = c.selected;
+    rig.module_.SetButtonStates(1);
+    EXPECT_EQ(rig.view_.Buttons(), c.buttons) << c.what;
   }
 }
 
@@ -48,23 +46,21 @@ TEST_F(Module1Test, ModeZeroDisablesAllAndOtherModesChangeNothing) {
   }
 }
 
-TEST_F(Module1Test, MarkerIsDeletedAndStaysSeenWhileAbsent) {
-  Load();
-  Put("dalvoopc.tmp");
+// The marker as the engine names it, and in other case: either counts as the marker.
+class CompletionMarker : public StartedModule1Test,
+                         public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CompletionMarker, IsDeletedAndStaysSeenWhileAbsent) {
+  Put(GetParam());
   module_.CheckCompletionMarker();
-  EXPECT_FALSE(Has("dalvoopc.tmp"));
+  EXPECT_FALSE(Has(GetParam()));
   EXPECT_TRUE(module_.MarkerSeen());
   module_.CheckCompletionMarker();
   EXPECT_TRUE(module_.MarkerSeen());
 }
 
-TEST_F(Module1Test, MarkerInOtherCaseCountsAsTheMarker) {
-  Load();
-  Put("DALVOOPC.TMP");
-  module_.CheckCompletionMarker();
-  EXPECT_FALSE(Has("DALVOOPC.TMP"));
-  EXPECT_TRUE(module_.MarkerSeen());
-}
+INSTANTIATE_TEST_SUITE_P(AnyCase, CompletionMarker,
+                         ::testing::Values("dalvoopc.tmp", "DALVOOPC.TMP"));
 
 TEST_F(Module1Test, MarkerThatCannotBeDeletedIsNeverSeen) {
   Load();

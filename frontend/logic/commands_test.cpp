@@ -47,20 +47,18 @@ TEST_F(Commands, DeleteThatLeavesAListedFileSaysSoAndListsWhatRemains) {
       {"a directory that cannot be listed", true, {"a.txt", "b.txt", "c.txt"}},
   };
   for (const auto& c : cases) {
-    FakePlatform platform;
-    FakeView view;
-    Module1 module(platform, view);
-    ASSERT_TRUE(module.Form_Load().ok) << c.what;
+    Module1Rig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Load()) << c.what;
     const std::string work(kWork);
-    for (const char* name : {"a.txt", "b.txt", "c.txt"}) platform.PutFile(work + name);
-    platform.undeletable_.insert(work + "b.txt");
-    if (c.listing_fails) platform.FailNext(FakePlatform::Op::kFirstMatch, "*.txt");
-    module.Command3_Click();
-    EXPECT_EQ(platform.FilesIn(work), c.left) << c.what;
-    EXPECT_EQ(view.Status(), "Some listed files could not be deleted!") << c.what;
-    EXPECT_EQ(view.beeps_, 1) << c.what;
-    EXPECT_EQ(view.listed_, c.left) << c.what;
-    EXPECT_EQ(view.Buttons(), "1011011") << c.what;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) rig.Put(name);
+    rig.platform_.undeletable_.insert(work + "b.txt");
+    if (c.listing_fails) rig.platform_.FailNext(FakePlatform::Op::kFirstMatch, "*.txt");
+    rig.module_.Command3_Click();
+    EXPECT_EQ(rig.platform_.FilesIn(work), c.left) << c.what;
+    EXPECT_EQ(rig.view_.Status(), "Some listed files could not be deleted!") << c.what;
+    EXPECT_EQ(rig.view_.beeps_, 1) << c.what;
+    EXPECT_EQ(rig.view_.listed_, c.left) << c.what;
+    EXPECT_EQ(rig.view_.Buttons(), "1011011") << c.what;
   }
 }
 

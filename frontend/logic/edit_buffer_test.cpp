@@ -43,7 +43,7 @@ TEST(EditBuffer, RandomEditsMatchAPlainString) {
     }
   }
   EXPECT_EQ(buffer.LineCount(), line + 1);
-  EXPECT_EQ(TextBetween(buffer, {0, 0}, EndOf(buffer), "\n"), expected);
+  EXPECT_EQ(WholeText(buffer, "\n"), expected);
 }
 
 TEST(EditBuffer, PastedLineBreaksBecomeLineFeeds) {

@@ -30,34 +30,32 @@ TEST_F(Module1Test, EachCommandLaunchesItsRun) {
        "Dividing custom number...", true, false, RunKind::kDivision},
   };
   for (const auto& c : cases) {
-    FakePlatform platform;
-    FakeView view;
-    Module1 module(platform, view);
-    ASSERT_TRUE(module.Form_Load().ok);
-    platform.PutFile(std::string(kWork) + "n14453d.txt", "14453");
-    view.selected_ = "n14453d.txt";
-    view.custom_text_ = "1 9";
+    Module1Rig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Load());
+    rig.Put("n14453d.txt", "14453");
+    rig.view_.selected_ = "n14453d.txt";
+    rig.view_.custom_text_ = "1 9";
     switch (c.command) {
-      case kGenerate127: module.Command1_Click(); break;
+      case kGenerate127: rig.module_.Command1_Click(); break;
       case kGenerate129:
-        view.SetOption2Selected(true);
-        module.Command1_Click();
+        rig.view_.SetOption2Selected(true);
+        rig.module_.Command1_Click();
         break;
-      case kDivideFile: module.Command2_Click(); break;
-      case kDivideCustom: module.Command5_Click(); break;
+      case kDivideFile: rig.module_.Command2_Click(); break;
+      case kDivideCustom: rig.module_.Command5_Click(); break;
     }
-    ASSERT_EQ(platform.started_.size(), 1u) << c.what;
-    EXPECT_EQ(platform.started_[0].program, "/opt/dalvo/dalvo") << c.what;
-    EXPECT_EQ(platform.started_[0].args, c.args) << c.what;
-    EXPECT_EQ(platform.started_[0].working_dir, kWork) << c.what;
-    EXPECT_EQ(platform.current_dir_, kWork) << c.what;
-    EXPECT_EQ(view.Status(), c.status) << c.what;
-    EXPECT_EQ(module.DivisionPending(), c.division_pending) << c.what;
-    EXPECT_EQ(module.RefreshPending(), c.refresh_pending) << c.what;
-    EXPECT_EQ(module.RunKind(), c.run_kind) << c.what;
-    EXPECT_FALSE(module.MarkerSeen()) << c.what;
-    EXPECT_TRUE(view.timer_enabled_) << c.what;
-    EXPECT_EQ(view.Buttons(), "0000000") << c.what;
+    ASSERT_EQ(rig.platform_.started_.size(), 1u) << c.what;
+    EXPECT_EQ(rig.platform_.started_[0].program, "/opt/dalvo/dalvo") << c.what;
+    EXPECT_EQ(rig.platform_.started_[0].args, c.args) << c.what;
+    EXPECT_EQ(rig.platform_.started_[0].working_dir, kWork) << c.what;
+    EXPECT_EQ(rig.platform_.current_dir_, kWork) << c.what;
+    EXPECT_EQ(rig.view_.Status(), c.status) << c.what;
+    EXPECT_EQ(rig.module_.DivisionPending(), c.division_pending) << c.what;
+    EXPECT_EQ(rig.module_.RefreshPending(), c.refresh_pending) << c.what;
+    EXPECT_EQ(rig.module_.RunKind(), c.run_kind) << c.what;
+    EXPECT_FALSE(rig.module_.MarkerSeen()) << c.what;
+    EXPECT_TRUE(rig.view_.timer_enabled_) << c.what;
+    EXPECT_EQ(rig.view_.Buttons(), "0000000") << c.what;
   }
 }
 
@@ -136,8 +134,7 @@ TEST_F(Module1Test, DivisionWithAutomaticViewShowsTheReport) {
   Put("n14453d.txt", "14453");
   view_.selected_ = "n14453d.txt";
   module_.Command2_Click();
-  Put("latest_division_report.tmp", "760.6842\n\n5 digits\n");
-  EngineFinishes();
+  DivisionEngineFinishes("760.6842\n\n5 digits\n");
   EXPECT_EQ(TickUntilIdle(), 1);
   EXPECT_EQ(view_.Status(), "Number division complete!");
   EXPECT_TRUE(view_.viewer_visible_);
@@ -155,8 +152,7 @@ TEST_F(Module1Test, DivisionWithoutAutomaticViewKeepsDivisionPending) {
   Put("number1.txt", "1");  // must not be renamed after a division
   const int refreshes = view_.refreshes_;
   module_.Command5_Click();
-  Put("latest_division_report.tmp", "2.0000\n");
-  EngineFinishes();
+  DivisionEngineFinishes("2.0000\n");
   EXPECT_EQ(TickUntilIdle(), 1);
   EXPECT_EQ(view_.Status(), "Number division complete!");
   EXPECT_FALSE(view_.viewer_loaded_);
@@ -186,20 +182,18 @@ TEST_F(Module1Test, EngineThatCannotBeStartedIsReported) {
 TEST_F(Module1Test, EngineEndingWithoutMarkerFreesTheWindow) {
   for (EngineStatus ended : {EngineStatus{EngineRun::kCrashed, 0}, EngineStatus{EngineRun::kExited, 0},
                              EngineStatus{EngineRun::kExited, 1}}) {
-    FakePlatform platform;
-    FakeView view;
-    Module1 module(platform, view);
-    ASSERT_TRUE(module.Form_Load().ok);
-    module.Command1_Click();
-    module.Timer1_Timer();
-    platform.engine_ = ended;
-    module.Timer1_Timer();
-    EXPECT_EQ(view.Status(), "The engine stopped before finishing!") << ended.exit_code;
-    EXPECT_EQ(view.beeps_, 1);
-    EXPECT_FALSE(view.timer_enabled_);
-    EXPECT_FALSE(module.RunActive());
-    EXPECT_EQ(module.RunKind(), RunKind::kNone);
-    EXPECT_EQ(view.Buttons(), "1001011");
+    Module1Rig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Load());
+    rig.module_.Command1_Click();
+    rig.module_.Timer1_Timer();
+    rig.platform_.engine_ = ended;
+    rig.module_.Timer1_Timer();
+    EXPECT_EQ(rig.view_.Status(), "The engine stopped before finishing!") << ended.exit_code;
+    EXPECT_EQ(rig.view_.beeps_, 1);
+    EXPECT_FALSE(rig.view_.timer_enabled_);
+    EXPECT_FALSE(rig.module_.RunActive());
+    EXPECT_EQ(rig.module_.RunKind(), RunKind::kNone);
+    EXPECT_EQ(rig.view_.Buttons(), "1001011");
   }
 }
 
@@ -256,56 +250,52 @@ TEST_F(Module1Test, FailedGenerationPublishesNothingAndRemovesOnlyItsOwnFiles) {
       {"stopped", false, {EngineRun::kCrashed, 0}, "The engine stopped before finishing!"},
   };
   for (const auto& e : endings) {
-    FakePlatform platform;
-    FakeView view;
-    Module1 module(platform, view);
-    ASSERT_TRUE(module.Form_Load().ok);
+    Module1Rig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Load());
     const std::string work(kWork);
     // An earlier generation's files, published, and one of the engine's names it left as is.
-    platform.PutFile(work + "appendix_1_number_1.txt", "earlier");
-    platform.PutFile(work + "n14453d.txt", "earlier n14453d");
-    platform.PutFile(work + "number2.txt", "older number2");
-    module.Command1_Click();
+    rig.Put("appendix_1_number_1.txt", "earlier");
+    rig.Put("n14453d.txt", "earlier n14453d");
+    rig.Put("number2.txt", "older number2");
+    rig.module_.Command1_Click();
     // The run writes two of its files, one cut short, rewrites a third, then fails.
-    platform.PutFile(work + "number1.txt", "1234");
-    platform.PutFile(work + "ap24-63.txt", "");
-    platform.PutFile(work + "number2.txt", "older number2");
-    if (e.marker) platform.PutFile(work + "dalvoopc.tmp");
-    platform.engine_ = e.end;
-    for (int tick = 0; tick < 5 && view.timer_enabled_; ++tick) module.Timer1_Timer();
+    rig.Put("number1.txt", "1234");
+    rig.Put("ap24-63.txt", "");
+    rig.Put("number2.txt", "older number2");
+    if (e.marker) rig.Put("dalvoopc.tmp");
+    rig.platform_.engine_ = e.end;
+    for (int tick = 0; tick < 5 && rig.view_.timer_enabled_; ++tick) rig.module_.Timer1_Timer();
 
-    EXPECT_FALSE(view.timer_enabled_) << e.what;
-    EXPECT_EQ(view.Status(), e.status) << e.what;
-    EXPECT_EQ(view.beeps_, 1) << e.what;
-    EXPECT_EQ(platform.FilesIn(work),
+    EXPECT_FALSE(rig.view_.timer_enabled_) << e.what;
+    EXPECT_EQ(rig.view_.Status(), e.status) << e.what;
+    EXPECT_EQ(rig.view_.beeps_, 1) << e.what;
+    EXPECT_EQ(rig.platform_.FilesIn(work),
               (std::vector<std::string>{"appendix_1_number_1.txt", "n14453d.txt"}))
         << e.what;
-    EXPECT_EQ(platform.files_[work + "appendix_1_number_1.txt"], "earlier") << e.what;
-    EXPECT_EQ(platform.files_[work + "n14453d.txt"], "earlier n14453d") << e.what;
-    EXPECT_TRUE(platform.renamed_.empty()) << e.what;
-    EXPECT_EQ(view.listed_, platform.FilesIn(work)) << e.what;
-    EXPECT_EQ(view.Buttons(), "1011011") << e.what;
+    EXPECT_EQ(rig.platform_.files_[work + "appendix_1_number_1.txt"], "earlier") << e.what;
+    EXPECT_EQ(rig.platform_.files_[work + "n14453d.txt"], "earlier n14453d") << e.what;
+    EXPECT_TRUE(rig.platform_.renamed_.empty()) << e.what;
+    EXPECT_EQ(rig.view_.listed_, rig.platform_.FilesIn(work)) << e.what;
+    EXPECT_EQ(rig.view_.Buttons(), "1011011") << e.what;
   }
 }
 
 TEST_F(Module1Test, FailedDivisionShowsNoOlderReport) {
   for (EngineStatus failed : {EngineStatus{EngineRun::kExited, 1}, EngineStatus{EngineRun::kCrashed, 0}}) {
-    FakePlatform platform;
-    FakeView view;
-    Module1 module(platform, view);
-    ASSERT_TRUE(module.Form_Load().ok);
-    platform.PutFile(std::string(kWork) + "latest_division_report.tmp", "older report\n");
-    platform.PutFile(std::string(kWork) + "a.txt", "123");
-    view.selected_ = "a.txt";
-    module.Command2_Click();
-    platform.PutFile(std::string(kWork) + "dalvoopc.tmp");
-    platform.engine_ = failed;
-    module.Timer1_Timer();
-    EXPECT_EQ(view.Status(), "Number division failed!");
-    EXPECT_EQ(view.beeps_, 1);
-    EXPECT_FALSE(view.viewer_loaded_);
-    EXPECT_FALSE(view.timer_enabled_);
-    EXPECT_EQ(view.Buttons(), "1111011");
+    Module1Rig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Load());
+    rig.Put("latest_division_report.tmp", "older report\n");
+    rig.Put("a.txt", "123");
+    rig.view_.selected_ = "a.txt";
+    rig.module_.Command2_Click();
+    rig.Put("dalvoopc.tmp");
+    rig.platform_.engine_ = failed;
+    rig.module_.Timer1_Timer();
+    EXPECT_EQ(rig.view_.Status(), "Number division failed!");
+    EXPECT_EQ(rig.view_.beeps_, 1);
+    EXPECT_FALSE(rig.view_.viewer_loaded_);
+    EXPECT_FALSE(rig.view_.timer_enabled_);
+    EXPECT_EQ(rig.view_.Buttons(), "1111011");
   }
 }
 

@@ -21,16 +21,14 @@ TEST_F(Module1Test, PathsGetOneFinalSeparator) {
       {"", "", "/", "/home/u/.cache/dalvo/dalvo work dir/"},
   };
   for (const auto& c : cases) {
-    FakePlatform platform;
-    FakeView view;
-    Module1 module(platform, view);
-    platform.application_dir_ = c.app;
-    platform.env_ = {{"TMPDIR", c.temp}, {"HOME", "/home/u"}};
-    ASSERT_TRUE(module.Form_Load().ok) << c.app << " " << c.temp;
-    EXPECT_EQ(module.AppDir(), c.app_dir) << c.app;
-    EXPECT_EQ(module.EngineProgram(), std::string(c.app_dir) + "dalvo") << c.app;
-    EXPECT_EQ(module.WorkDir(), c.work_dir) << c.temp;
-    EXPECT_EQ(platform.current_dir_, c.work_dir) << c.temp;
+    Module1Rig rig;
+    rig.platform_.application_dir_ = c.app;
+    rig.platform_.env_ = {{"TMPDIR", c.temp}, {"HOME", "/home/u"}};
+    ASSERT_NO_FATAL_FAILURE(rig.Load()) << c.app << " " << c.temp;
+    EXPECT_EQ(rig.module_.AppDir(), c.app_dir) << c.app;
+    EXPECT_EQ(rig.module_.EngineProgram(), std::string(c.app_dir) + "dalvo") << c.app;
+    EXPECT_EQ(rig.module_.WorkDir(), c.work_dir) << c.temp;
+    EXPECT_EQ(rig.platform_.current_dir_, c.work_dir) << c.temp;
   }
 }
 
@@ -83,19 +81,17 @@ TEST_F(Module1Test, UnsafeWorkDirEntriesAreRefusedAndNothingIsWritten) {
       {"world-writable directory", {EntryKind::kDirectory, true, 0777}},
   };
   for (const auto& c : cases) {
-    FakePlatform platform;
-    FakeView view;
-    Module1 module(platform, view);
-    platform.entries_["/tmp/dalvo work dir"] = c.info;
-    const StartupResult result = module.Form_Load();
+    Module1Rig rig;
+    rig.platform_.entries_["/tmp/dalvo work dir"] = c.info;
+    const StartupResult result = rig.module_.Form_Load();
     EXPECT_FALSE(result.ok) << c.what;
     EXPECT_NE(result.message.find("/tmp/dalvo work dir"), std::string::npos) << c.what;
     EXPECT_NE(result.message.find("TMPDIR"), std::string::npos) << c.what;
-    EXPECT_TRUE(platform.files_.empty()) << c.what;
-    EXPECT_TRUE(platform.created_dirs_.empty()) << c.what;
-    EXPECT_TRUE(platform.current_dir_.empty()) << c.what;
-    EXPECT_TRUE(platform.deleted_.empty()) << c.what;
-    EXPECT_TRUE(view.statuses_.empty()) << c.what;
+    EXPECT_TRUE(rig.platform_.files_.empty()) << c.what;
+    EXPECT_TRUE(rig.platform_.created_dirs_.empty()) << c.what;
+    EXPECT_TRUE(rig.platform_.current_dir_.empty()) << c.what;
+    EXPECT_TRUE(rig.platform_.deleted_.empty()) << c.what;
+    EXPECT_TRUE(rig.view_.statuses_.empty()) << c.what;
   }
 }
 
@@ -108,14 +104,12 @@ TEST_F(Module1Test, WorkDirThatCannotBeCreatedOrEnteredEndsStartup) {
   EXPECT_NE(result.message.find("\"/tmp\" does not exist"), std::string::npos) << result.message;
   EXPECT_NE(result.message.find("TMPDIR"), std::string::npos) << result.message;
 
-  FakePlatform platform;
-  FakeView view;
-  Module1 module(platform, view);
-  platform.FailNext(FakePlatform::Op::kSetCurrentDir);
-  result = module.Form_Load();
+  Module1Rig rig;
+  rig.platform_.FailNext(FakePlatform::Op::kSetCurrentDir);
+  result = rig.module_.Form_Load();
   EXPECT_FALSE(result.ok);
   EXPECT_NE(result.message.find("/tmp/dalvo work dir/"), std::string::npos);
-  EXPECT_TRUE(view.statuses_.empty());
+  EXPECT_TRUE(rig.view_.statuses_.empty());
 }
 
 TEST_F(Module1Test, ActivateFocusesTheCustomNumber) {

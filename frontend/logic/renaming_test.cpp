@@ -9,14 +9,19 @@ namespace dalvo {
 namespace {
 
 
-class Renaming : public Module1Test {
+class Renaming : public StartedModule1Test {
  protected:
-  void SetUp() override { Load(); }
   // Writes the 22 files with contents that tell the run and the source apart.
   void Generate(const std::string& run) {
     for (const auto& [source, target] : kPublication) Put(source, run + ":" + source);
   }
   std::vector<std::string> Files() const { return platform_.FilesIn(kWork); }
+  // A new generation whose engine leaves two files that take the same publication name.
+  void StartCollidingGeneration() {
+    module_.Command1_Click();
+    Put("number5.txt", "five");
+    Put("numberx5.txt", "x-five");
+  }
 };
 
 TEST_F(Renaming, GivesEveryGeneratedFileItsPublicationName) {
@@ -63,13 +68,11 @@ TEST_F(Renaming, OddSourceNames) {
       {"N13038D.TXT", "kelvatrons_perspective_nov_1989_nr_1.txt"},
   };
   for (const auto& c : cases) {
-    FakePlatform platform;
-    FakeView view;
-    Module1 module(platform, view);
-    ASSERT_TRUE(module.Form_Load().ok);
-    platform.PutFile(std::string(kWork) + c.source, "x");
-    EXPECT_EQ(module.RenameGeneratedFiles(), RenameOutcome::kDone) << c.source;
-    EXPECT_EQ(platform.FilesIn(kWork), std::vector<std::string>{c.target}) << c.source;
+    Module1Rig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Load());
+    rig.Put(c.source, "x");
+    EXPECT_EQ(rig.module_.RenameGeneratedFiles(), RenameOutcome::kDone) << c.source;
+    EXPECT_EQ(rig.platform_.FilesIn(kWork), std::vector<std::string>{c.target}) << c.source;
   }
 }
 
@@ -89,15 +92,13 @@ TEST_F(Renaming, EmptyWorkDirIsDone) {
 TEST_F(Renaming, OneFailureRestartsTheGroupAndTheCallSucceeds) {
   for (FakePlatform::Op op : {FakePlatform::Op::kRename, FakePlatform::Op::kFirstMatch,
                               FakePlatform::Op::kDeleteMatching}) {
-    FakePlatform platform;
-    FakeView view;
-    Module1 module(platform, view);
-    ASSERT_TRUE(module.Form_Load().ok);
-    platform.PutFile(std::string(kWork) + "appendix_1_number_9.txt", "old");
-    platform.PutFile(std::string(kWork) + "number2.txt", "new");
-    platform.FailNext(op, "", 1);
-    EXPECT_EQ(module.RenameGeneratedFiles(), RenameOutcome::kDone) << static_cast<int>(op);
-    EXPECT_EQ(platform.FilesIn(kWork), std::vector<std::string>{"appendix_1_number_2.txt"})
+    Module1Rig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Load());
+    rig.Put("appendix_1_number_9.txt", "old");
+    rig.Put("number2.txt", "new");
+    rig.platform_.FailNext(op, "", 1);
+    EXPECT_EQ(rig.module_.RenameGeneratedFiles(), RenameOutcome::kDone) << static_cast<int>(op);
+    EXPECT_EQ(rig.platform_.FilesIn(kWork), std::vector<std::string>{"appendix_1_number_2.txt"})
         << static_cast<int>(op);
   }
 }
@@ -124,9 +125,7 @@ TEST_F(Renaming, RetryKeepsFilesAlreadyRenamedInThisRun) {
 }
 
 TEST_F(Renaming, CollisionIsAbandonedWithoutLosingTheFirstFile) {
-  module_.Command1_Click();
-  Put("number5.txt", "five");
-  Put("numberx5.txt", "x-five");
+  StartCollidingGeneration();
   EXPECT_EQ(module_.RenameGeneratedFiles(), RenameOutcome::kAbandoned);
   EXPECT_EQ(module_.RenameGeneratedFiles(), RenameOutcome::kAbandoned);
   EXPECT_EQ(Content("appendix_1_number_5.txt"), "five");
@@ -134,9 +133,7 @@ TEST_F(Renaming, CollisionIsAbandonedWithoutLosingTheFirstFile) {
 }
 
 TEST_F(Renaming, CollisionEndsTheRunAfterTwentyTicks) {
-  module_.Command1_Click();
-  Put("number5.txt", "five");
-  Put("numberx5.txt", "x-five");
+  StartCollidingGeneration();
   EngineFinishes();
   module_.Timer1_Timer();
   EXPECT_EQ(view_.Status(), "Number generation complete!");

@@ -9,10 +9,6 @@
 namespace dalvo {
 namespace {
 
-std::string Shown(const ViewerDocument& document) {
-  return TextBetween(document, {0, 0}, EndOf(document), "\r\n");
-}
-
 // What the viewer shows of a file: its lines, each followed by a line break (CR LF here), the
 // last one too; a line ends at CR, CR LF or LF.
 TEST(ViewerDocument, EveryLineIsShownWholeAndFollowedByABreak) {
@@ -31,7 +27,7 @@ TEST(ViewerDocument, EveryLineIsShownWholeAndFollowedByABreak) {
       {"12345678901234567890", "12345678901234567890\r\n"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(Shown(ViewerDocument::FromText(c.content)), c.shown)
+    EXPECT_EQ(WholeText(ViewerDocument::FromText(c.content), "\r\n"), c.shown)
         << ::testing::PrintToString(std::string(c.content));
   }
 }

@@ -9,9 +9,13 @@
 namespace dalvo {
 namespace {
 
-class Viewer : public Module1Test {
+class Viewer : public StartedModule1Test {
  protected:
-  void SetUp() override { Load(); }
+  // The user double-clicks `name` in the file list ("" when nothing is selected).
+  void DoubleClick(const std::string& name) {
+    view_.selected_ = name;
+    module_.File1_DblClick();
+  }
 };
 
 TEST_F(Viewer, HelpShowsTheFileThenBothDirectories) {
@@ -25,10 +29,8 @@ TEST_F(Viewer, HelpShowsTheFileThenBothDirectories) {
 TEST_F(Viewer, MissingFilesDoNothingAtAll) {
   module_.Command7_Click();  // no help file
   module_.Command4_Click();  // no division yet
-  view_.selected_ = "gone.txt";
-  module_.File1_DblClick();
-  view_.selected_ = "";
-  module_.File1_DblClick();
+  DoubleClick("gone.txt");
+  DoubleClick("");
   EXPECT_FALSE(view_.viewer_loaded_);
   EXPECT_FALSE(view_.viewer_visible_);
   EXPECT_TRUE(view_.viewer_texts_.empty());
@@ -37,8 +39,7 @@ TEST_F(Viewer, MissingFilesDoNothingAtAll) {
 
 TEST_F(Viewer, ExistenceTestIgnoresCaseAndReadsTheNameOnDisk) {
   Put("N14453D.TXT", "14453");
-  view_.selected_ = "n14453d.txt";
-  module_.File1_DblClick();
+  DoubleClick("n14453d.txt");
   EXPECT_EQ(view_.viewer_text_, "14453\r\n");
 }
 
@@ -46,8 +47,7 @@ TEST_F(Viewer, OfNamesDifferingOnlyInCaseTheExactOneIsShown) {
   Put("A.txt", "upper");
   Put("a.txt", "lower");
   for (const char* name : {"a.txt", "A.txt"}) {
-    view_.selected_ = name;
-    module_.File1_DblClick();
+    DoubleClick(name);
     EXPECT_EQ(view_.viewer_text_, std::string(name[0] == 'a' ? "lower" : "upper") + "\r\n")
         << name;
   }
@@ -57,18 +57,15 @@ TEST_F(Viewer, UnreadableFileShowsNothingAndLeavesTheViewerAsItWas) {
   Put("a.txt", "first");
   Put("b.txt", "second");
   platform_.unreadable_.insert(std::string(kWork) + "b.txt");
-  view_.selected_ = "a.txt";
-  module_.File1_DblClick();
-  view_.selected_ = "b.txt";
-  module_.File1_DblClick();
+  DoubleClick("a.txt");
+  DoubleClick("b.txt");
   EXPECT_EQ(view_.viewer_text_, "first\r\n");
   EXPECT_TRUE(view_.viewer_visible_);
 }
 
 TEST_F(Viewer, EmptyFileOpensAnEmptyViewer) {
   Put("empty.txt", "");
-  view_.selected_ = "empty.txt";
-  module_.File1_DblClick();
+  DoubleClick("empty.txt");
   EXPECT_TRUE(view_.viewer_visible_);
   EXPECT_EQ(view_.viewer_text_, "");
 }
@@ -76,8 +73,7 @@ TEST_F(Viewer, EmptyFileOpensAnEmptyViewer) {
 TEST_F(Viewer, NewLoadReplacesTheContentAndCloseHidesAndEmpties) {
   Put("a.txt", "one\rtwo");
   Put("latest_division_report.tmp", "report\r\n");
-  view_.selected_ = "a.txt";
-  module_.File1_DblClick();
+  DoubleClick("a.txt");
   EXPECT_EQ(view_.viewer_text_, "one\r\ntwo\r\n");
   module_.Command4_Click();
   EXPECT_EQ(view_.viewer_text_, "report\r\n");
@@ -108,8 +104,7 @@ TEST_F(Viewer, LongestNumberFileIsShownWhole) {
   std::string digits(37102, '0');
   for (std::size_t i = 0; i < digits.size(); ++i) digits[i] = static_cast<char>('1' + i % 9);
   Put("appendix_1_number_1.txt", digits);
-  view_.selected_ = "appendix_1_number_1.txt";
-  module_.File1_DblClick();
+  DoubleClick("appendix_1_number_1.txt");
   EXPECT_TRUE(view_.viewer_text_ == digits + "\r\n");
   EXPECT_EQ(view_.viewer_text_.find("not shown"), std::string::npos);
 }
@@ -134,8 +129,7 @@ TEST_F(Viewer, ManyLinesAreAllShown) {
   std::string lines;
   while (lines.size() < 4 * kViewerReadPiece) lines += "19 divides this line.\r\n";
   Put("many.txt", lines);
-  view_.selected_ = "many.txt";
-  module_.File1_DblClick();
+  DoubleClick("many.txt");
   EXPECT_TRUE(view_.viewer_text_ == lines);
   ASSERT_NE(view_.viewer_document_, nullptr);
   EXPECT_EQ(view_.viewer_document_->LineCount(), lines.size() / 23 + 1);
@@ -149,8 +143,7 @@ TEST_F(Viewer, FileRewrittenOrDeletedWhileShownLeavesTheShownTextAlone) {
   ASSERT_NE(view_.viewer_document_, nullptr);
   const std::string shown = view_.viewer_text_;
   Put("latest_division_report.tmp", "1\n");
-  EXPECT_TRUE(TextBetween(*view_.viewer_document_, {0, 0}, EndOf(*view_.viewer_document_),
-                          "\r\n") == shown);
+  EXPECT_TRUE(WholeText(*view_.viewer_document_, "\r\n") == shown);
   platform_.files_.clear();
   EXPECT_EQ(view_.viewer_document_->LineLength(0), 3 * kViewerReadPiece);
 }
@@ -158,11 +151,9 @@ TEST_F(Viewer, FileRewrittenOrDeletedWhileShownLeavesTheShownTextAlone) {
 TEST_F(Viewer, ReadFailingHalfwayLeavesTheViewerAsItWas) {
   Put("a.txt", "first");
   Put("big.txt", std::string(3 * kViewerReadPiece, '9'));
-  view_.selected_ = "a.txt";
-  module_.File1_DblClick();
+  DoubleClick("a.txt");
   platform_.read_fails_after_pieces_ = 2;
-  view_.selected_ = "big.txt";
-  module_.File1_DblClick();
+  DoubleClick("big.txt");
   EXPECT_EQ(view_.viewer_text_, "first\r\n");
   EXPECT_TRUE(view_.viewer_visible_);
 }

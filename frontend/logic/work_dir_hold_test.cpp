@@ -80,33 +80,31 @@ TEST_F(WorkDirHeld, ARemovedOrReplacedDirectoryIsTakenAgainByTheStartupRules) {
        WorkDirLock::kBusy, false, "already running"},
   };
   for (const auto& c : cases) {
-    FakePlatform platform;
-    FakeView view;
-    Module1 module(platform, view);
-    ASSERT_TRUE(module.Form_Load().ok) << c.what;
-    platform.work_dir_state_ = c.state;
-    platform.entries_.erase(kWorkPath);
-    if (c.now.kind != EntryKind::kMissing) platform.entries_[kWorkPath] = c.now;
-    platform.lock_answer_ = c.lock;
-    const std::size_t created = platform.created_dirs_.size();
+    Module1Rig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Load()) << c.what;
+    rig.platform_.work_dir_state_ = c.state;
+    rig.platform_.entries_.erase(kWorkPath);
+    if (c.now.kind != EntryKind::kMissing) rig.platform_.entries_[kWorkPath] = c.now;
+    rig.platform_.lock_answer_ = c.lock;
+    const std::size_t created = rig.platform_.created_dirs_.size();
 
-    module.Command1_Click();
-    EXPECT_EQ(platform.started_.size(), c.runs ? 1u : 0u) << c.what;
+    rig.module_.Command1_Click();
+    EXPECT_EQ(rig.platform_.started_.size(), c.runs ? 1u : 0u) << c.what;
     if (c.runs) {
-      EXPECT_EQ(platform.held_, kWorkPath) << c.what;
-      EXPECT_TRUE(platform.locked_) << c.what;
-      EXPECT_EQ(platform.current_dir_, std::string(kWork)) << c.what;
-      EXPECT_EQ(view.Status(), "Generating numbers...") << c.what;
+      EXPECT_EQ(rig.platform_.held_, kWorkPath) << c.what;
+      EXPECT_TRUE(rig.platform_.locked_) << c.what;
+      EXPECT_EQ(rig.platform_.current_dir_, std::string(kWork)) << c.what;
+      EXPECT_EQ(rig.view_.Status(), "Generating numbers...") << c.what;
       // Made again only where nothing stood, and private.
-      EXPECT_EQ(platform.created_dirs_.size(), created + (c.now.kind == EntryKind::kMissing))
+      EXPECT_EQ(rig.platform_.created_dirs_.size(), created + (c.now.kind == EntryKind::kMissing))
           << c.what;
-      EXPECT_EQ(platform.Inspect(kWorkPath).mode & 077u, 0u) << c.what;
+      EXPECT_EQ(rig.platform_.Inspect(kWorkPath).mode & 077u, 0u) << c.what;
     } else {
-      EXPECT_TRUE(platform.held_.empty()) << c.what;
-      EXPECT_NE(view.Status().find(c.status_part), std::string::npos)
-          << c.what << ": " << view.Status();
-      EXPECT_EQ(view.beeps_, 1) << c.what;
-      EXPECT_EQ(view.Buttons(), "1001011") << c.what;
+      EXPECT_TRUE(rig.platform_.held_.empty()) << c.what;
+      EXPECT_NE(rig.view_.Status().find(c.status_part), std::string::npos)
+          << c.what << ": " << rig.view_.Status();
+      EXPECT_EQ(rig.view_.beeps_, 1) << c.what;
+      EXPECT_EQ(rig.view_.Buttons(), "1001011") << c.what;
     }
   }
 }
@@ -143,22 +141,20 @@ TEST_F(Module1Test, TheFallbackFoldersAreMadePrivateAndChecked) {
       {"a link", {EntryKind::kSymlink, true, 0777}, false},
   };
   for (const auto& c : cases) {
-    FakePlatform platform;
-    FakeView view;
-    Module1 module(platform, view);
-    platform.env_ = {{"HOME", "/home/u"}};
-    if (c.existing.kind != EntryKind::kMissing) platform.entries_[cache] = c.existing;
-    const StartupResult result = module.Form_Load();
+    Module1Rig rig;
+    rig.platform_.env_ = {{"HOME", "/home/u"}};
+    if (c.existing.kind != EntryKind::kMissing) rig.platform_.entries_[cache] = c.existing;
+    const StartupResult result = rig.module_.Form_Load();
     EXPECT_EQ(result.ok, c.starts) << c.what << ": " << result.message;
     if (c.starts) {
-      EXPECT_EQ(module.WorkDir(), cache + "/dalvo work dir/") << c.what;
+      EXPECT_EQ(rig.module_.WorkDir(), cache + "/dalvo work dir/") << c.what;
       for (const std::string& dir : {std::string("/home/u/.cache"), cache}) {
-        EXPECT_EQ(platform.Inspect(dir).kind, EntryKind::kDirectory) << c.what << " " << dir;
-        EXPECT_EQ(platform.Inspect(dir).mode & 077u, 0u) << c.what << " " << dir;
+        EXPECT_EQ(rig.platform_.Inspect(dir).kind, EntryKind::kDirectory) << c.what << " " << dir;
+        EXPECT_EQ(rig.platform_.Inspect(dir).mode & 077u, 0u) << c.what << " " << dir;
       }
     } else {
       EXPECT_NE(result.message.find("\"" + cache + "\""), std::string::npos) << c.what;
-      EXPECT_TRUE(platform.held_.empty()) << c.what;
+      EXPECT_TRUE(rig.platform_.held_.empty()) << c.what;
     }
   }
 }

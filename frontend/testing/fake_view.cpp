@@ -35,7 +35,7 @@ void FakeView::SetViewerText(const std::string& text) {
 }
 
 void FakeView::SetViewerDocument(std::unique_ptr<const ViewerDocument> document) {
-  SetViewerText(TextBetween(*document, {0, 0}, EndOf(*document), "\r\n"));
+  SetViewerText(WholeText(*document, "\r\n"));
   viewer_document_ = std::move(document);
 }
 

@@ -25,6 +25,7 @@
 #include "main_window_binding.h"
 #include "qt_platform.h"
 #include "text_viewer.h"
+#include "text_viewer_test_support.h"
 
 namespace dalvo::ui {
 
@@ -75,7 +76,12 @@ class MainWindowE2e : public ::testing::Test {
   Form1& form() { return binding_->form1(); }
   QString status() { return form().label1()->text(); }
   Form2* viewer() { return binding_->view().viewer(); }
-  QString viewerText() { return viewer() ? viewer()->text1()->toPlainText() : QString(); }
+  // What the viewer shows, lines joined by LF; "" while it is not loaded.
+  QString viewerText() {
+    if (viewer() == nullptr) return {};
+    const std::string text = ShownText(*viewer()->text1());
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  }
 
   void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
 

@@ -1,5 +1,7 @@
 // Shared set-up of the Module1 tests: a FakePlatform and a FakeView around one Module1, with the
-// work directory under "/tmp", and helpers that play the engine's part. Test use only.
+// work directory under "/tmp", and helpers that play the engine's part. Module1Test is one such
+// rig per test (StartedModule1Test: with the program started); a table-driven test makes a
+// Module1Rig of its own for every case. Test use only.
 #ifndef DALVO_FRONTEND_TESTING_MODULE1_TEST_SUPPORT_H_
 #define DALVO_FRONTEND_TESTING_MODULE1_TEST_SUPPORT_H_
 
@@ -13,10 +15,11 @@
 
 namespace dalvo {
 
-class Module1Test : public ::testing::Test {
- protected:
+class Module1Rig {
+ public:
   static constexpr const char* kWork = "/tmp/dalvo work dir/";
 
+  // Starts the program; a failed start is a fatal failure (ASSERT_NO_FATAL_FAILURE stops there).
   void Load() {
     const StartupResult result = module_.Form_Load();
     ASSERT_TRUE(result.ok) << result.message;
@@ -31,6 +34,11 @@ class Module1Test : public ::testing::Test {
     Put("dalvoopc.tmp");
     platform_.engine_ = {EngineRun::kExited, code};
   }
+  // A division's engine writes `report`, then its marker, and exits normally.
+  void DivisionEngineFinishes(const std::string& report) {
+    Put("latest_division_report.tmp", report);
+    EngineFinishes();
+  }
   // Ticks until the timer is off; returns the number of ticks, or -1 after `limit` ticks.
   int TickUntilIdle(int limit = 100) {
     for (int i = 1; i <= limit; ++i) {
@@ -43,6 +51,14 @@ class Module1Test : public ::testing::Test {
   FakePlatform platform_;
   FakeView view_;
   Module1 module_{platform_, view_};
+};
+
+class Module1Test : public ::testing::Test, public Module1Rig {};
+
+// The same, with the program started before each test.
+class StartedModule1Test : public Module1Test {
+ protected:
+  void SetUp() override { Load(); }
 };
 
 }  // namespace dalvo

@@ -19,6 +19,11 @@ inline std::string TextBetween(const TextLines& lines, TextPos from, TextPos to,
   return text;
 }
 
+// The whole text, each line break as `line_break`.
+inline std::string WholeText(const TextLines& lines, std::string_view line_break) {
+  return TextBetween(lines, {0, 0}, EndOf(lines), line_break);
+}
+
 }  // namespace dalvo
 
 #endif  // DALVO_FRONTEND_TESTING_TEXT_TEST_SUPPORT_H_

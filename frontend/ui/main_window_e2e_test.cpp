@@ -31,6 +31,7 @@
 #include "number_edit.h"
 #include "qt_platform.h"
 #include "text_viewer.h"
+#include "text_viewer_test_support.h"
 
 namespace dalvo::ui {
 namespace {
@@ -206,7 +207,7 @@ TEST_F(MainWindowE2e, ClearingTheNumberDisablesItsDivisionAndKeepsTheFocus) {
   QTest::keyClicks(form().text1(), QStringLiteral("12345"));
   EXPECT_TRUE(form().command(5)->isEnabled());
   Click(form().command(6));
-  EXPECT_TRUE(form().text1()->toPlainText().isEmpty());
+  EXPECT_TRUE(form().text1()->isEmpty());
   EXPECT_FALSE(form().command(5)->isEnabled());
   EXPECT_EQ(QApplication::focusWidget(), form().text1());
 }
@@ -239,7 +240,7 @@ TEST_F(MainWindowE2e, ActivationPutsTheFocusInTheNumberBox) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
   EXPECT_EQ(QApplication::focusWidget(), form().text1());
   QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("19"));
-  EXPECT_EQ(form().text1()->toPlainText().toStdString(), "19");
+  EXPECT_EQ(form().text1()->text(), "19");
 }
 
 TEST_F(MainWindowE2e, KeyboardAloneGeneratesViewsAndClosesTheViewer) {
@@ -261,7 +262,7 @@ TEST_F(MainWindowE2e, KeyboardAloneGeneratesViewsAndClosesTheViewer) {
   QTest::keyClick(shown, Qt::Key_Escape);
   EXPECT_EQ(viewer(), shown);
   EXPECT_FALSE(shown->isVisible());
-  EXPECT_TRUE(shown->text1()->toPlainText().isEmpty());
+  EXPECT_TRUE(ShownText(*shown->text1()).empty());
 }
 
 // A user pastes a million digits, divides them, reads the verdict at the report's end and copies
@@ -287,7 +288,7 @@ TEST_F(MainWindowE2e, AMillionPastedDigitsAreDividedAndTheQuotientCopiedWhole) {
   EXPECT_EQ(text->verticalScrollBar()->value(), text->verticalScrollBar()->maximum());
   // A few rows up from the end: the digit count and the verdict, whatever the rows' width.
   for (int i = 0; i < 6; ++i) QTest::keyClick(text, Qt::Key_Up, Qt::ShiftModifier);
-  const std::string tail = text->selectedText().toStdString();
+  const std::string tail = SelectedText(*text);
   const std::string ending =
       "\nNumber of digits read from file \"custom_number.tmp\": 1000000\n"
       "The number IS a multiple of 19!\n\n";

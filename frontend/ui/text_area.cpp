@@ -165,18 +165,6 @@ void TextArea::selectAll() {
   viewport()->update();
 }
 
-QString TextArea::selectedText() const {
-  if (lines_ == nullptr || !hasSelection()) return {};
-  const auto [from, to] = selectionRange();
-  return TextOf(*lines_, from, to, CharsBetween(*lines_, from, to, 1));
-}
-
-QString TextArea::toPlainText() const {
-  if (lines_ == nullptr) return {};
-  const TextPos end = EndOf(*lines_);
-  return TextOf(*lines_, {0, 0}, end, CharsBetween(*lines_, {0, 0}, end, 1));
-}
-
 void TextArea::copy() {
   if (lines_ == nullptr || !hasSelection()) return;
   const auto [from, to] = selectionRange();

@@ -33,11 +33,9 @@ class TextArea : public QAbstractScrollArea {
 
   explicit TextArea(QWidget* parent = nullptr);
 
-  // The whole text, lines joined by LF.
-  QString toPlainText() const;
-  // The selected text, lines joined by LF; empty without a selection.
-  QString selectedText() const;
   bool hasSelection() const { return anchor_ != caret_.pos; }
+  // The selection's two ends in text order (equal without a selection).
+  std::pair<TextPos, TextPos> selectionRange() const;
   void selectAll();
   // Puts the selected text on the clipboard; nothing without a selection.
   void copy();
@@ -58,31 +56,38 @@ class TextArea : public QAbstractScrollArea {
 
   const TextLines& lines() const { return *lines_; }
   TextPos caretPos() const { return caret_.pos; }
-  // The selection's two ends in text order (equal without a selection).
-  std::pair<TextPos, TextPos> selectionRange() const;
   // Moves the caret to `pos`; with `extend` the selection grows or shrinks to it, otherwise it
   // is dropped. Scrolls so that the caret is in view.
   void setCaret(TextPos pos, bool extend);
 
-  // A key the area does not handle itself, offered to a subclass that edits; true when taken.
-  virtual bool editKeyPress(QKeyEvent* event);
-  // Adds the subclass's actions to the context menu before Copy and Select All.
-  virtual void addEditActions(QMenu* menu);
-
+  // Keys: the box's own keys win over a window's shortcuts (event); a key it does not handle
+  // itself goes to editKeyPress, which a subclass that edits overrides (true when taken).
   bool event(QEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-  void changeEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  virtual bool editKeyPress(QKeyEvent* event);
+
+  // Mouse: a click places the caret, a drag selects, a double click takes a word and a third
+  // click the line. The context menu holds the subclass's actions (addEditActions) before Copy
+  // and Select All.
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  virtual void addEditActions(QMenu* menu);
+
+  // The rows in view are painted; the scroll bar moves the view; a new width or font lays the
+  // text out again.
+  void paintEvent(QPaintEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+  // The caret blinks while the box has the focus; the drag timer turns the view while a drag
+  // holds the pointer above or below it.
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void timerEvent(QTimerEvent* event) override;
-  void scrollContentsBy(int dx, int dy) override;
 
  private:
   // Font metrics and the column count; lays the text out again when the columns change.

@@ -12,6 +12,7 @@
 
 #include "number_edit.h"
 #include "text_viewer.h"
+#include "text_viewer_test_support.h"
 
 namespace dalvo::ui {
 namespace {
@@ -75,7 +76,7 @@ TEST(NumberEdit, PastedLineBreaksAreTakenAsOneLineFeedEach) {
   QApplication::clipboard()->setText(QStringLiteral("12\r\n34\r5"));
   QTest::keyClick(box.get(), Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(box->text(), "12\n34\n5");
-  EXPECT_EQ(box->toPlainText().toStdString(), "12\n34\n5");
+  EXPECT_EQ(box->rowCount(), 3u);  // the box lays out the three lines it now holds
 }
 
 // Ctrl+End, the page keys and the arrows over a report too long for the box: the view follows
@@ -98,7 +99,7 @@ TEST(TextViewer, KeysReachEveryRowAndTheScrollBarFollows) {
   QTest::keyClick(viewer.get(), Qt::Key_Up, Qt::ShiftModifier);
   QTest::keyClick(viewer.get(), Qt::Key_Up, Qt::ShiftModifier);
   QTest::keyClick(viewer.get(), Qt::Key_Home, Qt::ShiftModifier);
-  EXPECT_EQ(viewer->selectedText().toStdString(), "The number is NOT a multiple of 19.\n\n");
+  EXPECT_EQ(SelectedText(*viewer), "The number is NOT a multiple of 19.\n\n");
   EXPECT_EQ(viewer->topRow(), last_top);
 
   QTest::keyClick(viewer.get(), Qt::Key_PageUp);
@@ -125,14 +126,14 @@ TEST(TextViewer, SelectsWithTheMouseAndCopiesEverything) {
   QTest::mousePress(port, Qt::LeftButton, {}, QPoint(3 + static_cast<int>(2 * char_width), y));
   QTest::mouseMove(port, QPoint(3 + static_cast<int>(5 * char_width), y));
   QTest::mouseRelease(port, Qt::LeftButton, {}, QPoint(3 + static_cast<int>(5 * char_width), y));
-  EXPECT_EQ(viewer->selectedText().toStdString(), "234");
+  EXPECT_EQ(SelectedText(*viewer), "234");
   // A double click takes the word, a third click the line with its break.
   const QPoint in_word(3 + static_cast<int>(4 * char_width), y);
   QTest::mouseClick(port, Qt::LeftButton, {}, in_word);
   QTest::mouseDClick(port, Qt::LeftButton, {}, in_word);
-  EXPECT_EQ(viewer->selectedText().toStdString(), "0123456789");
+  EXPECT_EQ(SelectedText(*viewer), "0123456789");
   QTest::mouseClick(port, Qt::LeftButton, {}, in_word);
-  EXPECT_EQ(viewer->selectedText().toStdString(), "0123456789\n");
+  EXPECT_EQ(SelectedText(*viewer), "0123456789\n");
 
   std::string digits(10'000'000, '0');
   for (std::size_t i = 0; i < digits.size(); i += 7) digits[i] = '9';

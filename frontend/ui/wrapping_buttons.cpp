@@ -96,41 +96,40 @@ void WrapPushButton::keyPressEvent(QKeyEvent* event) {
   QPushButton::keyPressEvent(event);
 }
 
-WrapRadioButton::WrapRadioButton(const QString& caption, QWidget* parent)
-    : QRadioButton(caption, parent) {}
+namespace {
 
-void WrapRadioButton::paintEvent(QPaintEvent*) {
-  QStyleOptionButton option;
-  initStyleOption(&option);
-  PaintIndicatorButton(this, option, QStyle::SE_RadioButtonIndicator,
-                       QStyle::PE_IndicatorRadioButton);
+// The style elements of an indicator: where it goes and what is drawn there.
+struct Indicator {
+  QStyle::SubElement place;
+  QStyle::PrimitiveElement picture;
+};
+
+Indicator IndicatorOf(const QRadioButton*) {
+  return {QStyle::SE_RadioButtonIndicator, QStyle::PE_IndicatorRadioButton};
 }
 
-bool WrapRadioButton::captionFits() const {
-  QStyleOptionButton option;
-  initStyleOption(&option);
-  return TextFits(this, IndicatorTextRect(this, option, QStyle::SE_RadioButtonIndicator),
-                  kTextFlagsLeft);
+Indicator IndicatorOf(const QCheckBox*) {
+  return {QStyle::SE_CheckBoxIndicator, QStyle::PE_IndicatorCheckBox};
 }
 
-bool WrapRadioButton::hitButton(const QPoint& pos) const { return rect().contains(pos); }
+}  // namespace
 
-WrapCheckBox::WrapCheckBox(const QString& caption, QWidget* parent)
-    : QCheckBox(caption, parent) {}
-
-void WrapCheckBox::paintEvent(QPaintEvent*) {
+template <typename Base>
+void WrapIndicatorButton<Base>::paintEvent(QPaintEvent*) {
   QStyleOptionButton option;
-  initStyleOption(&option);
-  PaintIndicatorButton(this, option, QStyle::SE_CheckBoxIndicator, QStyle::PE_IndicatorCheckBox);
+  this->initStyleOption(&option);
+  const Indicator indicator = IndicatorOf(this);
+  PaintIndicatorButton(this, option, indicator.place, indicator.picture);
 }
 
-bool WrapCheckBox::captionFits() const {
+template <typename Base>
+bool WrapIndicatorButton<Base>::captionFits() const {
   QStyleOptionButton option;
-  initStyleOption(&option);
-  return TextFits(this, IndicatorTextRect(this, option, QStyle::SE_CheckBoxIndicator),
-                  kTextFlagsLeft);
+  this->initStyleOption(&option);
+  return TextFits(this, IndicatorTextRect(this, option, IndicatorOf(this).place), kTextFlagsLeft);
 }
 
-bool WrapCheckBox::hitButton(const QPoint& pos) const { return rect().contains(pos); }
+template class WrapIndicatorButton<QRadioButton>;
+template class WrapIndicatorButton<QCheckBox>;
 
 }  // namespace dalvo::ui

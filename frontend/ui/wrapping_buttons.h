@@ -24,33 +24,27 @@ class WrapPushButton : public QPushButton {
   void keyPressEvent(QKeyEvent* event) override;
 };
 
-// An option button; the caption is left-aligned beside the indicator and wraps at blanks. The
-// whole button area reacts to the mouse, not just the first line of the caption.
-class WrapRadioButton : public QRadioButton {
+// An option button (Base QRadioButton) or a check box (Base QCheckBox); the caption is
+// left-aligned beside the indicator and wraps at blanks. The whole button area reacts to the
+// mouse, not just the first line of the caption. Instantiated for those two bases only, in
+// wrapping_buttons.cpp.
+template <typename Base>
+class WrapIndicatorButton : public Base {
  public:
-  // Creates an option button with `caption` as its text(), owned by `parent`.
-  explicit WrapRadioButton(const QString& caption, QWidget* parent);
+  // Creates a button with `caption` as its text(), owned by `parent`.
+  explicit WrapIndicatorButton(const QString& caption, QWidget* parent) : Base(caption, parent) {}
 
   // True when the caption, wrapped in the current font, fits the button's height.
   bool captionFits() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  bool hitButton(const QPoint& pos) const override;
+  bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
 };
 
-// A check box; like WrapRadioButton with a check indicator.
-class WrapCheckBox : public QCheckBox {
- public:
-  // Creates a check box with `caption` as its text(), owned by `parent`.
-  explicit WrapCheckBox(const QString& caption, QWidget* parent);
-
-  // True when the caption, wrapped in the current font, fits the button's height.
-  bool captionFits() const;
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-  bool hitButton(const QPoint& pos) const override;
-};
+extern template class WrapIndicatorButton<QRadioButton>;
+extern template class WrapIndicatorButton<QCheckBox>;
+using WrapRadioButton = WrapIndicatorButton<QRadioButton>;
+using WrapCheckBox = WrapIndicatorButton<QCheckBox>;
 
 }  // namespace dalvo::ui
