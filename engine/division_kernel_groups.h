@@ -99,7 +99,8 @@ struct GroupDivision {
     return As<Vector>(As<Lanes8>(digits) + '0');
   }
 
-  // The pass loop; the contract is DivideGroupsAvx2's in division_kernel_vector.h.
+  // The pass loop: the contract of DivideGroupsAvx2 and DivideGroupsAvx512 in
+  // division_kernel_vector.h.
   static DALVO_KERNEL_TARGET const unsigned char* DivideGroups(const unsigned char* bytes,
                                                                const unsigned char* end,
                                                                std::uint32_t& remainder,
