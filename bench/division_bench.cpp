@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "division.h"
 #include "division_chain.h"
@@ -54,8 +55,9 @@ class ScratchDir {
 };
 
 // The kernel into an output window large enough for the whole quotient, as the pipeline's
-// division threads use it: no copy of the quotient is timed.
-void BlockKernel(benchmark::State& state, std::size_t line_length, dalvo::KernelPath path) {
+// division threads use it: no copy of the quotient is timed. The divider takes `path` as it
+// takes any: kWidest is the best path of this machine, kWide the AVX2 one where it exists.
+void BM_BlockKernel(benchmark::State& state, std::size_t line_length, dalvo::KernelPath path) {
   const std::string input = Digits(static_cast<std::size_t>(state.range(0)), line_length);
   const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
   std::string window(input.size() + 256, '\0');
@@ -69,45 +71,15 @@ void BlockKernel(benchmark::State& state, std::size_t line_length, dalvo::Kernel
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(input.size()));
 }
 
-// The best path of this machine (AVX-512 or AVX2 where they exist), the AVX2 one, then the
-// portable one.
-void BM_BlockKernel(benchmark::State& state) {
-  BlockKernel(state, 0, dalvo::BestKernelPath());
-}
-void BM_BlockKernelLinesOf70(benchmark::State& state) {
-  BlockKernel(state, 70, dalvo::BestKernelPath());
-}
-void BM_BlockKernelAvx2(benchmark::State& state) {
-  BlockKernel(state, 0, dalvo::AvailableKernelPath(dalvo::KernelPath::kWide));
-}
-void BM_BlockKernelPortable(benchmark::State& state) {
-  BlockKernel(state, 0, dalvo::KernelPath::kPortable);
-}
-void BM_BlockKernelPortableLinesOf70(benchmark::State& state) {
-  BlockKernel(state, 70, dalvo::KernelPath::kPortable);
-}
-
 // The remainder chain's pass over a piece (what a piece adds to the division, found without
 // dividing it), which lets the pipeline divide pieces side by side.
-void SummarizePiece(benchmark::State& state, std::size_t line_length, dalvo::KernelPath path) {
+void BM_SummarizePiece(benchmark::State& state, std::size_t line_length, dalvo::KernelPath path) {
   const std::string input = Digits(static_cast<std::size_t>(state.range(0)), line_length);
   const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
   for (auto _ : state) {
     benchmark::DoNotOptimize(dalvo::SummarizePiece(bytes, input.size(), path));
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(input.size()));
-}
-void BM_SummarizePiece(benchmark::State& state) {
-  SummarizePiece(state, 0, dalvo::BestKernelPath());
-}
-void BM_SummarizePieceLinesOf70(benchmark::State& state) {
-  SummarizePiece(state, 70, dalvo::BestKernelPath());
-}
-void BM_SummarizePiecePortable(benchmark::State& state) {
-  SummarizePiece(state, 0, dalvo::KernelPath::kPortable);
-}
-void BM_SummarizePiecePortableLinesOf70(benchmark::State& state) {
-  SummarizePiece(state, 70, dalvo::KernelPath::kPortable);
 }
 
 void BM_PerDigitProcedure(benchmark::State& state) {
@@ -152,15 +124,21 @@ void BM_GenerateNumberFiles(benchmark::State& state) {
   }
 }
 
-BENCHMARK(BM_BlockKernel)->Arg(1 << 12)->Arg(1 << 17)->Arg(1 << 20)->Arg(1 << 24);
-BENCHMARK(BM_BlockKernelLinesOf70)->Arg(1 << 20);
-BENCHMARK(BM_BlockKernelAvx2)->Arg(1 << 17)->Arg(1 << 20);
-BENCHMARK(BM_BlockKernelPortable)->Arg(1 << 12)->Arg(1 << 17)->Arg(1 << 20)->Arg(1 << 24);
-BENCHMARK(BM_BlockKernelPortableLinesOf70)->Arg(1 << 20);
-BENCHMARK(BM_SummarizePiece)->Arg(1 << 18)->Arg(1 << 20);
-BENCHMARK(BM_SummarizePieceLinesOf70)->Arg(1 << 20);
-BENCHMARK(BM_SummarizePiecePortable)->Arg(1 << 20);
-BENCHMARK(BM_SummarizePiecePortableLinesOf70)->Arg(1 << 20);
+// The best path of this machine (AVX-512 or AVX2 where they exist), the AVX2 one, then the
+// portable one; on bare digits, and the best and the portable also on lines of 70 digits.
+constexpr dalvo::KernelPath kBest = dalvo::KernelPath::kWidest;
+constexpr dalvo::KernelPath kAvx2 = dalvo::KernelPath::kWide;
+constexpr dalvo::KernelPath kPortable = dalvo::KernelPath::kPortable;
+const std::vector<std::int64_t> kKernelSizes = {1 << 12, 1 << 17, 1 << 20, 1 << 24};
+BENCHMARK_CAPTURE(BM_BlockKernel, Best, 0, kBest)->ArgsProduct({kKernelSizes});
+BENCHMARK_CAPTURE(BM_BlockKernel, BestLinesOf70, 70, kBest)->Arg(1 << 20);
+BENCHMARK_CAPTURE(BM_BlockKernel, Avx2, 0, kAvx2)->Arg(1 << 17)->Arg(1 << 20);
+BENCHMARK_CAPTURE(BM_BlockKernel, Portable, 0, kPortable)->ArgsProduct({kKernelSizes});
+BENCHMARK_CAPTURE(BM_BlockKernel, PortableLinesOf70, 70, kPortable)->Arg(1 << 20);
+BENCHMARK_CAPTURE(BM_SummarizePiece, Best, 0, kBest)->Arg(1 << 18)->Arg(1 << 20);
+BENCHMARK_CAPTURE(BM_SummarizePiece, BestLinesOf70, 70, kBest)->Arg(1 << 20);
+BENCHMARK_CAPTURE(BM_SummarizePiece, Portable, 0, kPortable)->Arg(1 << 20);
+BENCHMARK_CAPTURE(BM_SummarizePiece, PortableLinesOf70, 70, kPortable)->Arg(1 << 20);
 BENCHMARK(BM_PerDigitProcedure)->Arg(1 << 12)->Arg(1 << 20);
 BENCHMARK(BM_DivideFileToFile)->Arg(1 << 20)->Arg(1 << 24)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GenerateNumberFiles)->Unit(benchmark::kMillisecond);

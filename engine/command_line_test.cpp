@@ -28,6 +28,15 @@ std::string Join(const std::vector<std::string_view>& args) {
   return joined + " ]";
 }
 
+// Parses the case's arguments and compares every field of the command with the case.
+void ExpectParsedAs(const ParseCase& c) {
+  const EngineCommand command = ParseCommandLine(c.args);
+  EXPECT_EQ(command.kind, c.kind) << Join(c.args);
+  EXPECT_EQ(command.choice, c.choice) << Join(c.args);
+  EXPECT_EQ(command.input, c.input) << Join(c.args);
+  EXPECT_EQ(command.output, c.output) << Join(c.args);
+}
+
 TEST(CommandLine, Dispatch) {
   using enum CommandKind;
   const ParseCase kCases[] = {
@@ -55,13 +64,7 @@ TEST(CommandLine, Dispatch) {
       {{"number1.txt", "ignored"}, kDivide, 0, "number1.txt", ""},
       {{"-awo", "g"}, kDivide, 0, "-awo", ""},
   };
-  for (const ParseCase& c : kCases) {
-    const EngineCommand command = ParseCommandLine(c.args);
-    EXPECT_EQ(command.kind, c.kind) << Join(c.args);
-    EXPECT_EQ(command.choice, c.choice) << Join(c.args);
-    EXPECT_EQ(command.input, c.input) << Join(c.args);
-    EXPECT_EQ(command.output, c.output) << Join(c.args);
-  }
+  for (const ParseCase& c : kCases) ExpectParsedAs(c);
 }
 
 TEST(CommandLine, HelpAndVersionOnlyAsTheWholeAndOnlyArgument) {
@@ -77,11 +80,7 @@ TEST(CommandLine, HelpAndVersionOnlyAsTheWholeAndOnlyArgument) {
       {{"--help", "x"}, kDivide, 0, "--help", ""},
       {{"--version", "--help"}, kDivide, 0, "--version", ""},
   };
-  for (const ParseCase& c : kCases) {
-    const EngineCommand command = ParseCommandLine(c.args);
-    EXPECT_EQ(command.kind, c.kind) << Join(c.args);
-    EXPECT_EQ(command.input, c.input) << Join(c.args);
-  }
+  for (const ParseCase& c : kCases) ExpectParsedAs(c);
 }
 
 TEST(CommandLine, HelpAndVersionPrintOnStandardOutputAndTouchNothing) {

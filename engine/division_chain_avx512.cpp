@@ -1,19 +1,10 @@
 #include "division_chain_avx512.h"
 
-// GCC 12's AVX-512 headers fill the unused merge operand of many intrinsics with a vector that
-// initialises itself, which its own -Wmaybe-uninitialized then reports at every use. The
-// warning must be off where the header is read, so before it is included.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-
 #include <algorithm>
 #include <array>
 #include <cstddef>
 
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
+#include "avx512_intrinsics.h"
 
 namespace dalvo {
 

@@ -2,8 +2,7 @@
 
 #include <string_view>
 
-#include "division_kernel_avx2.h"
-#include "division_kernel_avx512.h"
+#include "division_kernel_vector.h"
 #include "division_reference.h"
 
 namespace dalvo {

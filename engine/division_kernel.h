@@ -1,6 +1,5 @@
 // The fast division by 19: exact integer long division on blocks of 16 digits (groups of 64
-// with AVX2 or AVX-512, in division_kernel_avx2.h and division_kernel_avx512.h, where the
-// machine has them), with an exact
+// with AVX2 or AVX-512, in division_kernel_vector.h, where the machine has them), with an exact
 // per-digit step for everything that is not a full block of digits (non-digits, buffer ends).
 // It writes the same quotient digits as the per-digit single-precision procedure, because that
 // procedure's digits and remainders are the exact ones. Owns only its small state; output goes

@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "division_kernel_avx2.h"
-#include "division_kernel_avx512.h"
+#include "division_kernel_vector.h"
 #include "division_report.h"
 #include "division_test_support.h"
 #include "reference_divider.h"

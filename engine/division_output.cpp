@@ -11,19 +11,19 @@ std::size_t UsableCapacity(std::size_t capacity) {
 }
 }  // namespace
 
-ReportBuffer::ReportBuffer(std::FILE* file, std::size_t capacity)
-    : storage_(std::make_unique<char[]>(UsableCapacity(capacity))),
-      base_(storage_.get()),
-      cursor_(base_),
-      limit_(base_ + UsableCapacity(capacity)),
-      file_(file) {}
+ReportBuffer::ReportBuffer(std::FILE* file, std::size_t capacity) : ReportBuffer(capacity) {
+  file_ = file;
+}
 
-ReportBuffer::ReportBuffer(std::string* text, std::size_t capacity)
+ReportBuffer::ReportBuffer(std::string* text, std::size_t capacity) : ReportBuffer(capacity) {
+  text_ = text;
+}
+
+ReportBuffer::ReportBuffer(std::size_t capacity)
     : storage_(std::make_unique<char[]>(UsableCapacity(capacity))),
       base_(storage_.get()),
       cursor_(base_),
-      limit_(base_ + UsableCapacity(capacity)),
-      text_(text) {}
+      limit_(base_ + UsableCapacity(capacity)) {}
 
 ReportBuffer::ReportBuffer(char* window, std::size_t capacity)
     : base_(window), cursor_(window), limit_(window + capacity) {}

@@ -61,6 +61,10 @@ class ReportBuffer {
   }
 
  private:
+  // A buffer of its own, `capacity` bytes raised to kMaxReserve, with nowhere to drain yet: the
+  // constructors for a file and a string add that.
+  explicit ReportBuffer(std::size_t capacity);
+
   bool Deliver(const char* bytes, std::size_t size);
 
   std::unique_ptr<char[]> storage_;  // empty for a window

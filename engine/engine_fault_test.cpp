@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "engine_process_runner.h"
+#include "engine_expectations.h"
 #include "number_files.h"
 #include "test_temp_dir.h"
 
@@ -28,26 +29,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kMarker = "dalvoopc.tmp";
 const std::string kStdoutFailed =
     "dalvo: Unable to write file \"standard output\"! (No space left on device)\n";
-const std::string kGenerationFailed = "\nNumber generation failed!\n\n";
 
 // The line that names a file the run could not write, with the system's reason.
 std::string UnableToWrite(const std::string& name, int error) {
   return "dalvo: Unable to write file \"" + name + "\"! (" + std::strerror(error) + ")\n";
-}
-
-std::string UnableToOpen(const std::string& name) {
-  return "Unable to open file \"" + name +
-         "\"!\n\nUsage: dalvo [filename]\n\nOr run dalvo without parameters to generate the "
-         "long numbers.\n\n";
-}
-
-std::string Describe(const std::vector<std::string>& args) {
-  std::string text = "dalvo";
-  for (const std::string& a : args) text += " " + a;
-  return text;
 }
 
 // ---- Directory snapshots -------------------------------------------------------------------
@@ -93,10 +80,15 @@ void DateBack(const fs::path& root) {
   }
 }
 
-// `after` with the entries in `changed` taken out: what must equal the snapshot before the run.
-Snapshot Without(Snapshot after, const std::vector<std::string>& changed) {
-  for (const std::string& name : changed) after.erase(name);
-  return after;
+// The run added the entries in `created` below `root` and changed nothing else there since
+// `before`.
+void ExpectOnlyAdded(const fs::path& root, const Snapshot& before,
+                     const std::vector<std::string>& created, const std::string& what) {
+  Snapshot after = TakeSnapshot(root);
+  for (const std::string& name : created) {
+    EXPECT_EQ(after.erase(name), 1u) << what << ": " << name << " was not created";
+  }
+  EXPECT_EQ(after, before) << what;
 }
 
 // ---- A private full device -----------------------------------------------------------------
@@ -130,6 +122,19 @@ std::string LongNumber() {
   return digits;
 }
 
+// Runs `dalvo -awo d 19 t.txt OUTPUT` in `dir`, which must fail to write `output` with `error`:
+// status 1, nothing on standard output, the message, the marker and nothing else changed.
+void ExpectReportFileFails(const TestTempDir& dir, const std::string& output, int error,
+                           const std::string& what) {
+  DateBack(dir.path());
+  const Snapshot before = TakeSnapshot(dir.path());
+  const ProcessResult r = RunDalvo(dir.path(), {"-awo", "d", "19", "t.txt", output});
+  EXPECT_EQ(r.exit_code, 1) << what;
+  EXPECT_EQ(r.out, "") << what;
+  EXPECT_EQ(r.err, UnableToWrite(output, error)) << what;
+  ExpectOnlyAdded(dir.path(), before, {kMarker}, what);
+}
+
 // ---- Report file and standard output on a full device ----------------------------------------
 
 TEST(EngineFault, ReportFileOnAFullDevice) {
@@ -141,16 +146,7 @@ TEST(EngineFault, ReportFileOnAFullDevice) {
     if (device.not_permitted) GTEST_SKIP() << device.problem;
     ASSERT_EQ(device.problem, "");
     dir.Write("t.txt", content);
-    DateBack(dir.path());
-    const Snapshot before = TakeSnapshot(dir.path());
-
-    const ProcessResult r = RunDalvo(dir.path(), {"-awo", "d", "19", "t.txt", "full"});
-    EXPECT_EQ(r.exit_code, 1) << what;
-    EXPECT_EQ(r.out, "") << what;
-    EXPECT_EQ(r.err, UnableToWrite("full", ENOSPC)) << what;
-    const Snapshot after = TakeSnapshot(dir.path());
-    EXPECT_EQ(after.count(kMarker), 1u) << what;
-    EXPECT_EQ(Without(after, {kMarker}), before) << what;
+    ExpectReportFileFails(dir, "full", ENOSPC, what);
   }
 }
 
@@ -189,9 +185,7 @@ TEST(EngineFault, StandardOutputOnAFullDevice) {
         RunDalvo(dir.path(), c.args, c.input, (dir.path() / "full").string());
     EXPECT_EQ(r.exit_code, c.exit_code) << what;
     EXPECT_EQ(r.err, c.err) << what;
-    const Snapshot after = TakeSnapshot(dir.path());
-    for (const std::string& name : c.created) EXPECT_EQ(after.count(name), 1u) << what << name;
-    EXPECT_EQ(Without(after, c.created), before) << what;
+    ExpectOnlyAdded(dir.path(), before, c.created, what);
     if (c.exit_code == 0) {
       EXPECT_EQ(dir.Read("r.txt"), "2.0000\n\nNumber of digits read from file \"t.txt\": 2\n"
                                    "The number IS a multiple of 19!\n\n")
@@ -211,17 +205,8 @@ TEST(EngineFault, ReportFileInAFolderThatDoesNotExist) {
     const TestTempDir dir;
     dir.Write("t.txt", "38");
     fs::create_directory(dir.path() / "sub");
-    DateBack(dir.path());
-    const Snapshot before = TakeSnapshot(dir.path());
-
-    const ProcessResult r = RunDalvo(dir.path(), {"-awo", "d", "19", "t.txt", output});
-    EXPECT_EQ(r.exit_code, 1) << output;
-    EXPECT_EQ(r.out, "") << output;
-    EXPECT_EQ(r.err, UnableToWrite(output, error)) << output;
     // Missing folders are not created along the way.
-    const Snapshot after = TakeSnapshot(dir.path());
-    EXPECT_EQ(after.count(kMarker), 1u) << output;
-    EXPECT_EQ(Without(after, {kMarker}), before) << output;
+    ExpectReportFileFails(dir, output, error, output);
   }
 }
 
@@ -249,9 +234,9 @@ TEST(EngineFault, InputThatIsAFolder) {
     EXPECT_EQ(r.exit_code, 1) << what;
     EXPECT_EQ(r.out, UnableToOpen(c.args.size() == 1 ? c.args[0] : c.args[3])) << what;
     EXPECT_EQ(r.err, "") << what;
-    const Snapshot after = TakeSnapshot(dir.path());
-    EXPECT_EQ(after.count(kMarker), c.marker ? 1u : 0u) << what;
-    EXPECT_EQ(Without(after, {kMarker}), before) << what;
+    const std::vector<std::string> created =
+        c.marker ? std::vector{kMarker} : std::vector<std::string>{};
+    ExpectOnlyAdded(dir.path(), before, created, what);
   }
 }
 
@@ -279,10 +264,8 @@ TEST(EngineFault, LongNumberFilesThatCannotBeWritten) {
                        UnableToWrite("number10.txt", ENOSPC) +
                        UnableToWrite("n20257d.txt", EISDIR));
 
-  SuraTable table;
-  table.SetSura9Verses(129);
   const TestTempDir expected;
-  ASSERT_TRUE(GenerateNumberFiles(table, expected.path()).ok());
+  ASSERT_TRUE(GenerateExpectedFiles(129, expected.path()));
   std::vector<std::string> written{kMarker};
   for (const std::string_view view : kNumberFileNames) {
     const std::string name(view);
@@ -290,9 +273,7 @@ TEST(EngineFault, LongNumberFilesThatCannotBeWritten) {
     written.push_back(name);
     EXPECT_EQ(dir.Read(name), expected.Read(name)) << name;
   }
-  const Snapshot after = TakeSnapshot(dir.path());
-  EXPECT_EQ(after.count(kMarker), 1u);
-  EXPECT_EQ(Without(after, written), before);
+  ExpectOnlyAdded(dir.path(), before, written, "generation");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine_process_runner.h"
+#include "engine_expectations.h"
 #include "number_files.h"
 #include "test_temp_dir.h"
 
@@ -18,40 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kMarker = "dalvoopc.tmp";
-const std::string kBannerAndMenu =
-    "\nDalvo - Last updated: 2000-02-26\n"
-    "\nType 1 to generate the numbers with 127 verses for sura 9."
-    "\nType 2 to generate the numbers with 129 verses for sura 9."
-    "\nType q to quit.\n\nMake Your choice, then press enter to continue.\n\nYour choice: ";
-const std::string k127 = "\nAll numbers will be generated with 127 verses for sura 9.\n";
-const std::string k129 = "\nWARNING!\nAll numbers will be generated with 129 verses for sura 9.\n";
-const std::string kDone = "\nNumber generation complete!\n\n";
-const std::string kFailed = "\nNumber generation failed!\n\n";
-const std::string kQuit = "\nTerminating.\n\n";
-
-std::string UnableToOpen(const std::string& name) {
-  return "Unable to open file \"" + name +
-         "\"!\n\nUsage: dalvo [filename]\n\nOr run dalvo without parameters to generate the "
-         "long numbers.\n\n";
-}
-
-// The report for a file holding "38" (2 x 19, two digits).
-std::string ReportOf38(const std::string& name) {
-  return "2.0000\n\nNumber of digits read from file \"" + name +
-         "\": 2\nThe number IS a multiple of 19!\n\n";
-}
-
-std::set<std::string> NumberFilesPlus(std::set<std::string> extra) {
-  extra.insert(kNumberFileNames.begin(), kNumberFileNames.end());
-  return extra;
-}
-
-std::string Describe(const std::vector<std::string>& args, const std::string& input) {
-  std::string text = "dalvo";
-  for (const std::string& a : args) text += " " + a;
-  return text + " <<< \"" + input + "\"";
-}
+const std::string kBannerAndMenu = kBanner + kMenu;
 
 // ---- Generation ----------------------------------------------------------------------------
 
@@ -65,24 +33,22 @@ struct GenerationCase {
 
 TEST(EngineProcess, GenerationFormsWriteTheFilesTheLibraryWrites) {
   const GenerationCase kCases[] = {
-      {{"-awo", "g", "1"}, "q\n", 127, kBannerAndMenu + k127 + kDone, true},
-      {{"-awo", "g", "2"}, "q\n", 129, kBannerAndMenu + k129 + kDone, true},
-      {{"-awox", "gen", "1x"}, "", 127, kBannerAndMenu + k127 + kDone, true},
-      {{}, "1\n", 127, kBannerAndMenu + k127 + kDone, false},
-      {{}, "q\n", 0, kBannerAndMenu + kQuit, false},
-      {{}, "", 0, kBannerAndMenu + kQuit, false},
+      {{"-awo", "g", "1"}, "q\n", 127, kBannerAndMenu + kWith127Verses + kGenerationDone, true},
+      {{"-awo", "g", "2"}, "q\n", 129, kBannerAndMenu + kWith129Verses + kGenerationDone, true},
+      {{"-awox", "gen", "1x"}, "", 127, kBannerAndMenu + kWith127Verses + kGenerationDone, true},
+      {{}, "1\n", 127, kBannerAndMenu + kWith127Verses + kGenerationDone, false},
+      {{}, "q\n", 0, kBannerAndMenu + kTerminating, false},
+      {{}, "", 0, kBannerAndMenu + kTerminating, false},
   };
   // Plumbing only: each run must reproduce byte for byte what the library writes in-process.
   // What the files hold is pinned independently in number_files_content_test.cpp.
   const TestTempDir expected127;
   const TestTempDir expected129;
-  SuraTable table;
-  ASSERT_TRUE(GenerateNumberFiles(table, expected127.path()).ok());
-  table.SetSura9Verses(129);
-  ASSERT_TRUE(GenerateNumberFiles(table, expected129.path()).ok());
+  ASSERT_TRUE(GenerateExpectedFiles(127, expected127.path()));
+  ASSERT_TRUE(GenerateExpectedFiles(129, expected129.path()));
 
   for (const GenerationCase& c : kCases) {
-    const std::string what = Describe(c.args, c.input);
+    const std::string what = Describe(c.args) + " <<< \"" + c.input + "\"";
     const TestTempDir dir;
     const ProcessResult r = RunDalvo(dir.path(), c.args, c.input);
     EXPECT_EQ(r.exit_code, 0) << what;
@@ -90,7 +56,7 @@ TEST(EngineProcess, GenerationFormsWriteTheFilesTheLibraryWrites) {
     EXPECT_EQ(r.err, "") << what;
 
     std::set<std::string> expected_files;
-    if (c.sura9_verses != 0) expected_files = NumberFilesPlus({});
+    if (c.sura9_verses != 0) expected_files = NumberFilesAnd({});
     if (c.marker) expected_files.insert(kMarker);
     EXPECT_EQ(dir.Names(), expected_files) << what;
     if (c.marker) {
@@ -112,11 +78,12 @@ TEST(EngineProcess, AFileThatCannotBeCreatedFailsTheRunButNotTheOthers) {
         automatic ? std::vector<std::string>{"-awo", "g", "1"} : std::vector<std::string>{};
     const ProcessResult r = RunDalvo(dir.path(), args, "1\n");
     EXPECT_EQ(r.exit_code, 1) << "automatic " << automatic;
-    EXPECT_EQ(r.out, kBannerAndMenu + k127 + kFailed) << "automatic " << automatic;
+    EXPECT_EQ(r.out, kBannerAndMenu + kWith127Verses + kGenerationFailed)
+        << "automatic " << automatic;
     EXPECT_EQ(r.err, "dalvo: Unable to write file \"number5.txt\"! (Is a directory)\n")
         << "automatic " << automatic;
-    EXPECT_EQ(dir.Names(), NumberFilesPlus(automatic ? std::set{kMarker}
-                                                             : std::set<std::string>{}))
+    EXPECT_EQ(dir.Names(), NumberFilesAnd(automatic ? std::set{kMarker}
+                                                            : std::set<std::string>{}))
         << "automatic " << automatic;
     EXPECT_EQ(dir.Read("number1.txt").size(), 12692u);
     EXPECT_EQ(dir.Read("n20257d.txt").size(), 20257u);
@@ -171,7 +138,7 @@ TEST(EngineProcess, DivisionForms) {
       {{"none.txt"}, 1, UnableToOpen("none.txt"), "", false, {}},
   };
   for (const DivisionCase& c : kCases) {
-    const std::string what = Describe(c.args, "");
+    const std::string what = Describe(c.args);
     const TestTempDir dir;
     dir.Write("t.txt", "38");
     fs::create_directory(dir.path() / "sub");
@@ -205,7 +172,7 @@ TEST(EngineProcess, StandardOutputThatCannotBeWrittenFailsTheRun) {
       {{"none.txt"}, false, false},
   };
   for (const auto& c : kCases) {
-    const std::string what = Describe(c.args, "") + " > /dev/full";
+    const std::string what = Describe(c.args) + " > /dev/full";
     const TestTempDir dir;
     dir.Write("t.txt", "38");
     const ProcessResult r = RunDalvo(dir.path(), c.args, "", "/dev/full");
@@ -213,7 +180,7 @@ TEST(EngineProcess, StandardOutputThatCannotBeWrittenFailsTheRun) {
     EXPECT_EQ(r.err, "dalvo: Unable to write file \"standard output\"! (No space left on device)\n")
         << what;
     std::set<std::string> expected_files{"t.txt"};
-    if (c.generates) expected_files = NumberFilesPlus(expected_files);
+    if (c.generates) expected_files = NumberFilesAnd(expected_files);
     if (c.marker) expected_files.insert(kMarker);
     EXPECT_EQ(dir.Names(), expected_files) << what;
   }

@@ -20,6 +20,7 @@
 
 #include "division.h"
 #include "engine_process_runner.h"
+#include "engine_expectations.h"
 #include "number_files.h"
 #include "test_temp_dir.h"
 
@@ -27,16 +28,6 @@ namespace dalvo {
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::string kMarker = "dalvoopc.tmp";
-const std::string kReportOf38 =
-    "2.0000\n\nNumber of digits read from file \"t.txt\": 2\nThe number IS a multiple of 19!\n\n";
-
-std::string Describe(const std::vector<std::string>& args) {
-  std::string text = "dalvo";
-  for (const std::string& a : args) text += " " + a;
-  return text;
-}
 
 // Entries that a run left under a temporary name (".NAME.XXXXXX.part").
 std::vector<std::string> TemporaryFiles(const TestTempDir& dir) {
@@ -51,11 +42,6 @@ struct stat LinkStatus(const fs::path& path) {
   struct stat st {};
   lstat(path.c_str(), &st);
   return st;
-}
-
-std::set<std::string> NumberFilesAnd(std::set<std::string> names) {
-  names.insert(kNumberFileNames.begin(), kNumberFileNames.end());
-  return names;
 }
 
 // ---- Read errors ---------------------------------------------------------------------------
@@ -185,7 +171,7 @@ TEST(EngineFault, PlantedLinksAreReplacedNeverFollowed) {
   EXPECT_TRUE(S_ISREG(LinkStatus(dir.path() / "number13.txt").st_mode));
   EXPECT_EQ(dir.Read("number13.txt").size(), 235u);
   EXPECT_TRUE(S_ISREG(LinkStatus(dir.path() / "r.txt").st_mode));
-  EXPECT_EQ(dir.Read("r.txt"), kReportOf38);
+  EXPECT_EQ(dir.Read("r.txt"), ReportOf38("t.txt"));
   EXPECT_TRUE(S_ISREG(LinkStatus(dir.path() / kMarker).st_mode));
 }
 
@@ -240,10 +226,8 @@ TEST(EngineFault, TheMarkerIsNeitherInputNorReport) {
 TEST(EngineFault, TwoGenerationsAtOnceNeverMixTheirVariants) {
   const TestTempDir expected127;
   const TestTempDir expected129;
-  SuraTable table;
-  ASSERT_TRUE(GenerateNumberFiles(table, expected127.path()).ok());
-  table.SetSura9Verses(129);
-  ASSERT_TRUE(GenerateNumberFiles(table, expected129.path()).ok());
+  ASSERT_TRUE(GenerateExpectedFiles(127, expected127.path()));
+  ASSERT_TRUE(GenerateExpectedFiles(129, expected129.path()));
 
   const TestTempDir dir;
   for (int round = 0; round < 20; ++round) {

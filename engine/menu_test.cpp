@@ -6,20 +6,12 @@
 #include <cstdio>
 #include <string>
 
+#include "engine_expectations.h"
+
 namespace dalvo {
 namespace {
 
-const std::string kBanner = "\nDalvo - Last updated: 2000-02-26\n";
-const std::string kMenu =
-    "\nType 1 to generate the numbers with 127 verses for sura 9."
-    "\nType 2 to generate the numbers with 129 verses for sura 9."
-    "\nType q to quit.\n\nMake Your choice, then press enter to continue.\n\nYour choice: ";
 const std::string kInvalid = std::string(15, '\n') + "You must choose 1, 2, or q:\n\n";
-const std::string k127 = "\nAll numbers will be generated with 127 verses for sura 9.\n";
-const std::string k129 = "\nWARNING!\nAll numbers will be generated with 129 verses for sura 9.\n";
-const std::string kQuit = "\nTerminating.\n\n";
-const std::string kDone = "\nNumber generation complete!\n\n";
-const std::string kFailed = "\nNumber generation failed!\n\n";
 
 // A stdio stream backed by an anonymous temporary file, so the menu runs against real FILE*s.
 class MemoryFile {
@@ -81,15 +73,15 @@ struct InteractiveCase {
 
 TEST(Menu, InteractiveTranscripts) {
   const InteractiveCase kCases[] = {
-      {"1\n", kBanner + kMenu + k127 + kDone, 127, "\n"},
-      {"x\nq\n", kBanner + kMenu + kInvalid + kMenu + kInvalid + kMenu + kQuit, 0, "\n"},
-      {"12\n", kBanner + kMenu + k127 + kDone, 127, "2\n"},
-      {" 2\n", kBanner + kMenu + kInvalid + kMenu + k129 + kDone, 129, "\n"},
-      {"q", kBanner + kMenu + kQuit, 0, ""},
-      {"Q1", kBanner + kMenu + kInvalid + kMenu + k127 + kDone, 127, ""},
+      {"1\n", kBanner + kMenu + kWith127Verses + kGenerationDone, 127, "\n"},
+      {"x\nq\n", kBanner + kMenu + kInvalid + kMenu + kInvalid + kMenu + kTerminating, 0, "\n"},
+      {"12\n", kBanner + kMenu + kWith127Verses + kGenerationDone, 127, "2\n"},
+      {" 2\n", kBanner + kMenu + kInvalid + kMenu + kWith129Verses + kGenerationDone, 129, "\n"},
+      {"q", kBanner + kMenu + kTerminating, 0, ""},
+      {"Q1", kBanner + kMenu + kInvalid + kMenu + kWith127Verses + kGenerationDone, 127, ""},
       // The end of input ends the run as "q" does, however many invalid choices came first.
-      {"", kBanner + kMenu + kQuit, 0, ""},
-      {"\n\n", kBanner + kMenu + kInvalid + kMenu + kInvalid + kMenu + kQuit, 0, ""},
+      {"", kBanner + kMenu + kTerminating, 0, ""},
+      {"\n\n", kBanner + kMenu + kInvalid + kMenu + kInvalid + kMenu + kTerminating, 0, ""},
   };
   for (const InteractiveCase& c : kCases) {
     const Transcript t = RunWith(RunMode::kInteractive, 0, c.input);
@@ -109,8 +101,8 @@ TEST(Menu, AutomaticChoiceReadsNothing) {
     std::string expected_out;
     int32_t sura9_verses;
   } kCases[] = {
-      {'1', kBanner + kMenu + k127 + kDone, 127},
-      {'2', kBanner + kMenu + k129 + kDone, 129},
+      {'1', kBanner + kMenu + kWith127Verses + kGenerationDone, 127},
+      {'2', kBanner + kMenu + kWith129Verses + kGenerationDone, 129},
   };
   for (const auto& c : kCases) {
     const Transcript t = RunWith(RunMode::kAutoGenerate, c.choice, "q\n");
@@ -124,7 +116,7 @@ TEST(Menu, AutomaticChoiceReadsNothing) {
 TEST(Menu, AFailedGenerationIsNotAnnouncedAsComplete) {
   const Transcript t = RunWith(RunMode::kAutoGenerate, '1', "",
                                GenerationOutcome{{"number5.txt", "n37088d.txt"}, {EISDIR, ENOSPC}});
-  EXPECT_EQ(t.out, kBanner + kMenu + k127 + kFailed);
+  EXPECT_EQ(t.out, kBanner + kMenu + kWith127Verses + kGenerationFailed);
   EXPECT_TRUE(t.outcome.generated);
   EXPECT_EQ(t.outcome.generation.failed_files,
             (std::vector<std::string>{"number5.txt", "n37088d.txt"}));
