@@ -1,5 +1,6 @@
-// The AVX-512 step of the division kernel: a group of 64 digits in one 512-bit vector. The pass
-// loop and the lane arithmetic are division_kernel_groups.h's; here is what the width decides.
+// The AVX-512 step of the division kernel: a group of 64 digits in one 512-bit vector, one byte
+// lane per digit. The pass loop is division_kernel_groups.h's; the lanes here never hold more
+// than a remainder and a digit, so a group needs byte lookups (VBMI) and adds, no multiplies.
 #include "division_kernel_vector.h"
 
 #if defined(__x86_64__)
@@ -8,25 +9,69 @@
 
 #include "avx512_intrinsics.h"
 
-#define DALVO_KERNEL_TARGET __attribute__((target("avx512f,avx512bw")))
+#define DALVO_KERNEL_TARGET __attribute__((target("avx512f,avx512bw,avx512vbmi")))
 #include "division_kernel_groups.h"
 
 namespace dalvo {
 namespace {
 
-// Row r, lane k: 17^k * r mod 19, the part of the remainder before run k of a group that comes
-// from the remainder r before the group (10^8 = 17 mod 19).
-struct alignas(64) RemainderRows {
-  std::uint64_t rows[19][8];
+// 10^n mod 19.
+constexpr std::uint32_t TenPowerModNineteen(std::uint32_t n) {
+  std::uint32_t power = 1;
+  for (std::uint32_t i = 0; i < n; ++i) power = power * 10 % 19;
+  return power;
+}
+
+// A byte lookup of 128 entries (two vectors for vpermi2b; the first half alone for vpermb).
+struct alignas(64) ByteTable {
+  std::uint8_t bytes[128];
 };
-constexpr RemainderRows kCarriedRemainders = [] {
-  RemainderRows table{};
-  for (std::uint64_t r = 0; r < 19; ++r) {
-    std::uint64_t carried = r;
-    for (auto& lane : table.rows[r]) {
-      lane = carried;
-      carried = carried * 17 % 19;
+
+// Entry x: multiplier * x mod 19.
+constexpr ByteTable TimesModNineteen(std::uint32_t multiplier) {
+  ByteTable table{};
+  for (std::uint32_t x = 0; x < 128; ++x) {
+    table.bytes[x] = static_cast<std::uint8_t>(multiplier * x % 19);
+  }
+  return table;
+}
+
+// The prefix steps' lookups: step s adds the sums 2^s digits back, times 10^(2^s).
+constexpr ByteTable kStepTables[6] = {
+    TimesModNineteen(TenPowerModNineteen(1)),  TimesModNineteen(TenPowerModNineteen(2)),
+    TimesModNineteen(TenPowerModNineteen(4)),  TimesModNineteen(TenPowerModNineteen(8)),
+    TimesModNineteen(TenPowerModNineteen(16)), TimesModNineteen(TenPowerModNineteen(32))};
+constexpr ByteTable kReduce = TimesModNineteen(1);
+
+// Row r, byte i: r * 10^(i+1) mod 19, what the remainder r before a group adds to the remainder
+// after its digit i.
+struct alignas(64) CarriedRows {
+  std::uint8_t rows[19][64];
+};
+constexpr CarriedRows kCarried = [] {
+  CarriedRows table{};
+  for (std::uint32_t r = 0; r < 19; ++r) {
+    std::uint32_t carried = r;
+    for (auto& byte : table.rows[r]) {
+      carried = carried * 10 % 19;
+      byte = static_cast<std::uint8_t>(carried);
     }
+  }
+  return table;
+}();
+
+// The ASCII quotient digit q of a step 10 * before + d = 19 * q + after, looked up by
+// after - d (mod 64, as vpermb reads its index). That difference t lies in -9..18 and decides
+// the step: 10 * before = 19 * q + t, so before = 2 * t mod 19 (10 * 2 = 1 mod 19) and
+// q = (10 * before - t) / 19. Negative t land on 55..63, clear of 0..18.
+struct alignas(64) QuotientDigits {
+  std::uint8_t bytes[64];
+};
+constexpr QuotientDigits kQuotientDigits = [] {
+  QuotientDigits table{};
+  for (int t = -9; t <= 18; ++t) {
+    const int before = (2 * t % 19 + 19) % 19;
+    table.bytes[(t + 64) % 64] = static_cast<std::uint8_t>('0' + (10 * before - t) / 19);
   }
   return table;
 }();
@@ -35,20 +80,13 @@ struct Avx512Kernel : GroupDivision<Avx512Kernel, 64> {
   struct Digits {
     __m512i values;
   };
-  // Between the passes: the group's eight 8-digit runs (after the second pass, their
-  // quotients), and the remainders of its leading runs, lane k holding the first 8(k+1) digits'
-  // value mod 19.
+  // Between the passes: the group's digit values; byte i of `prefixes` holds the value of its
+  // digits 0..i mod 19; `before` is the remainder before the group, set by the second pass.
   struct alignas(64) ParsedGroup {
-    std::uint64_t runs[8];
-    std::uint64_t prefixes[8];
+    std::uint8_t digits[64];
+    std::uint8_t prefixes[64];
+    std::uint32_t before;
   };
-
-  static DALVO_KERNEL_TARGET Vector MulEven32(Vector a, Vector b) {
-    return _mm512_mul_epu32(a, b);
-  }
-  static DALVO_KERNEL_TARGET Vector MulHigh16(Vector a, Vector b) {
-    return _mm512_mulhi_epu16(a, b);
-  }
 
   static DALVO_KERNEL_TARGET bool LoadDigitGroup(const unsigned char* group, Digits& digits) {
     digits.values = _mm512_sub_epi8(_mm512_loadu_si512(group), _mm512_set1_epi8('0'));
@@ -56,46 +94,59 @@ struct Avx512Kernel : GroupDivision<Avx512Kernel, 64> {
     return _mm512_cmple_epu8_mask(digits.values, _mm512_set1_epi8(9)) == ~__mmask64{0};
   }
 
-  // The runs, one per 64-bit lane in reading order, and the remainders of the leading runs.
-  static DALVO_KERNEL_TARGET void ParseGroup(const Digits& digits, ParsedGroup& group) {
-    // Pairs (d0 * 10 + d1), then groups of four, then of eight; every step stays within 31 bits.
-    const __m512i pairs = _mm512_maddubs_epi16(digits.values, _mm512_set1_epi16(0x010A));
-    const __m512i quads = _mm512_madd_epi16(pairs, _mm512_set1_epi32(0x00010064));
-    const __m512i runs =
-        _mm512_add_epi64(_mm512_mul_epu32(quads, Splat(10000)), _mm512_srli_epi64(quads, 32));
-    _mm512_store_si512(group.runs, runs);
-    // 10^8 = 17 (mod 19), so lane k needs the sum of own_j * 17^(k-j) over j <= k: three
-    // doubling steps, with 17, 17^2 and 17^4 taken mod 19 as 17, 4 and 16, by shifts and adds.
-    // The sums stay below 2^15, and one reduction at the end does.
-    const __m512i zero = _mm512_setzero_si512();
-    const __m512i own = ModNineteen(runs);
-    const __m512i before_one = _mm512_alignr_epi64(own, zero, 7);
-    __m512i sum = _mm512_add_epi64(_mm512_add_epi64(own, before_one),
-                                   _mm512_slli_epi64(before_one, 4));
-    sum = _mm512_add_epi64(sum, _mm512_slli_epi64(_mm512_alignr_epi64(sum, zero, 6), 2));
-    sum = _mm512_add_epi64(sum, _mm512_slli_epi64(_mm512_alignr_epi64(sum, zero, 4), 4));
-    _mm512_store_si512(group.prefixes, ModNineteen(sum));
+  static DALVO_KERNEL_TARGET __m512i Table(const ByteTable& table, int half) {
+    return _mm512_load_si512(table.bytes + 64 * half);
   }
 
-  // The runs become the 8-digit runs of the quotient.
+  // The bytes of `bytes` moved `count` lanes up (towards later digits), zeros below them.
+  template <int count>
+  static DALVO_KERNEL_TARGET __m512i ShiftUp(__m512i bytes) {
+    if constexpr (count % 8 == 0) {
+      return _mm512_alignr_epi64(bytes, _mm512_setzero_si512(), 8 - count / 8);
+    } else {
+      alignas(64) std::uint8_t from[64] = {};
+      for (int i = count; i < 64; ++i) from[i] = static_cast<std::uint8_t>(i - count);
+      return _mm512_maskz_permutexvar_epi8(~__mmask64{0} << count, _mm512_load_si512(from),
+                                           bytes);
+    }
+  }
+
+  // The prefix remainders of the group, by doubling: after step s, byte i holds a number
+  // congruent mod 19 to the value of digits i-2^(s+1)+1..i (those that exist). A step adds to
+  // each byte the one 2^s lanes below, times 10^(2^s) and reduced by lookup to at most 18, so
+  // the bytes grow by at most 18 a step from the digits' 9: 27, 45, 63 after the first three
+  // steps (within a 64-entry vpermb), 81, 99, 117 after the last three (within the 128 entries
+  // of vpermi2b), and one more lookup reduces them.
+  static DALVO_KERNEL_TARGET void ParseGroup(const Digits& digits, ParsedGroup& group) {
+    __m512i sums = digits.values;
+    sums = _mm512_add_epi8(sums, ShiftUp<1>(_mm512_permutexvar_epi8(sums, Table(kStepTables[0], 0))));
+    sums = _mm512_add_epi8(sums, ShiftUp<2>(_mm512_permutexvar_epi8(sums, Table(kStepTables[1], 0))));
+    sums = _mm512_add_epi8(sums, ShiftUp<4>(_mm512_permutexvar_epi8(sums, Table(kStepTables[2], 0))));
+    sums = _mm512_add_epi8(sums, ShiftUp<8>(_mm512_permutexvar_epi8(sums, Table(kStepTables[3], 0))));
+    sums = _mm512_add_epi8(sums, ShiftUp<16>(_mm512_permutex2var_epi8(
+                                     Table(kStepTables[4], 0), sums, Table(kStepTables[4], 1))));
+    sums = _mm512_add_epi8(sums, ShiftUp<32>(_mm512_permutex2var_epi8(
+                                     Table(kStepTables[5], 0), sums, Table(kStepTables[5], 1))));
+    _mm512_store_si512(group.digits, digits.values);
+    _mm512_store_si512(group.prefixes,
+                       _mm512_permutex2var_epi8(Table(kReduce, 0), sums, Table(kReduce, 1)));
+  }
+
+  // Only the remainder runs from group to group: 10^64 = 9 (mod 19).
   static DALVO_KERNEL_TARGET void DivideParsedGroup(std::uint32_t& remainder, ParsedGroup& group) {
-    // The remainder before run k is 17^k times the one before the group plus the remainder of
-    // the group's first k runs; only the short scalar step below depends on the group before.
-    // Both parts are below 19, so one conditional subtraction reduces their sum.
-    const __m512i prefixes = _mm512_load_si512(group.prefixes);
-    const __m512i leading = _mm512_alignr_epi64(prefixes, _mm512_setzero_si512(), 7);
-    const __m512i sum =
-        _mm512_add_epi64(_mm512_load_si512(kCarriedRemainders.rows[remainder]), leading);
-    const __m512i before = _mm512_min_epu64(sum, _mm512_sub_epi64(sum, Splat(19)));
-    remainder = kModNineteen[9 * remainder + group.prefixes[7]];  // 10^64 = 9 (mod 19)
-    // Every dividend is below 19 * 10^8, so all eight quotients come from 32-bit lanes at once.
-    const __m512i dividends = _mm512_add_epi64(_mm512_mul_epu32(before, Splat(kTenPow8)),
-                                               _mm512_load_si512(group.runs));
-    _mm512_store_si512(group.runs, DivideByNineteen(dividends));
+    group.before = remainder;
+    remainder = kModNineteen[9 * remainder + group.prefixes[63]];
   }
 
   static DALVO_KERNEL_TARGET void WriteQuotient(const ParsedGroup& group, char* text) {
-    _mm512_storeu_si512(text, EightDigitsAscii(_mm512_load_si512(group.runs)));
+    // The remainder after each digit: the carried part and the prefix, both at most 18, so
+    // their sum stays below 38 and one conditional subtraction of 19 reduces it (as unsigned
+    // bytes, sum - 19 wraps above the sum whenever the sum is below 19).
+    const __m512i sums = _mm512_add_epi8(_mm512_load_si512(kCarried.rows[group.before]),
+                                         _mm512_load_si512(group.prefixes));
+    const __m512i after = _mm512_min_epu8(sums, _mm512_sub_epi8(sums, _mm512_set1_epi8(19)));
+    const __m512i index = _mm512_sub_epi8(after, _mm512_load_si512(group.digits));
+    _mm512_storeu_si512(text, _mm512_permutexvar_epi8(index, _mm512_load_si512(kQuotientDigits.bytes)));
   }
 };
 
@@ -108,7 +159,8 @@ DALVO_KERNEL_TARGET const unsigned char* DivideGroupsAvx512(
 }
 
 bool HasAvx512Kernel() {
-  return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0;
+  return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0 &&
+         __builtin_cpu_supports("avx512vbmi") != 0;
 }
 
 }  // namespace dalvo
