@@ -5,6 +5,7 @@
 
 #if defined(__x86_64__)
 
+#include <cstddef>
 #include <cstdint>
 
 #include "avx512_intrinsics.h"
@@ -76,6 +77,9 @@ constexpr QuotientDigits kQuotientDigits = [] {
   return table;
 }();
 
+// Groups parsed side by side (see ParseSideBySide).
+constexpr std::size_t kSideBySide = 4;
+
 struct Avx512Kernel : GroupDivision<Avx512Kernel, 64> {
   struct Digits {
     __m512i values;
@@ -111,25 +115,73 @@ struct Avx512Kernel : GroupDivision<Avx512Kernel, 64> {
     }
   }
 
-  // The prefix remainders of the group, by doubling: after step s, byte i holds a number
-  // congruent mod 19 to the value of digits i-2^(s+1)+1..i (those that exist). A step adds to
-  // each byte the one 2^s lanes below, times 10^(2^s) and reduced by lookup to at most 18, so
-  // the bytes grow by at most 18 a step from the digits' 9: 27, 45, 63 after the first three
-  // steps (within a 64-entry vpermb), 81, 99, 117 after the last three (within the 128 entries
-  // of vpermi2b), and one more lookup reduces them.
-  static DALVO_KERNEL_TARGET void ParseGroup(const Digits& digits, ParsedGroup& group) {
-    __m512i sums = digits.values;
-    sums = _mm512_add_epi8(sums, ShiftUp<1>(_mm512_permutexvar_epi8(sums, Table(kStepTables[0], 0))));
-    sums = _mm512_add_epi8(sums, ShiftUp<2>(_mm512_permutexvar_epi8(sums, Table(kStepTables[1], 0))));
-    sums = _mm512_add_epi8(sums, ShiftUp<4>(_mm512_permutexvar_epi8(sums, Table(kStepTables[2], 0))));
-    sums = _mm512_add_epi8(sums, ShiftUp<8>(_mm512_permutexvar_epi8(sums, Table(kStepTables[3], 0))));
-    sums = _mm512_add_epi8(sums, ShiftUp<16>(_mm512_permutex2var_epi8(
-                                     Table(kStepTables[4], 0), sums, Table(kStepTables[4], 1))));
-    sums = _mm512_add_epi8(sums, ShiftUp<32>(_mm512_permutex2var_epi8(
-                                     Table(kStepTables[5], 0), sums, Table(kStepTables[5], 1))));
-    _mm512_store_si512(group.digits, digits.values);
-    _mm512_store_si512(group.prefixes,
-                       _mm512_permutex2var_epi8(Table(kReduce, 0), sums, Table(kReduce, 1)));
+  // One doubling step (see ParseSideBySide) on bytes below 64, and on bytes below 128.
+  template <int shift, std::size_t count>
+  static DALVO_KERNEL_TARGET void NarrowStep(__m512i (&sums)[count], const ByteTable& table) {
+    const __m512i lookup = Table(table, 0);
+#pragma GCC unroll 8
+    for (std::size_t g = 0; g < count; ++g) {
+      sums[g] = _mm512_add_epi8(sums[g], ShiftUp<shift>(_mm512_permutexvar_epi8(sums[g], lookup)));
+    }
+  }
+  template <int shift, std::size_t count>
+  static DALVO_KERNEL_TARGET void WideStep(__m512i (&sums)[count], const ByteTable& table) {
+    const __m512i low = Table(table, 0);
+    const __m512i high = Table(table, 1);
+#pragma GCC unroll 8
+    for (std::size_t g = 0; g < count; ++g) {
+      sums[g] = _mm512_add_epi8(sums[g],
+                                ShiftUp<shift>(_mm512_permutex2var_epi8(low, sums[g], high)));
+    }
+  }
+
+  // The prefix remainders of `count` groups side by side, so that the processor always has
+  // other groups' steps to run while one step waits for the one before; by doubling: after step
+  // s, byte i holds a number congruent mod 19 to the value of digits i-2^(s+1)+1..i (those that
+  // exist). A step adds to each byte the one 2^s lanes below, times 10^(2^s) and reduced by
+  // lookup to at most 18, so the bytes grow by at most 18 a step from the digits' 9: 27, 45, 63
+  // after the first three steps (within a 64-entry vpermb), 81, 99, 117 after the last three
+  // (within the 128 entries of vpermi2b), and one more lookup reduces them.
+  template <std::size_t count>
+  static DALVO_KERNEL_TARGET void ParseSideBySide(const Digits* digits, ParsedGroup* parsed) {
+    __m512i sums[count];
+#pragma GCC unroll 8
+    for (std::size_t g = 0; g < count; ++g) sums[g] = digits[g].values;
+    NarrowStep<1>(sums, kStepTables[0]);
+    NarrowStep<2>(sums, kStepTables[1]);
+    NarrowStep<4>(sums, kStepTables[2]);
+    NarrowStep<8>(sums, kStepTables[3]);
+    WideStep<16>(sums, kStepTables[4]);
+    WideStep<32>(sums, kStepTables[5]);
+    const __m512i low = Table(kReduce, 0);
+    const __m512i high = Table(kReduce, 1);
+#pragma GCC unroll 8
+    for (std::size_t g = 0; g < count; ++g) {
+      _mm512_store_si512(parsed[g].digits, digits[g].values);
+      _mm512_store_si512(parsed[g].prefixes, _mm512_permutex2var_epi8(low, sums[g], high));
+    }
+  }
+
+  static DALVO_KERNEL_TARGET std::size_t ParseGroups(const unsigned char* bytes, std::size_t most,
+                                                     ParsedGroup* parsed) {
+    std::size_t groups = 0;
+    Digits digits[kSideBySide];
+    while (most - groups >= kSideBySide) {
+      bool all_digits = true;
+#pragma GCC unroll 8
+      for (std::size_t g = 0; g < kSideBySide; ++g) {
+        all_digits &= LoadDigitGroup(bytes + 64 * (groups + g), digits[g]);
+      }
+      if (!all_digits) break;
+      ParseSideBySide<kSideBySide>(digits, parsed + groups);
+      groups += kSideBySide;
+    }
+    // The last few groups, or those before a non-digit, one at a time.
+    for (; groups < most; ++groups) {
+      if (!LoadDigitGroup(bytes + 64 * groups, digits[0])) break;
+      ParseSideBySide<1>(digits, parsed + groups);
+    }
+    return groups;
   }
 
   // Only the remainder runs from group to group: 10^64 = 9 (mod 19).

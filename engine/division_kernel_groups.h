@@ -99,6 +99,21 @@ struct GroupDivision {
     return As<Vector>(As<Lanes8>(digits) + '0');
   }
 
+  // The first pass: parses the groups at `bytes` into `parsed` while they are digits, at most
+  // `most` of them; returns how many. One at a time here; a kernel may parse several side by side.
+  // (A template only because Kernel is not yet complete where this is declared.)
+  template <class ParsedGroup>
+  static DALVO_KERNEL_TARGET std::size_t ParseGroups(const unsigned char* bytes, std::size_t most,
+                                                     ParsedGroup* parsed) {
+    std::size_t groups = 0;
+    for (; groups < most; ++groups) {
+      typename Kernel::Digits digits;
+      if (!Kernel::LoadDigitGroup(bytes + 64 * groups, digits)) break;
+      Kernel::ParseGroup(digits, parsed[groups]);
+    }
+    return groups;
+  }
+
   // The pass loop: the contract of DivideGroupsAvx2 and DivideGroupsAvx512 in
   // division_kernel_vector.h.
   static DALVO_KERNEL_TARGET const unsigned char* DivideGroups(const unsigned char* bytes,
@@ -130,12 +145,7 @@ struct GroupDivision {
       const auto room_groups = static_cast<std::size_t>((out.limit() - cursor - 1) / 64);
       const auto input_groups = static_cast<std::size_t>((end - bytes) / 64);
       const std::size_t most = std::min({kGroupsPerPass, room_groups, input_groups});
-      std::size_t groups = 0;
-      for (; groups < most; ++groups) {
-        typename Kernel::Digits digits;
-        if (!Kernel::LoadDigitGroup(bytes + 64 * groups, digits)) break;
-        Kernel::ParseGroup(digits, groups_of_pass[groups]);
-      }
+      const std::size_t groups = Kernel::ParseGroups(bytes, most, groups_of_pass);
       if (groups == 0) break;
       for (std::size_t i = 0; i < groups; ++i) {
         Kernel::DivideParsedGroup(running, groups_of_pass[i]);

@@ -1,6 +1,6 @@
 // The vector steps of the division kernel: groups of 64 digits, checked, parsed, divided and
-// formatted in 256-bit vectors (AVX2) or 512-bit ones (AVX-512 F and BW), each chosen at run time
-// on x86-64 machines that have it. A step works on the caller's state and output window only,
+// formatted in 256-bit vectors (AVX2) or 512-bit ones (AVX-512 F, BW and VBMI), each chosen at
+// run time on x86-64 machines that have it. A step works on the caller's state and output window only,
 // and gives up (returning early, never failing) wherever the portable block loop must take over.
 #pragma once
 
@@ -14,7 +14,8 @@ namespace dalvo {
 
 // True when this machine runs DivideGroupsAvx2 (an x86-64 processor with AVX2).
 bool HasAvx2Kernel();
-// True when this machine runs DivideGroupsAvx512 (an x86-64 processor with AVX-512 F and BW).
+// True when this machine runs DivideGroupsAvx512 (an x86-64 processor with AVX-512 F, BW and
+// VBMI).
 bool HasAvx512Kernel();
 
 // Divides whole groups of 64 digit bytes starting at `bytes` while the quotient has started:

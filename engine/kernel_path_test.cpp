@@ -34,7 +34,10 @@ std::set<std::string> CpuFlags() {
 KernelPath PathThisProcessorAllows() {
 #if defined(__x86_64__)
   const std::set<std::string> flags = CpuFlags();
-  if (flags.count("avx512f") != 0 && flags.count("avx512bw") != 0) return KernelPath::kWidest;
+  if (flags.count("avx512f") != 0 && flags.count("avx512bw") != 0 &&
+      flags.count("avx512vbmi") != 0) {
+    return KernelPath::kWidest;
+  }
   if (flags.count("avx2") != 0) return KernelPath::kWide;
 #endif
   return KernelPath::kPortable;
