@@ -1,7 +1,8 @@
 // The vector steps of the division kernel: groups of 64 digits, checked, parsed, divided and
 // formatted in 256-bit vectors (AVX2) or 512-bit ones (AVX-512 F, BW and VBMI), each chosen at
-// run time on x86-64 machines that have it. A step works on the caller's state and output window only,
-// and gives up (returning early, never failing) wherever the portable block loop must take over.
+// run time on x86-64 machines that have it. A step works on the caller's state and output window
+// only, and gives up (returning early, never failing) wherever the portable block loop must take
+// over.
 #pragma once
 
 #include <cstdint>
