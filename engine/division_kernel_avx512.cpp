@@ -190,6 +190,28 @@ struct Avx512Kernel : GroupDivision<Avx512Kernel, 64> {
     remainder = kModNineteen[9 * remainder + group.prefixes[63]];
   }
 
+  // Four groups a remainder step: with a, b, c, d their remainders on their own, the remainder
+  // after them is 9^4 r + 9^3 a + 9^2 b + 9 c + d = 6 r + 7 a + 5 b + 9 c + d (mod 19), and the
+  // ones before the second, third and fourth are the shorter sums. The weighted sums stay below
+  // 28 * 18, inside kModNineteen, and only the multiply-add by r waits for the groups before.
+  static DALVO_KERNEL_TARGET void DivideParsedGroups(std::uint32_t& remainder,
+                                                     ParsedGroup* parsed, std::size_t count) {
+    std::size_t i = 0;
+    for (; count - i >= 4; i += 4) {
+      const std::uint32_t a = parsed[i].prefixes[63];
+      const std::uint32_t b = parsed[i + 1].prefixes[63];
+      const std::uint32_t c = parsed[i + 2].prefixes[63];
+      const std::uint32_t d = parsed[i + 3].prefixes[63];
+      const std::uint32_t r = remainder;
+      parsed[i].before = r;
+      parsed[i + 1].before = kModNineteen[9 * r + a];
+      parsed[i + 2].before = kModNineteen[5 * r + 9 * a + b];
+      parsed[i + 3].before = kModNineteen[7 * r + 5 * a + 9 * b + c];
+      remainder = kModNineteen[6 * r + 7 * a + 5 * b + 9 * c + d];
+    }
+    for (; i < count; ++i) DivideParsedGroup(remainder, parsed[i]);
+  }
+
   static DALVO_KERNEL_TARGET void WriteQuotient(const ParsedGroup& group, char* text) {
     // The remainder after each digit: the carried part and the prefix, both at most 18, so
     // their sum stays below 38 and one conditional subtraction of 19 reduces it (as unsigned

@@ -48,6 +48,8 @@ constexpr std::array<std::uint8_t, kSmallValues> kModNineteen = [] {
 //   void DivideParsedGroup(std::uint32_t& remainder, ParsedGroup&)
 //                                      the second: the quotient's runs, and the remainder after
 //   void WriteQuotient(const ParsedGroup&, char* text)         its 64 ASCII digits to text[0..63]
+// A kernel may also hide ParseGroups and DivideParsedGroups below with its own, to take several
+// groups at once; the lane arithmetic (DivideByNineteen and on) is there for kernels that use it.
 template <class Kernel, std::size_t Bytes>
 struct GroupDivision {
   // One vector as the intrinsics take it, and as lanes of the compiler's vector types, whose
@@ -114,6 +116,14 @@ struct GroupDivision {
     return groups;
   }
 
+  // The second pass: `count` parsed groups in order, from the remainder before the first to the
+  // one after the last. One at a time here; a kernel may take several in one remainder step.
+  template <class ParsedGroup>
+  static DALVO_KERNEL_TARGET void DivideParsedGroups(std::uint32_t& remainder,
+                                                     ParsedGroup* parsed, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) Kernel::DivideParsedGroup(remainder, parsed[i]);
+  }
+
   // The pass loop: the contract of DivideGroupsAvx2 and DivideGroupsAvx512 in
   // division_kernel_vector.h.
   static DALVO_KERNEL_TARGET const unsigned char* DivideGroups(const unsigned char* bytes,
@@ -147,9 +157,7 @@ struct GroupDivision {
       const std::size_t most = std::min({kGroupsPerPass, room_groups, input_groups});
       const std::size_t groups = Kernel::ParseGroups(bytes, most, groups_of_pass);
       if (groups == 0) break;
-      for (std::size_t i = 0; i < groups; ++i) {
-        Kernel::DivideParsedGroup(running, groups_of_pass[i]);
-      }
+      Kernel::DivideParsedGroups(running, groups_of_pass, groups);
       cursor[0] = last;
       for (std::size_t i = 0; i < groups; ++i) {
         Kernel::WriteQuotient(groups_of_pass[i], cursor + 1 + 64 * i);
