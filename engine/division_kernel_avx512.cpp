@@ -78,7 +78,7 @@ constexpr QuotientDigits kQuotientDigits = [] {
 }();
 
 // Groups parsed side by side (see ParseSideBySide).
-constexpr std::size_t kSideBySide = 4;
+constexpr std::size_t kSideBySide = 8;
 
 struct Avx512Kernel : GroupDivision<Avx512Kernel, 64> {
   struct Digits {
@@ -214,14 +214,15 @@ struct Avx512Kernel : GroupDivision<Avx512Kernel, 64> {
 
   static DALVO_KERNEL_TARGET void WriteQuotient(const ParsedGroup& group, char* text) {
     // The remainder after each digit: the carried part and the prefix, both at most 18, so
-    // their sum stays below 38 and one conditional subtraction of 19 reduces it (as unsigned
-    // bytes, sum - 19 wraps above the sum whenever the sum is below 19).
+    // their sum stays below 37 and one lookup reduces it.
     const __m512i sums = _mm512_add_epi8(_mm512_load_si512(kCarried.rows[group.before]),
                                          _mm512_load_si512(group.prefixes));
-    const __m512i after = _mm512_min_epu8(sums, _mm512_sub_epi8(sums, _mm512_set1_epi8(19)));
+    const __m512i after = _mm512_permutexvar_epi8(sums, Table(kReduce, 0));
     const __m512i index = _mm512_sub_epi8(after, _mm512_load_si512(group.digits));
-    _mm512_storeu_si512(text, _mm512_permutexvar_epi8(index, _mm512_load_si512(kQuotientDigits.bytes)));
+    _mm512_storeu_si512(text,
+                        _mm512_permutexvar_epi8(index, _mm512_load_si512(kQuotientDigits.bytes)));
   }
+
 };
 
 }  // namespace
