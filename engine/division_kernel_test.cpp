@@ -246,12 +246,13 @@ TEST(DivisionKernel, LongDigitRunsAtEveryGroupOffset) {
 }
 
 // One or two non-digits at every position of a long run (inside the first, second or a later
-// group, or at a group edge), with bytes just outside the digits and with the top bit set.
+// group, at a group edge, or inside a batch of groups the widest path parses side by side), with
+// bytes just outside the digits and with the top bit set.
 TEST(DivisionKernel, NonDigitsAtEveryPositionOfWideGroups) {
   std::mt19937_64 random(1964);
   std::uniform_int_distribution<int> digit('0', '9');
   std::string digits = "3";
-  for (int i = 0; i < 400; ++i) digits += static_cast<char>(digit(random));
+  for (int i = 0; i < 1200; ++i) digits += static_cast<char>(digit(random));
   const char non_digits[] = {'/', ':', '\n', '\0', ' ', '\x80', '\xB0', '\xB9', '\xFF', '\xCF'};
   for (std::size_t position = 1; position < digits.size(); ++position) {
     for (std::size_t k = 0; k < std::size(non_digits); ++k) {
