@@ -1,6 +1,7 @@
 // What the vector steps of the division kernel (division_kernel_vector.h) have in common, written
 // once for both vector widths: the loop that takes groups of 64 digits in passes, and the lane
-// arithmetic of dividing by 19 and of writing eight-digit quotient runs as ASCII. Only for the
+// arithmetic of dividing by 19 and of writing eight-digit quotient runs as ASCII (for kernels
+// that keep a run of digits in a lane; the AVX-512 one keeps a digit in a byte). Only for the
 // kernel sources: each defines DALVO_KERNEL_TARGET as its target attribute, then includes this
 // file once. Everything here lies in that source's unnamed namespace and carries its attribute,
 // so each kernel gets its own copy, compiled for its own instructions: no function compiled for
