@@ -1,6 +1,7 @@
 // The AVX-512 step of the division kernel: a group of 64 digits in one 512-bit vector, one byte
-// lane per digit. The pass loop is division_kernel_groups.h's; the lanes here never hold more
-// than a remainder and a digit, so a group needs byte lookups (VBMI) and adds, no multiplies.
+// lane per digit. The pass loop is division_kernel_groups.h's; the lanes here only ever hold a
+// digit or a number below 128 that stands for a remainder mod 19, so a group needs byte lookups
+// (VBMI) and adds, no multiplies.
 #include "division_kernel_vector.h"
 
 #if defined(__x86_64__)
@@ -192,10 +193,11 @@ struct Avx512Kernel : GroupDivision<Avx512Kernel, 64> {
 
   // Four groups a remainder step: with a, b, c, d their remainders on their own, the remainder
   // after them is 9^4 r + 9^3 a + 9^2 b + 9 c + d = 6 r + 7 a + 5 b + 9 c + d (mod 19), and the
-  // ones before the second, third and fourth are the shorter sums. The weighted sums stay below
+  // ones before the second, third and fourth are the shorter sums. The weighted sums are at most
   // 28 * 18, inside kModNineteen, and only the multiply-add by r waits for the groups before.
   static DALVO_KERNEL_TARGET void DivideParsedGroups(std::uint32_t& remainder,
                                                      ParsedGroup* parsed, std::size_t count) {
+    static_assert((6 + 7 + 5 + 9 + 1) * 18 < kSmallValues);
     std::size_t i = 0;
     for (; count - i >= 4; i += 4) {
       const std::uint32_t a = parsed[i].prefixes[63];
