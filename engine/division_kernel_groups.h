@@ -25,7 +25,8 @@ namespace {
 
 // Room for one group: the held digit and 64 new ones (the newest of them becomes the held one).
 constexpr std::ptrdiff_t kGroupRoom = 65;
-// Groups parsed before they are divided and formatted: 2 KiB of input, 2 or 4 KiB of stack.
+// Groups parsed before they are divided and formatted: 2 KiB of input, 2 KiB (AVX2) or 6 KiB
+// (AVX-512) of stack.
 constexpr std::size_t kGroupsPerPass = 32;
 
 // x mod 19 for every x the remainder steps of the kernels form: a load where the arithmetic takes
