@@ -29,8 +29,9 @@ unsigned DefaultDivisionThreads();
 
 // True where dividing chunks side by side pays on `threads` threads: where the AVX-512 summary
 // pass runs and there are three threads or more. With two, one thread can divide all the time
-// while the other reads, and a read costs about what a division does, so the one division in
-// order keeps up and the summaries would only add work; from three on it is the bottleneck.
+// while the other reads, and reading a chunk costs at least what dividing it does, so the one
+// division in order keeps up and the summaries would only add work; from three threads on the
+// one division in order becomes the bottleneck.
 bool DefaultSideBySide(unsigned threads);
 
 struct PipelineOptions {
