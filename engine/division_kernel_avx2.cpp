@@ -1,5 +1,5 @@
-// The AVX2 step of the division kernel: a group of 64 digits in two 256-bit vectors. The pass
-// loop and the lane arithmetic are division_kernel_groups.h's; here is what the width decides.
+// The AVX2 step of the division kernel: a group of 64 digits in two 256-bit vectors, eight digits
+// to a 32-bit lane. The pass loop is division_kernel_groups.h's.
 #include "division_kernel_vector.h"
 
 #if defined(__x86_64__)
@@ -14,7 +14,7 @@
 namespace dalvo {
 namespace {
 
-struct Avx2Kernel : GroupDivision<Avx2Kernel, 32> {
+struct Avx2Kernel : GroupDivision<Avx2Kernel> {
   struct Digits {
     __m256i first;
     __m256i second;
@@ -26,11 +26,62 @@ struct Avx2Kernel : GroupDivision<Avx2Kernel, 32> {
     __m256i slot[2];
   };
 
+  // One vector as the intrinsics take it, and as lanes of the compiler's vector types, whose
+  // operators work lane by lane. A cast between them moves no data.
+  typedef long long Vector __attribute__((vector_size(32)));
+  typedef std::uint64_t Lanes64 __attribute__((vector_size(32)));
+  typedef std::uint32_t Lanes32 __attribute__((vector_size(32)));
+  typedef std::uint16_t Lanes16 __attribute__((vector_size(32)));
+  typedef std::uint8_t Lanes8 __attribute__((vector_size(32)));
+
+  template <class To, class From>
+  static DALVO_KERNEL_TARGET To As(From from) {
+    return reinterpret_cast<To>(from);
+  }
+
+  // `value` in every 64-bit lane.
+  static DALVO_KERNEL_TARGET Vector Splat(std::uint64_t value) {
+    return As<Vector>(Lanes64{} + value);
+  }
+
+  // The quotients by 19 of values below 2^31 in the 64-bit lanes: x * ceil(2^36 / 19) >> 36,
+  // whose error stays below 2^31 * 18 / (19 * 2^36) < 1/19 and so never reaches the next integer.
+  static DALVO_KERNEL_TARGET Vector DivideByNineteen(Vector values) {
+    return As<Vector>(As<Lanes64>(MulEven32(values, Splat(3616814566))) >> 36);
+  }
+
+  // The remainders by 19 of values below 2^31 in the 64-bit lanes.
+  static DALVO_KERNEL_TARGET Vector ModNineteen(Vector values) {
+    const Vector nineteens = MulEven32(DivideByNineteen(values), Splat(19));
+    return As<Vector>(As<Lanes64>(values) - As<Lanes64>(nineteens));
+  }
+
+  // The ASCII digits of values below 10^8 in the 64-bit lanes: eight bytes a lane, its most
+  // significant digit first.
+  static DALVO_KERNEL_TARGET Vector EightDigitsAscii(Vector values) {
+    // Split into 4-digit halves (v / 10^4 by a multiply and shift, exact below 10^8)...
+    const Lanes64 high = As<Lanes64>(MulEven32(values, Splat(109951163))) >> 40;
+    const Lanes64 low =
+        As<Lanes64>(values) - As<Lanes64>(MulEven32(As<Vector>(high), Splat(10000)));
+    const Lanes16 quads = As<Lanes16>(high | (low << 32));
+    // ...then into 2-digit halves (x / 100 = x * 5243 >> 19, exact below 10^4)...
+    const Lanes16 hundreds = MultiplyHigh16(quads, As<Lanes16>(Lanes32{} + 5243)) >> 3;
+    const Lanes16 below_hundred = quads - hundreds * As<Lanes16>(Lanes32{} + 100);
+    const Lanes16 pairs = hundreds | As<Lanes16>(As<Lanes32>(below_hundred) << 16);
+    // ...then into digits (y / 10 = y * 6554 >> 16, exact below 100).
+    const Lanes16 tens = MultiplyHigh16(pairs, Lanes16{} + 6554);
+    const Lanes16 digits = tens | ((pairs - tens * 10) << 8);
+    return As<Vector>(As<Lanes8>(digits) + '0');
+  }
+
   static DALVO_KERNEL_TARGET Vector MulEven32(Vector a, Vector b) {
     return _mm256_mul_epu32(a, b);
   }
   static DALVO_KERNEL_TARGET Vector MulHigh16(Vector a, Vector b) {
     return _mm256_mulhi_epu16(a, b);
+  }
+  static DALVO_KERNEL_TARGET Lanes16 MultiplyHigh16(Lanes16 a, Lanes16 b) {
+    return As<Lanes16>(MulHigh16(As<Vector>(a), As<Vector>(b)));
   }
 
   static DALVO_KERNEL_TARGET bool LoadDigitGroup(const unsigned char* group, Digits& digits) {

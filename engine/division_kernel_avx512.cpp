@@ -81,7 +81,7 @@ constexpr QuotientDigits kQuotientDigits = [] {
 // Groups parsed side by side (see ParseSideBySide).
 constexpr std::size_t kSideBySide = 8;
 
-struct Avx512Kernel : GroupDivision<Avx512Kernel, 64> {
+struct Avx512Kernel : GroupDivision<Avx512Kernel> {
   struct Digits {
     __m512i values;
   };
@@ -224,7 +224,6 @@ struct Avx512Kernel : GroupDivision<Avx512Kernel, 64> {
     _mm512_storeu_si512(text,
                         _mm512_permutexvar_epi8(index, _mm512_load_si512(kQuotientDigits.bytes)));
   }
-
 };
 
 }  // namespace

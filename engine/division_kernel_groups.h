@@ -1,7 +1,5 @@
 // What the vector steps of the division kernel (division_kernel_vector.h) have in common, written
-// once for both vector widths: the loop that takes groups of 64 digits in passes, and the lane
-// arithmetic of dividing by 19 and of writing eight-digit quotient runs as ASCII (for kernels
-// that keep a run of digits in a lane; the AVX-512 one keeps a digit in a byte). Only for the
+// once for both vector widths: the loop that takes groups of 64 digits in passes. Only for the
 // kernel sources: each defines DALVO_KERNEL_TARGET as its target attribute, then includes this
 // file once. Everything here lies in that source's unnamed namespace and carries its attribute,
 // so each kernel gets its own copy, compiled for its own instructions: no function compiled for
@@ -39,70 +37,20 @@ constexpr std::array<std::uint8_t, kSmallValues> kModNineteen = [] {
   return table;
 }();
 
-// The part of a vector kernel that does not depend on its width. `Kernel` derives from it, its
-// vectors `Bytes` wide, and provides:
-//   Vector MulEven32(Vector, Vector)   the 64-bit products of the lanes' low 32 bits
-//   Vector MulHigh16(Vector, Vector)   the high halves of the products of 16-bit lanes
+// The part of a vector kernel that does not depend on its width. `Kernel` derives from it and
+// provides:
 //   Digits                             a group's 64 digit values (bytes minus '0')
 //   ParsedGroup                        a group between the passes
 //   bool LoadDigitGroup(const unsigned char* group, Digits&)   false unless 64 digits
-//   void ParseGroup(const Digits&, ParsedGroup&)               the first pass
+//   void ParseGroup(const Digits&, ParsedGroup&)               the first pass (unless it has
+//                                                              its own ParseGroups)
 //   void DivideParsedGroup(std::uint32_t& remainder, ParsedGroup&)
 //                                      the second: the quotient's runs, and the remainder after
 //   void WriteQuotient(const ParsedGroup&, char* text)         its 64 ASCII digits to text[0..63]
 // A kernel may also hide ParseGroups and DivideParsedGroups below with its own, to take several
-// groups at once; the lane arithmetic (DivideByNineteen and on) is there for kernels that use it.
-template <class Kernel, std::size_t Bytes>
+// groups at once.
+template <class Kernel>
 struct GroupDivision {
-  // One vector as the intrinsics take it, and as lanes of the compiler's vector types, whose
-  // operators work lane by lane: the arithmetic below then reads the same at both widths. A
-  // cast between them moves no data.
-  typedef long long Vector __attribute__((vector_size(Bytes)));
-  typedef std::uint64_t Lanes64 __attribute__((vector_size(Bytes)));
-  typedef std::uint32_t Lanes32 __attribute__((vector_size(Bytes)));
-  typedef std::uint16_t Lanes16 __attribute__((vector_size(Bytes)));
-  typedef std::uint8_t Lanes8 __attribute__((vector_size(Bytes)));
-
-  template <class To, class From>
-  static DALVO_KERNEL_TARGET To As(From from) {
-    return reinterpret_cast<To>(from);
-  }
-
-  // `value` in every 64-bit lane.
-  static DALVO_KERNEL_TARGET Vector Splat(std::uint64_t value) {
-    return As<Vector>(Lanes64{} + value);
-  }
-
-  // The quotients by 19 of values below 2^31 in the 64-bit lanes: x * ceil(2^36 / 19) >> 36,
-  // whose error stays below 2^31 * 18 / (19 * 2^36) < 1/19 and so never reaches the next integer.
-  static DALVO_KERNEL_TARGET Vector DivideByNineteen(Vector values) {
-    return As<Vector>(As<Lanes64>(Kernel::MulEven32(values, Splat(3616814566))) >> 36);
-  }
-
-  // The remainders by 19 of values below 2^31 in the 64-bit lanes.
-  static DALVO_KERNEL_TARGET Vector ModNineteen(Vector values) {
-    const Vector nineteens = Kernel::MulEven32(DivideByNineteen(values), Splat(19));
-    return As<Vector>(As<Lanes64>(values) - As<Lanes64>(nineteens));
-  }
-
-  // The ASCII digits of values below 10^8 in the 64-bit lanes: eight bytes a lane, its most
-  // significant digit first.
-  static DALVO_KERNEL_TARGET Vector EightDigitsAscii(Vector values) {
-    // Split into 4-digit halves (v / 10^4 by a multiply and shift, exact below 10^8)...
-    const Lanes64 high = As<Lanes64>(Kernel::MulEven32(values, Splat(109951163))) >> 40;
-    const Lanes64 low =
-        As<Lanes64>(values) - As<Lanes64>(Kernel::MulEven32(As<Vector>(high), Splat(10000)));
-    const Lanes16 quads = As<Lanes16>(high | (low << 32));
-    // ...then into 2-digit halves (x / 100 = x * 5243 >> 19, exact below 10^4)...
-    const Lanes16 hundreds = MultiplyHigh16(quads, As<Lanes16>(Lanes32{} + 5243)) >> 3;
-    const Lanes16 below_hundred = quads - hundreds * As<Lanes16>(Lanes32{} + 100);
-    const Lanes16 pairs = hundreds | As<Lanes16>(As<Lanes32>(below_hundred) << 16);
-    // ...then into digits (y / 10 = y * 6554 >> 16, exact below 100).
-    const Lanes16 tens = MultiplyHigh16(pairs, Lanes16{} + 6554);
-    const Lanes16 digits = tens | ((pairs - tens * 10) << 8);
-    return As<Vector>(As<Lanes8>(digits) + '0');
-  }
-
   // The first pass: parses the groups at `bytes` into `parsed` while they are digits, at most
   // `most` of them; returns how many. One at a time here; a kernel may parse several side by side.
   // (A template only because Kernel is not yet complete where this is declared.)
@@ -173,11 +121,6 @@ struct GroupDivision {
     remainder = running;
     held = last;
     return bytes;
-  }
-
- private:
-  static DALVO_KERNEL_TARGET Lanes16 MultiplyHigh16(Lanes16 a, Lanes16 b) {
-    return As<Lanes16>(Kernel::MulHigh16(As<Vector>(a), As<Vector>(b)));
   }
 };
 
