@@ -129,8 +129,8 @@ class Module1 {
   bool KeepWorkDir();
   // Lists the work directory into File1.
   void RefreshFile1();
-  // After a generation that failed: removes the files this run wrote (any of the engine's
-  // names whose file differs from before the launch); files it did not touch stay.
+  // After a generation that failed: removes only the files this run made under names that
+  // did not exist at the launch; every file that was there before stays, changed or not.
   void DiscardGeneration();
 
   // The presence test: a listing of WorkDir & name yields that name (case ignored).
