@@ -166,17 +166,29 @@ TEST_F(Module1Test, DivisionWithoutAutomaticViewKeepsDivisionPending) {
   EXPECT_FALSE(module_.DivisionPending());
 }
 
-TEST_F(Module1Test, EngineThatCannotBeStartedIsReported) {
-  Load();
-  platform_.engine_fails_to_start_ = true;
-  module_.Command1_Click();
-  EXPECT_EQ(view_.Status(), "The engine could not be started!");
-  EXPECT_EQ(view_.beeps_, 1);
-  EXPECT_FALSE(view_.timer_enabled_);
-  EXPECT_EQ(module_.RunKind(), RunKind::kNone);
-  EXPECT_FALSE(module_.DivisionPending());
-  EXPECT_FALSE(module_.RunActive());
-  EXPECT_EQ(view_.Buttons(), "1001011");
+TEST_F(Module1Test, EngineThatCannotBeStartedIsReportedWithWhatFailed) {
+  const struct {
+    EngineStartError error;
+    const char* status;
+  } cases[] = {
+      {EngineStartError::kMissing, "The engine program is missing!"},
+      {EngineStartError::kNotExecutable, "The engine program cannot be executed!"},
+      {EngineStartError::kFailed, "The engine could not be started!"},
+  };
+  for (const auto& c : cases) {
+    Module1Rig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Load());
+    rig.platform_.engine_fails_to_start_ = true;
+    rig.platform_.start_error_ = c.error;
+    rig.module_.Command1_Click();
+    EXPECT_EQ(rig.view_.Status(), c.status);
+    EXPECT_EQ(rig.view_.beeps_, 1) << c.status;
+    EXPECT_FALSE(rig.view_.timer_enabled_) << c.status;
+    EXPECT_EQ(rig.module_.RunKind(), RunKind::kNone) << c.status;
+    EXPECT_FALSE(rig.module_.DivisionPending()) << c.status;
+    EXPECT_FALSE(rig.module_.RunActive()) << c.status;
+    EXPECT_EQ(rig.view_.Buttons(), "1001011") << c.status;
+  }
 }
 
 TEST_F(Module1Test, EngineEndingWithoutMarkerFreesTheWindow) {
