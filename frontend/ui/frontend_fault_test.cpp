@@ -75,13 +75,6 @@ std::string SetImmutable(const std::string& path, bool immutable) {
   return error;
 }
 
-// Ends and reaps an engine the front-end let go of; a test's failure must not leave it running.
-void KillAndReap(int pid) {
-  ::kill(pid, SIGKILL);
-  int status = 0;
-  WaitFor([&] { return ::waitpid(pid, &status, WNOHANG) != 0; }, 10);
-}
-
 // The three commands that start the engine, set up so each can run; after any of them the
 // idle buttons are all enabled (a present file selected, a number typed).
 struct Command {
