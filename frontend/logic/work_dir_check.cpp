@@ -50,8 +50,10 @@ std::string WorkDirUnsafeStatus(const std::string& path, const std::string& reas
 }
 
 std::string WorkDirBusyMessage(const std::string& path) {
+  // An engine run keeps the directory taken after its window was closed, until it ends.
   return "The program is already running with the work directory \"" + path +
-         "\". Use that copy, or close it and start again.";
+         "\", or a run it started is still going. Use that copy, or close it and start again "
+         "once its run has ended.";
 }
 
 }  // namespace dalvo

@@ -32,7 +32,8 @@ std::string WorkDirLostStatus(const std::string& path, const std::string& reason
 // passes the check (its mode was widened, say) for `reason`: says so first, then what works.
 std::string WorkDirUnsafeStatus(const std::string& path, const std::string& reason);
 
-// The message for a work directory at `path` that another copy of the program is using.
+// The message for a work directory at `path` that another copy of the program, or the engine
+// run of a closed copy, is using.
 std::string WorkDirBusyMessage(const std::string& path);
 
 }  // namespace dalvo
