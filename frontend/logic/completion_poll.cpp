@@ -42,8 +42,8 @@ void Module1::Timer1_Timer() {
     view_.SetStatus(std::string(failed ? kGenerationFailed : kGenerationComplete));
     if (failed) {
       view_.Beep();
-      // Nothing of a failed generation is published: the previous run's publication names
-      // stay as they are, and this run's files go.
+      // Nothing of a failed generation is published: the previous run's files stay as they
+      // are, and only files this run made under new names go.
       DiscardGeneration();
       rename_done_ = true;
     }
@@ -83,14 +83,18 @@ void Module1::Timer1_Timer() {
 }
 
 void Module1::DiscardGeneration() {
-  // The run's files are whatever it left under the engine's names, whole or cut short: a
-  // generation that failed part-way is a mix of this run and older files, so none of it is
-  // kept. A file the run did not touch (the same file, unchanged) is older and stays.
+  // Whatever stood under the engine's names before the launch is an earlier run's (published
+  // or not) and stays, whole or as the engine left it: the engine replaces its files only once
+  // a generation is complete, so nothing of an earlier run may be taken for this one's debris.
+  // Only a name that did not exist at the launch and holds a file now was made by this failed
+  // run; an engine that writes its files one by one can leave such files, and none of them is
+  // published.
   for (std::size_t i = 0; i < std::size(kGeneratedNames); ++i) {
+    if (i >= generation_before_.size() || generation_before_[i].kind != EntryKind::kMissing) {
+      continue;
+    }
     const std::string path = work_dir_ + std::string(kGeneratedNames[i]);
-    const EntryInfo now = platform_.Inspect(path);
-    if (now.kind != EntryKind::kRegularFile) continue;
-    if (i < generation_before_.size() && SameVersion(now, generation_before_[i])) continue;
+    if (platform_.Inspect(path).kind != EntryKind::kRegularFile) continue;
     // A file that cannot be removed stays listed under the engine's name, which shows it.
     (void)platform_.DeleteFile(path);
   }

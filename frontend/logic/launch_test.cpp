@@ -166,17 +166,29 @@ TEST_F(Module1Test, DivisionWithoutAutomaticViewKeepsDivisionPending) {
   EXPECT_FALSE(module_.DivisionPending());
 }
 
-TEST_F(Module1Test, EngineThatCannotBeStartedIsReported) {
-  Load();
-  platform_.engine_fails_to_start_ = true;
-  module_.Command1_Click();
-  EXPECT_EQ(view_.Status(), "The engine could not be started!");
-  EXPECT_EQ(view_.beeps_, 1);
-  EXPECT_FALSE(view_.timer_enabled_);
-  EXPECT_EQ(module_.RunKind(), RunKind::kNone);
-  EXPECT_FALSE(module_.DivisionPending());
-  EXPECT_FALSE(module_.RunActive());
-  EXPECT_EQ(view_.Buttons(), "1001011");
+TEST_F(Module1Test, EngineThatCannotBeStartedIsReportedWithWhatFailed) {
+  const struct {
+    EngineStartError error;
+    const char* status;
+  } cases[] = {
+      {EngineStartError::kMissing, "The engine program is missing!"},
+      {EngineStartError::kNotExecutable, "The engine program cannot be executed!"},
+      {EngineStartError::kFailed, "The engine could not be started!"},
+  };
+  for (const auto& c : cases) {
+    Module1Rig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Load());
+    rig.platform_.engine_fails_to_start_ = true;
+    rig.platform_.start_error_ = c.error;
+    rig.module_.Command1_Click();
+    EXPECT_EQ(rig.view_.Status(), c.status);
+    EXPECT_EQ(rig.view_.beeps_, 1) << c.status;
+    EXPECT_FALSE(rig.view_.timer_enabled_) << c.status;
+    EXPECT_EQ(rig.module_.RunKind(), RunKind::kNone) << c.status;
+    EXPECT_FALSE(rig.module_.DivisionPending()) << c.status;
+    EXPECT_FALSE(rig.module_.RunActive()) << c.status;
+    EXPECT_EQ(rig.view_.Buttons(), "1001011") << c.status;
+  }
 }
 
 TEST_F(Module1Test, EngineEndingWithoutMarkerFreesTheWindow) {
@@ -239,7 +251,7 @@ TEST_F(Module1Test, RunFinishesOnlyOnceTheProcessHasExited) {
   EXPECT_EQ(view_.Status(), "Number generation complete!");
 }
 
-TEST_F(Module1Test, FailedGenerationPublishesNothingAndRemovesOnlyItsOwnFiles) {
+TEST_F(Module1Test, FailedGenerationPublishesNothingAndKeepsEveryEarlierFile) {
   const struct {
     const char* what;
     bool marker;
@@ -253,15 +265,17 @@ TEST_F(Module1Test, FailedGenerationPublishesNothingAndRemovesOnlyItsOwnFiles) {
     Module1Rig rig;
     ASSERT_NO_FATAL_FAILURE(rig.Load());
     const std::string work(kWork);
-    // An earlier generation's files, published, and one of the engine's names it left as is.
+    // An earlier generation's files, published and under the engine's names.
     rig.Put("appendix_1_number_1.txt", "earlier");
     rig.Put("n14453d.txt", "earlier n14453d");
     rig.Put("number2.txt", "older number2");
     rig.module_.Command1_Click();
-    // The run writes two of its files, one cut short, rewrites a third, then fails.
+    // The run writes two files under new names, one cut short, rewrites two earlier ones, then
+    // fails: the earlier names are not this run's to remove, whatever they hold now.
     rig.Put("number1.txt", "1234");
     rig.Put("ap24-63.txt", "");
     rig.Put("number2.txt", "older number2");
+    rig.Put("n14453d.txt", "rewritten");
     if (e.marker) rig.Put("dalvoopc.tmp");
     rig.platform_.engine_ = e.end;
     for (int tick = 0; tick < 5 && rig.view_.timer_enabled_; ++tick) rig.module_.Timer1_Timer();
@@ -270,10 +284,9 @@ TEST_F(Module1Test, FailedGenerationPublishesNothingAndRemovesOnlyItsOwnFiles) {
     EXPECT_EQ(rig.view_.Status(), e.status) << e.what;
     EXPECT_EQ(rig.view_.beeps_, 1) << e.what;
     EXPECT_EQ(rig.platform_.FilesIn(work),
-              (std::vector<std::string>{"appendix_1_number_1.txt", "n14453d.txt"}))
+              (std::vector<std::string>{"appendix_1_number_1.txt", "n14453d.txt", "number2.txt"}))
         << e.what;
     EXPECT_EQ(rig.platform_.files_[work + "appendix_1_number_1.txt"], "earlier") << e.what;
-    EXPECT_EQ(rig.platform_.files_[work + "n14453d.txt"], "earlier n14453d") << e.what;
     EXPECT_TRUE(rig.platform_.renamed_.empty()) << e.what;
     EXPECT_EQ(rig.view_.listed_, rig.platform_.FilesIn(work)) << e.what;
     EXPECT_EQ(rig.view_.Buttons(), "1011011") << e.what;

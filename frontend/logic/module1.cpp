@@ -76,6 +76,7 @@ Module1::TakeResult Module1::TakeWorkDir(const std::string& path) {
   }
   switch (platform_.LockWorkDir()) {
     case WorkDirLock::kLocked:
+      RemoveLeftoverTemporaries(path + kSeparator);
       return {};
     case WorkDirLock::kBusy:
       platform_.ReleaseWorkDir();
@@ -96,7 +97,16 @@ std::string Module1::CreationFailure(const std::string& path) {
 }
 
 bool Module1::KeepWorkDir() {
-  if (platform_.CheckWorkDir() == WorkDirState::kSame) return true;
+  if (platform_.CheckWorkDir() == WorkDirState::kSame) {
+    // The same directory, but not necessarily as safe as it was: once group or others may
+    // write to it, anyone may plant a pipe or a link under a name the program writes.
+    const std::string reason = WorkDirRefusal(platform_.InspectHeldWorkDir());
+    if (reason.empty()) return true;
+    view_.Beep();
+    view_.SetStatus(WorkDirUnsafeStatus(work_dir_.substr(0, work_dir_.size() - 1), reason));
+    SetButtonStates(1);
+    return false;
+  }
   // Removed (a temp cleaner, the user) or replaced: the same rules as at start-up decide
   // whether what now stands under the name may be used; a name that another user took over
   // is never followed.

@@ -72,8 +72,9 @@ class Module1 {
   // Appends "  -  " and the unscrambled 25-character text to the main window's caption.
   void DecorateCaption();
   // Checks or creates the work directory (mode 0700), holds it and locks it for this program,
-  // and sets WorkDir. Refuses an entry that is not a real directory, not owned by the current
-  // user, or writable by group or others, and one that another copy has locked.
+  // removes the hidden temporaries a killed run left in it, and sets WorkDir. Refuses an entry
+  // that is not a real directory, not owned by the current user, or writable by group or
+  // others, and one that another copy (or the engine of a closed copy) has locked.
   [[nodiscard]] StartupResult EnsureWorkDir();
   // Clears MarkerSeen, DivisionPending, RefreshPending and RunKind (RenameDone stays).
   void ResetRunFlags();
@@ -124,13 +125,18 @@ class Module1 {
   // refused when unsafe, locked against a second copy. Nothing is held when it fails.
   TakeResult TakeWorkDir(const std::string& path);
   // Before a command that touches the work directory: true when the held directory is still
-  // the one its name refers to, or could be taken again by the start-up rules; otherwise the
-  // status line says why nothing was done, and false.
+  // the one its name refers to and still passes the start-up check (a real directory, the
+  // user's, not writable by group or others), or could be taken again by the start-up rules;
+  // otherwise the status line says why nothing was done, and false.
   bool KeepWorkDir();
   // Lists the work directory into File1.
   void RefreshFile1();
-  // After a generation that failed: removes the files this run wrote (any of the engine's
-  // names whose file differs from before the launch); files it did not touch stay.
+  // Deletes the hidden temporaries of earlier runs from the work directory `dir` (ends in a
+  // separator). Only while it is locked: then no engine is writing them. A name that cannot be
+  // deleted is left for the next start-up.
+  void RemoveLeftoverTemporaries(const std::string& dir);
+  // After a generation that failed: removes only the files this run made under names that
+  // did not exist at the launch; every file that was there before stays, changed or not.
   void DiscardGeneration();
 
   // The presence test: a listing of WorkDir & name yields that name (case ignored).

@@ -31,6 +31,8 @@ inline constexpr std::string_view kDivisionFailed = "Number division failed!";
 inline constexpr std::string_view kGenerationCompleteUnrenamed =
     "Number generation complete! Some files could not be renamed.";
 inline constexpr std::string_view kEngineNotStarted = "The engine could not be started!";
+inline constexpr std::string_view kEngineMissing = "The engine program is missing!";
+inline constexpr std::string_view kEngineNotExecutable = "The engine program cannot be executed!";
 inline constexpr std::string_view kEngineStopped = "The engine stopped before finishing!";
 inline constexpr std::string_view kFileMissing =
     "File does not exist! You must regenerate the numbers!";

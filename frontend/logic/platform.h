@@ -76,6 +76,14 @@ struct EngineStatus {
   int exit_code = 0;  // meaningful for kExited only
 };
 
+// Why the last StartEngine failed.
+enum class EngineStartError {
+  kNone,           // it did not fail
+  kMissing,        // no program file at the engine's path (nothing, or not a regular file)
+  kNotExecutable,  // a file that may not or cannot be executed (permission, format)
+  kFailed,         // the process could not be made (resources, limits, anything else)
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -109,9 +117,13 @@ class Platform {
   // Whether the name of the held directory still refers to it. Cheap; no change.
   virtual WorkDirState CheckWorkDir() = 0;
   // Takes the held directory for this program until it lets go of it: kBusy when another
-  // program (another copy of this one) has taken it, kFailed when nothing is held or the lock
-  // cannot be asked for.
+  // program (another copy of this one, or an engine a closed copy started) has taken it,
+  // kFailed when nothing is held or the lock cannot be asked for. An engine started in the
+  // held directory shares the lock until it ends, also after this program has let go.
   virtual WorkDirLock LockWorkDir() = 0;
+  // The held directory as its descriptor sees it now (kind, owner, mode, identity), so a mode
+  // widened after it was taken shows. kind == kMissing when nothing is held.
+  virtual EntryInfo InspectHeldWorkDir() = 0;
 
   // Creates the directory `path` with permission 0700 (the parent must exist). False when it
   // cannot be created, including when anything of that name already exists.
@@ -133,6 +145,11 @@ class Platform {
   // directory cannot be listed; `names` is then empty.
   [[nodiscard]] virtual bool ListMatching(const std::string& dir, const std::string& pattern,
                                           std::vector<std::string>& names) = 0;
+
+  // The hidden entries of `dir` (names starting with ".", but not "." and ".."), anything but
+  // directories, bytes unchanged, into `names` (replaced). False when `dir` cannot be listed;
+  // `names` is then empty. FirstMatch and ListMatching never give these names.
+  [[nodiscard]] virtual bool ListHidden(const std::string& dir, std::vector<std::string>& names) = 0;
 
   // Deletes the one file `path` (exactly that name, never a directory). False when it cannot.
   [[nodiscard]] virtual bool DeleteFile(const std::string& path) = 0;
@@ -158,15 +175,18 @@ class Platform {
       const std::string& path, std::size_t piece_bytes,
       const std::function<bool(std::string_view)>& sink, std::uint64_t& size) = 0;
 
-  // Writes `content` to `path`: written beside it under a hidden temporary name and renamed
-  // over it once whole, so `path` holds the old content or the new, never a part. False on any
-  // failure (the temporary file is then removed).
+  // Writes `content` to `path`: into a new file of its own beside it (unnamed where the file
+  // system allows, else created exclusively under a hidden name nobody can guess; never an
+  // existing entry, a link, a pipe or a device), which is renamed over `path` once whole, so
+  // `path` holds the old content or the new, never a part, and nothing is ever opened under
+  // `path` itself. False on any failure (the new file is then removed).
   [[nodiscard]] virtual bool WriteFile(const std::string& path, const std::string& content) = 0;
 
-  // Starts `program` with the argument list `args` (no shell, no quoting) in `working_dir`
-  // (in the held directory itself when that is the held one), asynchronously; its standard
-  // output and error are discarded. Returns false when the process could not be started, or an
-  // argument cannot be passed unchanged. One engine at a time: a new start forgets the previous
+  // Starts `program` with the argument list `args` (no shell, no quoting; every argument passes
+  // as its bytes, whatever they are) in `working_dir` (in the held directory itself when that
+  // is the held one, and then sharing its lock), asynchronously; its standard input, output and
+  // error are the null device. Returns false when the process could not be started;
+  // LastStartError then says why. One engine at a time: a new start forgets the previous
   // process without stopping it.
   [[nodiscard]] virtual bool StartEngine(const std::string& program,
                                          const std::vector<std::string>& args,
@@ -174,6 +194,9 @@ class Platform {
 
   // How the process of the last successful StartEngine stands now. Cheap; called every tick.
   virtual EngineStatus PollEngine() = 0;
+
+  // Why the last StartEngine failed; kNone after one that succeeded.
+  virtual EngineStartError LastStartError() = 0;
 };
 
 }  // namespace dalvo

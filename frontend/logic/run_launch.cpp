@@ -4,6 +4,23 @@
 #include "names.h"
 
 namespace dalvo {
+namespace {
+
+// The status line for an engine that could not be started: what actually failed.
+std::string_view EngineStartFailureText(EngineStartError error) {
+  switch (error) {
+    case EngineStartError::kMissing:
+      return kEngineMissing;
+    case EngineStartError::kNotExecutable:
+      return kEngineNotExecutable;
+    case EngineStartError::kNone:
+    case EngineStartError::kFailed:
+      break;
+  }
+  return kEngineNotStarted;
+}
+
+}  // namespace
 
 void Module1::ResetRunFlags() {
   marker_seen_ = false;
@@ -46,7 +63,7 @@ void Module1::Launch(const LaunchOptions& options, const std::string& status_tex
   // the two in step, so a failure here changes nothing for the run.
   (void)platform_.SetCurrentDir(work_dir_);
   if (!platform_.StartEngine(engine_program_, args, work_dir_)) {
-    AbortRun(std::string(kEngineNotStarted));
+    AbortRun(std::string(EngineStartFailureText(platform_.LastStartError())));
     return;
   }
   view_.SetTimerEnabled(true);

@@ -43,9 +43,17 @@ std::string WorkDirLostStatus(const std::string& path, const std::string& reason
          ". Remove it (or have its owner remove it) and try again.";
 }
 
+std::string WorkDirUnsafeStatus(const std::string& path, const std::string& reason) {
+  // Still ours and still held, so nothing needs removing: narrowing it again is enough.
+  return "Work directory unsafe, nothing was done! \"" + path + "\": " + reason +
+         ". Make it private again (chmod 700) and try again.";
+}
+
 std::string WorkDirBusyMessage(const std::string& path) {
+  // An engine run keeps the directory taken after its window was closed, until it ends.
   return "The program is already running with the work directory \"" + path +
-         "\". Use that copy, or close it and start again.";
+         "\", or a run it started is still going. Use that copy, or close it and start again "
+         "once its run has ended.";
 }
 
 }  // namespace dalvo

@@ -28,7 +28,12 @@ std::string WorkDirCreateMessage(const std::string& path, const std::string& rea
 // says so first, then names both and what works.
 std::string WorkDirLostStatus(const std::string& path, const std::string& reason, bool not_made);
 
-// The message for a work directory at `path` that another copy of the program is using.
+// The status line for a command refused because the held work directory at `path` no longer
+// passes the check (its mode was widened, say) for `reason`: says so first, then what works.
+std::string WorkDirUnsafeStatus(const std::string& path, const std::string& reason);
+
+// The message for a work directory at `path` that another copy of the program, or the engine
+// run of a closed copy, is using.
 std::string WorkDirBusyMessage(const std::string& path);
 
 }  // namespace dalvo

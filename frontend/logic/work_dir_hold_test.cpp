@@ -60,6 +60,59 @@ TEST_F(WorkDirHeld, ACommandRefusesANameTakenOverAndDoesNothing) {
   }
 }
 
+TEST_F(WorkDirHeld, ACommandRefusesTheHeldDirectoryOnceItIsNoLongerPrivate) {
+  const struct {
+    const char* what;
+    EntryInfo now;
+    const char* reason;
+  } cases[] = {
+      {"writable by its group", {EntryKind::kDirectory, true, 0770}, "other users can write"},
+      {"writable by all", {EntryKind::kDirectory, true, 01777}, "other users can write"},
+      {"given to another user", {EntryKind::kDirectory, false, 0700}, "belongs to another user"},
+  };
+  for (const auto& c : cases) {
+    for (const auto& command : kWorkDirCommands) {
+      const std::string what = std::string(c.what) + ", " + command.name;
+      platform_.entries_[kWorkPath] = c.now;  // the same directory, still held
+      const auto files = platform_.files_;
+      const int beeps = view_.beeps_;
+      (module_.*command.click)();
+      EXPECT_TRUE(platform_.started_.empty()) << what;
+      EXPECT_EQ(platform_.files_, files) << what;
+      EXPECT_TRUE(view_.viewer_texts_.empty()) << what;
+      EXPECT_FALSE(view_.timer_enabled_) << what;
+      EXPECT_EQ(view_.beeps_, beeps + 1) << what;
+      EXPECT_NE(view_.Status().find("nothing was done!"), std::string::npos) << what;
+      EXPECT_NE(view_.Status().find(c.reason), std::string::npos) << what << ": " << view_.Status();
+      EXPECT_NE(view_.Status().find("\"" + kWorkPath + "\""), std::string::npos) << what;
+    }
+  }
+  // Made private again, the same directory serves the next command.
+  platform_.entries_[kWorkPath] = {EntryKind::kDirectory, true, 0700};
+  module_.Command5_Click();
+  EXPECT_EQ(platform_.started_.size(), 1u);
+  EXPECT_EQ(Content("custom_number.tmp"), "38\r\n");
+}
+
+TEST_F(Module1Test, StartUpRemovesLeftoverTemporariesOnlyOnceTheDirectoryIsLocked) {
+  const std::vector<std::string> leftovers = {".dalvo-x7Qz09", ".latest_division_report.tmp.AbC123.part",
+                                              ".custom_number.tmp.part"};
+  const std::vector<std::string> kept = {".dalvo-short", ".profile", "..part", "number1.txt"};
+  for (const WorkDirLock lock : {WorkDirLock::kBusy, WorkDirLock::kLocked}) {
+    Module1Rig rig;
+    rig.platform_.entries_[kWorkPath] = {EntryKind::kDirectory, true, 0700};
+    for (const auto& name : leftovers) rig.Put(name, "left");
+    for (const auto& name : kept) rig.Put(name, "kept");
+    rig.platform_.lock_answer_ = lock;
+    const StartupResult result = rig.module_.Form_Load();
+    EXPECT_EQ(result.ok, lock == WorkDirLock::kLocked) << result.message;
+    for (const auto& name : leftovers) {
+      EXPECT_EQ(rig.Has(name), lock == WorkDirLock::kBusy) << name;
+    }
+    for (const auto& name : kept) EXPECT_TRUE(rig.Has(name)) << name;
+  }
+}
+
 TEST_F(WorkDirHeld, ARemovedOrReplacedDirectoryIsTakenAgainByTheStartupRules) {
   const struct {
     const char* what;

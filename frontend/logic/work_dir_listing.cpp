@@ -1,5 +1,6 @@
 // What the work directory holds, as the front-end sees it: the presence test by a listing (so
-// the file system's case rules apply) and the file list.
+// the file system's case rules apply), the file list, and the removal of leftover temporaries.
+#include "leftover_temporaries.h"
 #include "module1.h"
 #include "names.h"
 #include "wildcard.h"
@@ -18,6 +19,15 @@ void Module1::RefreshFile1() {
   // A work directory that cannot be listed shows an empty list, never an error.
   (void)platform_.ListMatching(work_dir_, std::string(kListPattern), names);
   view_.RefreshFileList(names);
+}
+
+void Module1::RemoveLeftoverTemporaries(const std::string& dir) {
+  std::vector<std::string> hidden;
+  if (!platform_.ListHidden(dir, hidden)) return;
+  for (const std::string& name : hidden) {
+    // Hidden names of any other form are the user's own and stay.
+    if (IsLeftoverTemporary(name)) (void)platform_.DeleteFile(dir + name);
+  }
 }
 
 }  // namespace dalvo

@@ -97,6 +97,8 @@ WorkDirLock FakePlatform::LockWorkDir() {
   return lock_answer_;
 }
 
+EntryInfo FakePlatform::InspectHeldWorkDir() { return held_.empty() ? EntryInfo{} : Inspect(held_); }
+
 bool FakePlatform::CreatePrivateDir(const std::string& path) {
   if (ShouldFail(Op::kCreatePrivateDir, path)) return false;
   if (Inspect(path).kind != EntryKind::kMissing) return false;
@@ -145,6 +147,22 @@ bool FakePlatform::ListMatching(const std::string& dir, const std::string& patte
   names.clear();
   if (ShouldFail(Op::kListMatching, dir + pattern)) return false;
   names = Matches(dir, pattern, false);
+  return true;
+}
+
+bool FakePlatform::ListHidden(const std::string& dir, std::vector<std::string>& names) {
+  names.clear();
+  if (ShouldFail(Op::kListHidden, dir)) return false;
+  for (const auto& name : FilesIn(dir)) {
+    if (name[0] == '.') names.push_back(name);
+  }
+  for (const auto& [path, info] : entries_) {
+    const std::string name = NameIn(dir, path);
+    if (!name.empty() && name[0] == '.' && info.kind != EntryKind::kDirectory) {
+      names.push_back(name);
+    }
+  }
+  std::sort(names.begin(), names.end());
   return true;
 }
 
@@ -230,6 +248,10 @@ bool FakePlatform::StartEngine(const std::string& program, const std::vector<std
   started_.push_back({program, args, working_dir});
   engine_ = {EngineRun::kRunning, 0};
   return true;
+}
+
+EngineStartError FakePlatform::LastStartError() {
+  return engine_fails_to_start_ ? start_error_ : EngineStartError::kNone;
 }
 
 EngineStatus FakePlatform::PollEngine() {

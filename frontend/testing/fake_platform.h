@@ -20,7 +20,8 @@ class FakePlatform : public Platform {
  public:
   // The calls that can be told to fail.
   enum class Op { kFirstMatch, kDeleteMatching, kRename, kFileSize, kReadFile, kWriteFile,
-                  kSetCurrentDir, kCreatePrivateDir, kListMatching, kDeleteFile };
+                  kSetCurrentDir, kCreatePrivateDir, kListMatching, kDeleteFile,
+                  kListHidden };
 
   struct Start {
     std::string program;
@@ -54,12 +55,16 @@ class FakePlatform : public Platform {
   WorkDirState CheckWorkDir() override;
   // kFailed when nothing is held, else lock_answer_.
   WorkDirLock LockWorkDir() override;
+  // Inspect(held_) while something is held: a test widens it through entries_.
+  EntryInfo InspectHeldWorkDir() override;
   bool CreatePrivateDir(const std::string& path) override;
   bool SetCurrentDir(const std::string& path) override;
   MatchResult FirstMatch(const std::string& dir, const std::string& pattern,
                          bool include_dirs = false) override;
   bool ListMatching(const std::string& dir, const std::string& pattern,
                     std::vector<std::string>& names) override;
+  // The hidden names among files_ and the non-directory entries_ directly in `dir`, sorted.
+  bool ListHidden(const std::string& dir, std::vector<std::string>& names) override;
   bool DeleteFile(const std::string& path) override;
   bool DeleteMatching(const std::string& dir, const std::string& pattern) override;
   bool Rename(const std::string& source, const std::string& target) override;
@@ -72,6 +77,8 @@ class FakePlatform : public Platform {
   bool StartEngine(const std::string& program, const std::vector<std::string>& args,
                    const std::string& working_dir) override;
   EngineStatus PollEngine() override;
+  // start_error_ after a start that failed, else kNone.
+  EngineStartError LastStartError() override;
 
   // --- State the test sets and reads ---
   std::string application_dir_ = "/opt/dalvo";
@@ -91,6 +98,7 @@ class FakePlatform : public Platform {
   std::size_t pieces_read_ = 0;    // pieces ReadFileInPieces has handed out, all calls
   std::size_t largest_piece_ = 0;  // the largest of them, in bytes
   bool engine_fails_to_start_ = false;
+  EngineStartError start_error_ = EngineStartError::kFailed;  // why it fails, when it does
   EngineStatus engine_;                         // what PollEngine answers
   // Runs at the start of every PollEngine, before it answers: lets a test make the engine
   // write its files and exit at an exact moment.

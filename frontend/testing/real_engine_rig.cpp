@@ -3,11 +3,13 @@
 #include "file_test_io.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -167,6 +169,12 @@ std::vector<int> PidsOfProgram(const std::string& exe) {
     if (!link_error && target.string() == wanted) pids.push_back(std::stoi(name));
   }
   return pids;
+}
+
+void KillAndReap(int pid) {
+  ::kill(pid, SIGKILL);
+  int status = 0;
+  WaitFor([&] { return ::waitpid(pid, &status, WNOHANG) != 0; }, 10);
 }
 
 std::vector<std::string> OwnChildren() {

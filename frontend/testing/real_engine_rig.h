@@ -79,6 +79,10 @@ std::map<std::string, std::string> FilesIn(const std::string& dir);
 // The pids of the processes whose executable is `exe` (an absolute path), zombies excluded.
 std::vector<int> PidsOfProgram(const std::string& exe);
 
+// Ends the child `pid` of this process (an engine the front-end let go of) with SIGKILL and
+// collects it, waiting up to ten seconds; a test's failure must not leave it running.
+void KillAndReap(int pid);
+
 // The children of this process as "pid state" strings, e.g. "4711 Z" for a zombie.
 std::vector<std::string> OwnChildren();
 

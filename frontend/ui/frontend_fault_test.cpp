@@ -75,13 +75,6 @@ std::string SetImmutable(const std::string& path, bool immutable) {
   return error;
 }
 
-// Ends and reaps an engine the front-end let go of; a test's failure must not leave it running.
-void KillAndReap(int pid) {
-  ::kill(pid, SIGKILL);
-  int status = 0;
-  WaitFor([&] { return ::waitpid(pid, &status, WNOHANG) != 0; }, 10);
-}
-
 // The three commands that start the engine, set up so each can run; after any of them the
 // idle buttons are all enabled (a present file selected, a number typed).
 struct Command {
@@ -105,19 +98,26 @@ TEST(FrontEndFault, AnEngineThatCannotStartEndsTheRunAtOnce) {
   const struct {
     const char* what;
     void (*spoil)(const std::string& engine);
+    std::string_view status;  // what actually failed
   } spoilings[] = {
-      {"engine missing", [](const std::string& e) { ASSERT_EQ(::unlink(e.c_str()), 0); }},
+      {"engine missing", [](const std::string& e) { ASSERT_EQ(::unlink(e.c_str()), 0); },
+       kEngineMissing},
       {"engine mode 0644",
        [](const std::string& e) {
          ASSERT_EQ(::chmod(e.c_str(), 0644), 0);
          // Root may execute a file only when some execute bit is set; this must hold here.
          ASSERT_NE(::access(e.c_str(), X_OK), 0) << "the engine is still executable";
-       }},
+       },
+       kEngineNotExecutable},
       {"a directory in the engine's place",
        [](const std::string& e) {
          ASSERT_EQ(::unlink(e.c_str()), 0);
          ASSERT_EQ(::mkdir(e.c_str(), 0755), 0);
-       }},
+       },
+       kEngineMissing},
+      {"an engine of a format this system cannot run",
+       [](const std::string& e) { ASSERT_TRUE(Spill(e, std::string(64, '\x7f'))); },
+       kEngineNotExecutable},
   };
   for (const auto& spoiling : spoilings) {
     for (const Command& command : kEngineCommands) {
@@ -130,7 +130,7 @@ TEST(FrontEndFault, AnEngineThatCannotStartEndsTheRunAtOnce) {
       if (HasFatalFailure()) return;
 
       (s.module().*command.click)();
-      EXPECT_EQ(s.Status(), kEngineNotStarted) << what;
+      EXPECT_EQ(s.Status(), spoiling.status) << what;
       EXPECT_EQ(s.view().beeps_, 1) << what;
       EXPECT_FALSE(s.module().DivisionPending()) << what;
       EXPECT_FALSE(s.module().RefreshPending()) << what;

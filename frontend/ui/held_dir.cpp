@@ -67,6 +67,12 @@ WorkDirState HeldDir::Check() const {
   return WorkDirState::kSame;
 }
 
+EntryInfo HeldDir::Inspect() const {
+  struct stat st {};
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return {};
+  return DescribeStat(st);
+}
+
 WorkDirLock HeldDir::Lock() {
   if (fd_ < 0) return WorkDirLock::kFailed;
   if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return WorkDirLock::kLocked;

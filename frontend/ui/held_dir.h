@@ -35,6 +35,8 @@ class HeldDir {
   void Release();
   // Whether the name still refers to the held directory (device and inode).
   WorkDirState Check() const;
+  // The held directory as its descriptor sees it now (fstat); kind kMissing when none is held.
+  EntryInfo Inspect() const;
   // An exclusive lock on the held directory, kept while it is held (flock: it goes with the
   // descriptor, also when the program dies).
   WorkDirLock Lock();

@@ -8,32 +8,18 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QString>
-#include <QStringList>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
+#include "replacing_write.h"
 #include "wildcard.h"
-
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define DALVO_HAS_LSAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define DALVO_HAS_LSAN 1
-#endif
-#ifdef DALVO_HAS_LSAN
-#include <sanitizer/lsan_interface.h>
-#endif
 
 namespace dalvo {
 namespace {
 
-QString ToQ(const std::string& s) { return QFile::decodeName(QByteArray::fromStdString(s)); }
 std::string FromQ(const QString& s) { return QFile::encodeName(s).toStdString(); }
 
 // Closes a descriptor when it goes out of scope.
@@ -49,27 +35,6 @@ class FdCloser {
  private:
   int fd_;
 };
-
-// `name` with a '.' before its last component and ".part" after it: hidden from every listing,
-// and beside the file it will replace.
-std::string HiddenPartName(const std::string& name) {
-  const std::size_t slash = name.rfind('/');
-  const std::size_t at = slash == std::string::npos ? 0 : slash + 1;
-  return name.substr(0, at) + "." + name.substr(at) + ".part";
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t put = ::write(fd, data, size);
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += put;
-    size -= static_cast<std::size_t>(put);
-  }
-  return true;
-}
 
 // Opens a regular file for reading; a named pipe or device is refused rather than waited on.
 int OpenRegularForReading(int fd, std::uint64_t& size) {
@@ -88,23 +53,7 @@ int OpenRegularForReading(int fd, std::uint64_t& size) {
 QtPlatform::QtPlatform(std::string application_dir)
     : application_dir_(std::move(application_dir)) {}
 
-QtPlatform::~QtPlatform() { ReleaseProcess(); }
-
-void QtPlatform::ReleaseProcess() {
-  if (process_ == nullptr) return;
-  if (process_->state() == QProcess::NotRunning) {
-    delete process_;
-  } else {
-    // A running engine finishes its files on its own, also after the front-end has gone.
-    // QProcess offers no way to let go of a child: its destructor kills and waits. So the
-    // object is abandoned on purpose; the child is reaped by init once we exit.
-    process_->disconnect();
-#ifdef DALVO_HAS_LSAN
-    __lsan_ignore_object(process_);
-#endif
-  }
-  process_ = nullptr;
-}
+QtPlatform::~QtPlatform() = default;
 
 QtPlatform::Place QtPlatform::Locate(const std::string& path) const {
   if (std::optional<std::string> name = work_dir_.NameIn(path)) {
@@ -162,6 +111,8 @@ WorkDirState QtPlatform::CheckWorkDir() { return work_dir_.Check(); }
 
 WorkDirLock QtPlatform::LockWorkDir() { return work_dir_.Lock(); }
 
+EntryInfo QtPlatform::InspectHeldWorkDir() { return work_dir_.Inspect(); }
+
 bool QtPlatform::CreatePrivateDir(const std::string& path) {
   // mkdir fails when anything of that name exists, links included, so nobody else's entry
   // can be adopted between the check and the creation.
@@ -173,8 +124,8 @@ bool QtPlatform::SetCurrentDir(const std::string& path) {
   return ::chdir(path.c_str()) == 0;
 }
 
-bool QtPlatform::ListMatches(const std::string& dir, const std::string& pattern,
-                             bool include_dirs, std::vector<std::string>& names) const {
+bool QtPlatform::ListMatches(const std::string& dir, const std::string& pattern, Listed listed,
+                             std::vector<std::string>& names) const {
   names.clear();
   // The held directory is listed through a copy of its descriptor (a DIR takes ownership of
   // the one it is given), never following its entries; any other directory by its path, with
@@ -207,7 +158,9 @@ bool QtPlatform::ListMatches(const std::string& dir, const std::string& pattern,
     // The name's bytes as they are: a name that is not valid in the locale's encoding is
     // listed too, so it can be shown, divided and deleted like any other.
     const std::string name(entry->d_name);
-    if (name.empty() || name[0] == '.' || !WildcardMatch(pattern, name)) continue;
+    if (name.empty() || name == "." || name == "..") continue;
+    const bool hidden = name[0] == '.';
+    if (hidden != (listed == Listed::kHiddenNonDirs) || !WildcardMatch(pattern, name)) continue;
     bool file = entry->d_type == DT_REG;
     bool directory = entry->d_type == DT_DIR;
     if (entry->d_type == DT_UNKNOWN || (!held && entry->d_type == DT_LNK)) {
@@ -218,7 +171,10 @@ bool QtPlatform::ListMatches(const std::string& dir, const std::string& pattern,
       file = S_ISREG(st.st_mode);
       directory = S_ISDIR(st.st_mode);
     }
-    if (file || (include_dirs && directory)) names.push_back(name);
+    if (listed == Listed::kHiddenNonDirs ? !directory
+                                         : file || (listed == Listed::kFilesAndDirs && directory)) {
+      names.push_back(name);
+    }
   }
   ::closedir(listing);
   if (!ok) {
@@ -233,13 +189,19 @@ bool QtPlatform::ListMatches(const std::string& dir, const std::string& pattern,
 MatchResult QtPlatform::FirstMatch(const std::string& dir, const std::string& pattern,
                                    bool include_dirs) {
   std::vector<std::string> names;
-  if (!ListMatches(dir, pattern, include_dirs, names)) return {false, ""};
+  if (!ListMatches(dir, pattern, include_dirs ? Listed::kFilesAndDirs : Listed::kFiles, names)) {
+    return {false, ""};
+  }
   return {true, names.empty() ? std::string() : names.front()};
 }
 
 bool QtPlatform::ListMatching(const std::string& dir, const std::string& pattern,
                               std::vector<std::string>& names) {
-  return ListMatches(dir, pattern, false, names);
+  return ListMatches(dir, pattern, Listed::kFiles, names);
+}
+
+bool QtPlatform::ListHidden(const std::string& dir, std::vector<std::string>& names) {
+  return ListMatches(dir, "*", Listed::kHiddenNonDirs, names);
 }
 
 bool QtPlatform::DeleteFile(const std::string& path) {
@@ -249,7 +211,7 @@ bool QtPlatform::DeleteFile(const std::string& path) {
 
 bool QtPlatform::DeleteMatching(const std::string& dir, const std::string& pattern) {
   std::vector<std::string> names;
-  if (!ListMatches(dir, pattern, false, names)) return false;
+  if (!ListMatches(dir, pattern, Listed::kFiles, names)) return false;
   const std::string prefix = !dir.empty() && dir.back() == '/' ? dir : dir + "/";
   bool all = true;
   for (const auto& name : names) {
@@ -309,74 +271,37 @@ bool QtPlatform::ReadFileInPieces(const std::string& path, std::size_t piece_byt
 bool QtPlatform::WriteFile(const std::string& path, const std::string& content) {
   const Place place = Locate(path);
   if (place.dirfd == -1) return false;
-  const std::string part = HiddenPartName(place.name);
-  const int fd = ::openat(place.dirfd, part.c_str(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  const bool written = WriteAll(fd, content.data(), content.size());
-  const bool closed = ::close(fd) == 0;
-  // Renamed over the old file only when whole: a link of that name is replaced, not followed.
-  if (written && closed &&
-      ::renameat(place.dirfd, part.c_str(), place.dirfd, place.name.c_str()) == 0) {
-    return true;
-  }
-  ::unlinkat(place.dirfd, part.c_str(), 0);
-  return false;
+  if (place.in_work_dir) return ReplaceFileIn(place.dirfd, place.name, content);
+  // Elsewhere the directory is opened first, so the new file is made in the one looked at.
+  const std::size_t slash = path.rfind('/');
+  const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const int dirfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirfd < 0) return false;
+  const FdCloser closer(dirfd);
+  return ReplaceFileIn(dirfd, slash == std::string::npos ? path : path.substr(slash + 1), content);
 }
 
 bool QtPlatform::StartEngine(const std::string& program, const std::vector<std::string>& args,
                              const std::string& working_dir) {
-  QStringList arguments;
-  for (const auto& arg : args) {
-    // QProcess takes text; a name whose bytes do not survive the trip (not valid in the
-    // locale's encoding) would reach the engine as another name.
-    const QString text = ToQ(arg);
-    if (FromQ(text) != arg) return false;
-    arguments << text;
-  }
-  ReleaseProcess();
-  auto* process = new QProcess();
-  process->setProgram(ToQ(program));
-  process->setArguments(arguments);
+  EngineSpawnPlace place;
   if (work_dir_.IsHeldDir(working_dir)) {
-    const int held = work_dir_.fd();
-    if (held < 0) {
-      delete process;
+    // The child enters the held directory itself, not whatever its name means by now, and
+    // keeps it open: the lock then outlasts this program for as long as the engine runs, so
+    // no new copy takes the directory from a running engine.
+    place.dir_fd = work_dir_.fd();
+    if (place.dir_fd < 0) {
+      start_error_ = EngineStartError::kFailed;
       return false;
     }
-    // The child enters the held directory itself, not whatever its name means by now. The
-    // descriptor is inherited up to the exec, which closes it (O_CLOEXEC). Only async-signal-
-    // safe calls here: this runs between fork and exec.
-    process->setChildProcessModifier([held] {
-      if (::fchdir(held) != 0) ::_exit(127);
-    });
   } else {
-    process->setWorkingDirectory(ToQ(working_dir));
+    place.dir = working_dir;
   }
-  // Nobody reads the engine's output; discarding it keeps it from piling up in our memory.
-  process->setStandardOutputFile(QProcess::nullDevice());
-  process->setStandardErrorFile(QProcess::nullDevice());
-  process->setStandardInputFile(QProcess::nullDevice());
-  process->start(QIODevice::NotOpen);
-  // Starting is quick (fork and exec); waiting for it gives a definite answer for a missing or
-  // non-executable engine instead of a later error signal.
-  if (!process->waitForStarted()) {
-    delete process;
-    return false;
-  }
-  process_ = process;
-  return true;
+  start_error_ = engine_.Start(program, args, place);
+  return start_error_ == EngineStartError::kNone;
 }
 
-EngineStatus QtPlatform::PollEngine() {
-  if (process_ == nullptr) return {};
-  if (process_->state() != QProcess::NotRunning) {
-    // Lets QProcess notice an ended child now, without an event loop turn or a wait.
-    process_->waitForFinished(0);
-  }
-  if (process_->state() != QProcess::NotRunning) return {EngineRun::kRunning, 0};
-  if (process_->exitStatus() == QProcess::CrashExit) return {EngineRun::kCrashed, 0};
-  return {EngineRun::kExited, process_->exitCode()};
-}
+EngineStatus QtPlatform::PollEngine() { return engine_.Poll(); }
+
+EngineStartError QtPlatform::LastStartError() { return start_error_; }
 
 }  // namespace dalvo

@@ -1,8 +1,8 @@
-// QtPlatform: the real Platform, on POSIX file calls and QProcess. The work directory is held
-// open (HeldDir) once it passed the check: files, listings and the engine's working directory
-// inside it are reached through that descriptor, never by name. It owns the QProcess of the
-// last engine run; at destruction a still-running engine is left running (neither waited for
-// nor killed). Failures are values.
+// QtPlatform: the real Platform, on POSIX file calls. The work directory is held open (HeldDir)
+// once it passed the check: files, listings and the engine's working directory inside it are
+// reached through that descriptor, never by name. It owns the engine's process (EngineProcess);
+// at destruction a still-running engine is left running (neither waited for nor killed), and
+// keeps the work directory locked until it ends. Failures are values.
 #ifndef DALVO_FRONTEND_UI_QT_PLATFORM_H_
 #define DALVO_FRONTEND_UI_QT_PLATFORM_H_
 
@@ -12,10 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "engine_process.h"
 #include "held_dir.h"
 #include "platform.h"
-
-class QProcess;
 
 namespace dalvo {
 
@@ -24,7 +23,6 @@ class QtPlatform : public Platform {
   // `application_dir` overrides the directory of the running executable (tests put the
   // engine elsewhere); "" means QCoreApplication::applicationDirPath().
   explicit QtPlatform(std::string application_dir = {});
-  // Releases a running engine without stopping it; QProcess's own destructor would kill it.
   ~QtPlatform() override;
   QtPlatform(const QtPlatform&) = delete;
   QtPlatform& operator=(const QtPlatform&) = delete;
@@ -37,12 +35,14 @@ class QtPlatform : public Platform {
   void ReleaseWorkDir() override;
   WorkDirState CheckWorkDir() override;
   WorkDirLock LockWorkDir() override;
+  EntryInfo InspectHeldWorkDir() override;
   bool CreatePrivateDir(const std::string& path) override;
   bool SetCurrentDir(const std::string& path) override;
   MatchResult FirstMatch(const std::string& dir, const std::string& pattern,
                          bool include_dirs = false) override;
   bool ListMatching(const std::string& dir, const std::string& pattern,
                     std::vector<std::string>& names) override;
+  bool ListHidden(const std::string& dir, std::vector<std::string>& names) override;
   bool DeleteFile(const std::string& path) override;
   bool DeleteMatching(const std::string& dir, const std::string& pattern) override;
   bool Rename(const std::string& source, const std::string& target) override;
@@ -54,6 +54,7 @@ class QtPlatform : public Platform {
   bool StartEngine(const std::string& program, const std::vector<std::string>& args,
                    const std::string& working_dir) override;
   EngineStatus PollEngine() override;
+  EngineStartError LastStartError() override;
 
  private:
   // Where a path is reached: inside the held work directory, its descriptor and the bare name
@@ -68,16 +69,18 @@ class QtPlatform : public Platform {
   // Opens `path` with `flags` (O_CLOEXEC added) through Locate: inside the work directory with
   // openat and O_NOFOLLOW. The one way this class opens a file; -1 on failure.
   int OpenFile(const std::string& path, int flags, mode_t mode = 0) const;
+  // Which names a listing gives: the visible ones that match its pattern (with directories or
+  // without), or the hidden ones that are not directories.
+  enum class Listed { kFiles, kFilesAndDirs, kHiddenNonDirs };
   // The names in `dir` matching `pattern`, in case-insensitive order, bytes as the file system
   // gives them; false when the directory cannot be listed.
-  bool ListMatches(const std::string& dir, const std::string& pattern, bool include_dirs,
+  bool ListMatches(const std::string& dir, const std::string& pattern, Listed listed,
                    std::vector<std::string>& names) const;
-  // Lets go of the current process: deleted when it has ended, abandoned while it runs.
-  void ReleaseProcess();
 
   std::string application_dir_;
   HeldDir work_dir_;
-  QProcess* process_ = nullptr;  // owned; see ReleaseProcess
+  EngineProcess engine_;
+  EngineStartError start_error_ = EngineStartError::kNone;
 };
 
 }  // namespace dalvo

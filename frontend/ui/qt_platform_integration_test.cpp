@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -319,6 +320,30 @@ TEST_F(WithEngine, DivisionsWriteTheEnginesReport) {
   EXPECT_TRUE(Slurp(work_ + "latest_division_report.tmp") == Slurp(root_ + "ref/custom_report"));
   // Both runs consumed their markers.
   EXPECT_FALSE(QFile::exists(QString::fromStdString(work_ + "dalvoopc.tmp")));
+}
+
+TEST_F(WithEngine, AFileWhoseNameIsNotTextIsDividedAndNamedInItsReport) {
+  const std::string odd = "caf\xE9 \xFF.txt";  // Latin-1 bytes: not valid UTF-8
+  // Made under a plain name and renamed: Qt would turn the odd bytes into other characters.
+  for (const std::string& dir : {work_, root_ + "ref/"}) {
+    ASSERT_TRUE(Spill(dir + "plain.txt", "1331"));
+    ASSERT_EQ(::rename((dir + "plain.txt").c_str(), (dir + odd).c_str()), 0);
+  }
+  view_.selected_ = odd;
+  module_.Command2_Click();
+  EXPECT_EQ(view_.Status(), "Dividing numberfile: " + odd);
+  RunToEnd();
+  EXPECT_EQ(view_.Status(), "Number division complete!");
+  // The reference: the engine started by the shell, which passes the name's bytes as they are.
+  QProcess shell;
+  shell.setStandardOutputFile(QProcess::nullDevice());
+  shell.start(QStringLiteral("/bin/sh"),
+              {"-c", "cd \"$1\" && exec \"$2\" -awo d 19 \"$(printf 'caf\\351 \\377.txt')\" report",
+               "sh", QString::fromStdString(root_ + "ref"), QStringLiteral(DALVO_ENGINE_PATH)});
+  ASSERT_TRUE(shell.waitForFinished(60000));
+  const std::string reference = Slurp(root_ + "ref/report");
+  EXPECT_NE(reference.find(odd), std::string::npos) << reference;
+  EXPECT_TRUE(Slurp(work_ + "latest_division_report.tmp") == reference);
 }
 
 #endif  // DALVO_ENGINE_PATH

@@ -1,7 +1,8 @@
 // QtPlatform's held work directory on the real file system: after its name has been swapped
 // for another directory (another user's, with a planted link), every operation and the engine
 // still reach the directory that was held; a released one is reached by no name; a second
-// holder is refused the lock; names that are not valid text are listed, read and deleted.
+// holder is refused the lock; names that are not valid text are listed, read, passed to the
+// engine and deleted.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -136,7 +137,7 @@ TEST_F(HeldWorkDir, OnlyOneHolderGetsTheLockUntilItLetsGo) {
   EXPECT_EQ(platform_.LockWorkDir(), WorkDirLock::kFailed);
 }
 
-TEST_F(HeldWorkDir, NamesThatAreNotValidTextAreListedReadAndDeleted) {
+TEST_F(HeldWorkDir, NamesThatAreNotValidTextAreListedReadPassedAndDeleted) {
   const std::string odd = "caf\xE9 \xFF.txt";  // Latin-1 bytes: not valid UTF-8
   for (const bool held : {true, false}) {
     QtPlatform platform;
@@ -153,9 +154,14 @@ TEST_F(HeldWorkDir, NamesThatAreNotValidTextAreListedReadAndDeleted) {
     std::string read;
     EXPECT_TRUE(ReadThrough(platform, in + odd, read)) << held;
     EXPECT_EQ(read, "19") << held;
-    // QProcess would pass another name to the engine; better not to start it at all.
-    EXPECT_FALSE(platform.StartEngine("/bin/true", {"-awo", "d", "19", odd, "r.tmp"}, in))
+    // The name reaches the program as its very bytes, not as text made of them.
+    ASSERT_TRUE(platform.StartEngine("/bin/sh", {"-c", "printf '%s' \"$1\" > got.tmp", "sh", odd},
+                                     in))
         << held;
+    EXPECT_TRUE(WaitFor([&] { return platform.PollEngine().run == EngineRun::kExited; }, 20))
+        << held;
+    EXPECT_EQ(Slurp(in + "got.tmp"), odd) << held;
+    EXPECT_TRUE(platform.DeleteFile(in + "got.tmp")) << held;
     EXPECT_TRUE(platform.DeleteMatching(in, "*.txt")) << held;
     EXPECT_TRUE(Names(work_).empty()) << held;
   }

@@ -1,12 +1,15 @@
 // The work directory on a shared machine and under a full device, with the real engine and the
-// real program: a name taken over after start-up is never followed, a second copy changes
-// nothing, and a generation that fills the device publishes nothing. Each case runs in a rig of
-// its own (private TMPDIR, private copy of the engine).
+// real program: a name taken over after start-up is never followed, a directory widened after
+// start-up is not used and a pipe planted in it never blocks, a second copy changes nothing (nor
+// does a new copy while a closed copy's engine still runs), and a generation that fills the
+// device publishes nothing. Each case runs in a rig of its own (private TMPDIR, private copy of
+// the engine).
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cerrno>
@@ -68,6 +71,92 @@ TEST(WorkDirFault, ANameTakenOverAfterStartUpIsNeverFollowed) {
     EXPECT_EQ(Snapshot(work), theirs) << c.what;
     EXPECT_TRUE(s.view().listed_.empty()) << c.what << ": their files are listed";
   }
+}
+
+TEST(WorkDirFault, AWidenedWorkDirectoryIsRefusedAndAPlantedPipeNeverBlocks) {
+  Session s(DALVO_ENGINE_PATH);
+  ASSERT_TRUE(s.Start());
+  const std::string work = WorkPath(s);
+  ASSERT_TRUE(Spill(s.work("seven.txt"), "133"));
+  s.view().selected_ = "seven.txt";
+  s.view().custom_text_ = "38";
+  // Made writable by its group after start-up; a member of the group plants a pipe where the
+  // custom number goes. Opening it would wait for a writer for ever.
+  ASSERT_EQ(::chmod(work.c_str(), 0770), 0);
+  const std::string pipe = s.work(std::string(kCustomNumberName));
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0666), 0);
+  const auto planted = Snapshot(work);
+
+  for (void (Module1::*click)() :
+       {&Module1::Command1_Click, &Module1::Command2_Click, &Module1::Command5_Click}) {
+    (s.module().*click)();
+    EXPECT_FALSE(s.view().timer_enabled_) << "a run started";
+    EXPECT_NE(s.Status().find("nothing was done!"), std::string::npos) << s.Status();
+    EXPECT_NE(s.Status().find("other users can write to it"), std::string::npos) << s.Status();
+  }
+  EXPECT_TRUE(PidsOfProgram(s.rig().engine()).empty());
+  EXPECT_EQ(Snapshot(work), planted);
+
+  // Private again: the custom number replaces the pipe (never opened) and is divided.
+  ASSERT_EQ(::chmod(work.c_str(), 0700), 0);
+  s.module().Command5_Click();
+  ASSERT_TRUE(s.RunToEnd());
+  EXPECT_EQ(s.Status(), kDivisionComplete);
+  struct stat st {};
+  ASSERT_EQ(::lstat(pipe.c_str(), &st), 0);
+  ASSERT_TRUE(S_ISREG(st.st_mode));
+  EXPECT_EQ(Slurp(pipe), "38\r\n");
+  ExpectIdle(s, "1111111", "after the division");
+}
+
+// The hidden entries of `dir`: temporaries, finished or left behind.
+std::vector<std::string> HiddenIn(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const QString& name :
+       QDir(QString::fromStdString(dir)).entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot)) {
+    if (name.startsWith('.')) names.push_back(name.toStdString());
+  }
+  return names;
+}
+
+TEST(WorkDirFault, ANewCopyLeavesAClosedCopysRunningEngineAloneThenClearsLeftovers) {
+  Session s(DALVO_ENGINE_PATH);
+  ASSERT_TRUE(s.Start());
+  {
+    QFile huge(QString::fromStdString(s.work("huge.txt")));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64{1} << 38));
+  }
+  s.view().selected_ = "huge.txt";
+  s.module().Command2_Click();
+  std::vector<int> pids;
+  ASSERT_TRUE(WaitFor([&] { return !(pids = PidsOfProgram(s.rig().engine())).empty(); }, 10));
+  s.Close();
+  // What a run killed long ago left behind.
+  const std::string leftover = s.work(".number1.txt.Ab12Cd.part");
+  ASSERT_TRUE(Spill(leftover, "cut sho"));
+
+  {
+    // The engine still divides: a new copy must neither take the directory nor clear it.
+    QtPlatform platform(s.rig().app_dir());
+    FakeView view;
+    Module1 second(platform, view);
+    const StartupResult result = second.Form_Load();
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.message.find("already running"), std::string::npos) << result.message;
+    EXPECT_TRUE(Exists(leftover));
+    EXPECT_EQ(PidsOfProgram(s.rig().engine()), pids);
+  }
+  for (const int pid : pids) KillAndReap(pid);
+
+  // The engine is gone: the next copy takes the directory and removes every leftover temporary,
+  // the one the killed engine left as well.
+  QtPlatform platform(s.rig().app_dir());
+  FakeView view;
+  Module1 third(platform, view);
+  const StartupResult result = third.Form_Load();
+  ASSERT_TRUE(result.ok) << result.message;
+  EXPECT_EQ(HiddenIn(s.work()), std::vector<std::string>{});
+  EXPECT_TRUE(Exists(s.work("huge.txt")));
 }
 
 TEST(WorkDirFault, ASecondCopyOnTheSameWorkDirectoryExitsAndChangesNothing) {
