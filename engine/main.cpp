@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
     return dalvo::RunEngine(args, dalvo::EngineStreams{stdin, stdout, stderr});
   } catch (const std::bad_alloc&) {
-    // Reached after every file object on the way has removed its new file.
+    // RunEngine reports a shortage during the run itself; this is for one before it begins.
     std::fputs("dalvo: Out of memory! (Cannot allocate memory)\n", stderr);
     return 1;
   }
