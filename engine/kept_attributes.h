@@ -7,11 +7,13 @@
 
 namespace dalvo {
 
-// Gives the open new file `fresh` what the owner set on `old`, the regular file of status
-// `old_status` that it is to replace; `old` is an O_PATH descriptor of it. Owner and group that
-// may not be set are left as created; then the group's and others' bits are dropped, as they are
-// when an access control list cannot be carried over. Other extended attributes that cannot be
-// set are left out. Returns 0, or the errno value of a failed fchmod (the mode must hold).
-int KeepAttributes(int old, const struct stat& old_status, int fresh);
+// Gives the open new file `fresh` what the owner set on the regular file `old_path` of status
+// `old_status` that it is to replace (the path is not followed if it is a link). Owner and group
+// that may not be set are left as created; then the group's and others' bits are dropped, as
+// they are when an access control list cannot be carried over. Other extended attributes that
+// cannot be set are left out. Changes nothing that already holds, so a file replaced by its own
+// owner costs no system call beyond reading its attributes. Returns 0, or the errno value of a
+// failed fchmod (the mode must hold).
+int KeepAttributes(const char* old_path, const struct stat& old_status, int fresh);
 
 }  // namespace dalvo

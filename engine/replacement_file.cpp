@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "kept_attributes.h"
@@ -144,9 +146,13 @@ bool ReplacementFile::Open(const std::string& target, const ReplaceOptions& opti
 
 bool ReplacementFile::OpenNew(const struct stat* old_status) {
   PrepareStopSignals();
-  // A replacement starts private and gets the old file's mode once its owner is settled; a new
-  // file gets what any program's would: 0666 less the umask (or the folder's default list).
-  const mode_t mode = old_status != nullptr ? 0600 : 0666;
+  replacing_ = old_status != nullptr;
+  // A new file gets what any program's would: 0666 less the umask (or the folder's default
+  // list). A replacement of this user's own file starts with the old mode, which usually holds
+  // as it is; one of another owner's starts private and gets its mode once the owner is settled.
+  const bool own = old_status != nullptr && old_status->st_uid == ::geteuid() &&
+                   old_status->st_gid == ::getegid();
+  const mode_t mode = old_status == nullptr ? 0666 : own ? (old_status->st_mode & 0777) : 0600;
   int descriptor = ::openat(directory_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
   int error = descriptor < 0 ? errno : 0;
   if (descriptor < 0 && (error == EOPNOTSUPP || error == EISDIR || error == EINVAL)) {
@@ -171,14 +177,10 @@ bool ReplacementFile::OpenNew(const struct stat* old_status) {
     return false;
   }
   if (old_status != nullptr) {
-    // The attributes of the file that is there now: it may have been replaced since it was
-    // looked at. Where it has gone, the new file stays private.
-    const int old = ::openat(directory_, base_.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    struct stat now {};
-    if (old >= 0 && ::fstat(old, &now) == 0 && S_ISREG(now.st_mode)) {
-      error_ = KeepAttributes(old, now, descriptor);
-    }
-    if (old >= 0) ::close(old);
+    // The old file is reached through the folder that was checked, by its name there.
+    char old_path[sizeof "/proc/self/fd/" + 16 + NAME_MAX];
+    std::snprintf(old_path, sizeof old_path, "/proc/self/fd/%d/%s", directory_, base_.c_str());
+    error_ = KeepAttributes(old_path, *old_status, descriptor);
     if (error_ != 0) {
       ::close(descriptor);
       Discard();
@@ -252,7 +254,7 @@ bool ReplacementFile::Commit() {
 int ReplacementFile::PutInPlace(int descriptor) {
   if (temporary_.empty()) {
     // Nothing under the name: the new file is linked there directly, with no name in between.
-    int error = LinkOpenFile(descriptor, directory_, base_);
+    int error = replacing_ ? EEXIST : LinkOpenFile(descriptor, directory_, base_);
     if (error != EEXIST) return error;
     for (int attempt = 0; attempt < kNameAttempts && error == EEXIST; ++attempt) {
       std::string name = TemporaryName();

@@ -72,6 +72,7 @@ class ReplacementFile {
   std::string base_;       // the target's last component, looked up in directory_
   std::string temporary_;  // a named new file in directory_; empty for an unnamed one
   int slot_ = -1;          // where a stop signal finds temporary_, -1 for none
+  bool replacing_ = false;  // a regular file had the name when the new one was opened
   int error_ = 0;
 };
 
