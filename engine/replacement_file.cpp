@@ -79,6 +79,13 @@ bool IsSystemFolder(int directory) {
          (system.f_type == PROC_SUPER_MAGIC || system.f_type == SYSFS_MAGIC);
 }
 
+// True where an unnamed file can later be given a name: through its name under /proc, or as
+// root through the descriptor itself. Checked once; /proc does not come and go during a run.
+bool CanNameUnnamedFiles() {
+  static const bool can = ::geteuid() == 0 || ::access("/proc/self/fd", F_OK) == 0;
+  return can;
+}
+
 // Writes all `size` bytes of `bytes` to `descriptor`. 0 or the errno value.
 int WriteAll(int descriptor, const char* bytes, std::size_t size) {
   while (size > 0) {
@@ -153,8 +160,12 @@ bool ReplacementFile::OpenNew(const struct stat* old_status) {
   const bool own = old_status != nullptr && old_status->st_uid == ::geteuid() &&
                    old_status->st_gid == ::getegid();
   const mode_t mode = old_status == nullptr ? 0666 : own ? (old_status->st_mode & 0777) : 0600;
-  int descriptor = ::openat(directory_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
-  int error = descriptor < 0 ? errno : 0;
+  int descriptor = -1;
+  int error = EOPNOTSUPP;
+  if (CanNameUnnamedFiles()) {
+    descriptor = ::openat(directory_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+    error = descriptor < 0 ? errno : 0;
+  }
   if (descriptor < 0 && (error == EOPNOTSUPP || error == EISDIR || error == EINVAL)) {
     // No unnamed files here: a short hidden name that a stop signal removes.
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
