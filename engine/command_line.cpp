@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "completion_marker.h"
@@ -15,6 +16,7 @@ namespace {
 
 constexpr const char* kProgramName = "dalvo";
 constexpr const char* kStandardOutputName = "standard output";
+constexpr const char* kOutOfMemory = "Out of memory!";
 
 bool IsAutoSwitch(std::string_view arg) { return arg.starts_with("-awo"); }
 
@@ -122,6 +124,34 @@ bool NamesTheMarker(const EngineCommand& command, const EngineStreams& io) {
   return false;
 }
 
+// Runs the command itself: the menu and generation, a division, or a text. False when it failed.
+bool RunCommand(const EngineCommand& command, const EngineStreams& io,
+                OutputFailure& out_failure) {
+  bool ok = true;
+  switch (command.kind) {
+    case CommandKind::kInteractive:
+    case CommandKind::kAutoGenerate:
+      ok = RunGeneration(command, io, out_failure);
+      break;
+    case CommandKind::kAutoDivide:
+    case CommandKind::kDivide:
+      ok = ReportDivision(command, DivideBy19(command.input, io.out), io, out_failure);
+      break;
+    case CommandKind::kAutoDivideToFile:
+      ok = ReportDivision(command, DivideBy19ToFile(command.input, command.output), io,
+                          out_failure);
+      break;
+    case CommandKind::kHelp:
+    case CommandKind::kVersion: {
+      const std::string_view text =
+          command.kind == CommandKind::kHelp ? UsageText() : VersionText();
+      std::fwrite(text.data(), 1, text.size(), io.out);
+      break;
+    }
+  }
+  return ok;
+}
+
 }  // namespace
 
 EngineCommand ParseCommandLine(std::span<const std::string_view> args) {
@@ -159,26 +189,12 @@ int RunEngine(std::span<const std::string_view> args, const EngineStreams& io) {
 
   bool ok = true;
   OutputFailure out_failure;
-  switch (command.kind) {
-    case CommandKind::kInteractive:
-    case CommandKind::kAutoGenerate:
-      ok = RunGeneration(command, io, out_failure);
-      break;
-    case CommandKind::kAutoDivide:
-    case CommandKind::kDivide:
-      ok = ReportDivision(command, DivideBy19(command.input, io.out), io, out_failure);
-      break;
-    case CommandKind::kAutoDivideToFile:
-      ok = ReportDivision(command, DivideBy19ToFile(command.input, command.output), io,
-                          out_failure);
-      break;
-    case CommandKind::kHelp:
-    case CommandKind::kVersion: {
-      const std::string_view text =
-          command.kind == CommandKind::kHelp ? UsageText() : VersionText();
-      std::fwrite(text.data(), 1, text.size(), io.out);
-      break;
-    }
+  try {
+    ok = RunCommand(command, io, out_failure);
+  } catch (const std::bad_alloc&) {
+    // Every file object on the way out has removed its new file; the marker still follows.
+    ReportFailure(io.err, kOutOfMemory, ENOMEM);
+    ok = false;
   }
 
   // Every text of the run is on `out` by now; a write that failed at any point leaves the

@@ -10,7 +10,7 @@ namespace dalvo {
 
 inline constexpr const char* kMarkerName = "dalvoopc.tmp";
 
-// Creates the empty marker in the current directory, mode 0644 whatever the umask, replacing
+// Creates the empty marker in the current directory, mode 0666 less the umask, replacing
 // whatever file or link had its name. Returns 0, or the errno value of the failure (a directory
 // of that name, a directory that cannot be written to). An empty regular file that cannot be
 // replaced (an immutable one) counts as the marker.

@@ -35,8 +35,7 @@ InputFile OpenInput(const std::string& name) {
 }
 
 // A report file is replaced only once it is whole; a device or FIFO (/dev/null, a pipe's name)
-// and a link to one (/dev/stdout) are written in place, as is a name beside which no file can
-// be made.
+// and a link to one or to this process's own standard output (/dev/stdout) are written in place.
 constexpr ReplaceOptions kReportFile{.write_special_in_place = true, .follow_links_in_place = true};
 
 // True when `report` is a regular file and the very file that `input` reads.

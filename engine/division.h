@@ -31,10 +31,12 @@ struct [[nodiscard]] DivisionOutcome {
 DivisionOutcome DivideBy19(const std::string& input_name, std::FILE* report);
 
 // The same, into `output_name`. Input and output are compared by device and inode (links
-// included) before the output is opened: kSameFile then. The report is written beside the output
-// under a temporary name and renamed over it once complete (mode 0644 whatever the umask); on
-// any failure an existing output keeps its content. A device or FIFO is written in place. The
-// output is closed before return, so a completion marker may follow at once.
+// included) before the output is opened: kSameFile then. The report is written as a new file
+// and put in place under the output's name once complete, keeping an old output's mode, owner
+// and attributes (a new one gets 0666 less the umask); on any failure an existing output keeps
+// its content. A device or FIFO, a link to one or to this process's own standard output, and a
+// file with several hard links are written in place (replacement_file.h). The output is closed
+// before return, so a completion marker may follow at once.
 DivisionOutcome DivideBy19ToFile(const std::string& input_name, const std::string& output_name);
 
 // Reads the input as POSIX read does: the count of bytes read, 0 at the end, -1 with errno set

@@ -100,6 +100,24 @@ TEST(DivisionPipeline, ThreadCountsAndChunkSizesGiveTheSameReport) {
   }
 }
 
+TEST(DivisionPipeline, InputsOneByteOffAWholeNumberOfChunks) {
+  // The last chunk holding a single byte, and the last chunk one byte short of full.
+  constexpr std::size_t kChunk = 4096;
+  TestTempDir dir;
+  std::mt19937_64 random(19);
+  for (const std::size_t size : {5 * kChunk - 1, 5 * kChunk + 1}) {
+    const std::string input = "9" + RandomDigits(random, size - 1);
+    dir.Write("n.txt", input);
+    const std::string expected = oracle::OracleReport(input, "k.txt");
+    for (const PipelineOptions& options : ThreadedWays(kChunk)) {
+      const OpenFile file(dir, "n.txt");
+      StreamDivision result;
+      EXPECT_EQ(ReportOf(file.descriptor(), options, result), expected)
+          << size << " bytes, " << Describe(options);
+    }
+  }
+}
+
 // Input that can only be read in order (a pipe, fed in uneven pieces by another thread).
 TEST(DivisionPipeline, PipeInputGivesTheSameReport) {
   std::mt19937_64 random(15);

@@ -10,6 +10,7 @@
 
 #include "division_test_support.h"
 #include "test_temp_dir.h"
+#include "test_tmpfs.h"
 
 namespace dalvo {
 namespace {
@@ -162,17 +163,31 @@ TEST(Division, LongerOldOutputIsTruncated) {
   EXPECT_EQ(dir.Read("r.txt"), ExpectedReport(kTable[1], input));
 }
 
-TEST(Division, NewOutputHasMode0644) {
-  TestTempDir dir;
-  dir.Write("t.txt", "38");
-  const mode_t previous = ::umask(0);
-  const DivisionStatus status =
-      DivideBy19ToFile((dir.path() / "t.txt").string(), (dir.path() / "r.txt").string()).status;
-  ::umask(previous);
-  ASSERT_EQ(status, DivisionStatus::kOk);
-  EXPECT_EQ(fs::status(dir.path() / "r.txt").permissions(),
-            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                fs::perms::others_read);
+TEST(Division, OutputModeIsTheUmasksOrTheReplacedFiles) {
+  const struct {
+    mode_t umask;
+    int old_mode;  // of the report before the run; -1 for none
+    mode_t mode;
+  } kCases[] = {{0, -1, 0666}, {077, -1, 0600}, {022, 0600, 0600}, {077, 0644, 0644},
+                {0, 0640, 0640}};
+  for (const auto& c : kCases) {
+    TestTempDir dir;
+    dir.Write("t.txt", "38");
+    const fs::path report = dir.path() / "r.txt";
+    if (c.old_mode >= 0) {
+      dir.Write("r.txt", "old");
+      ASSERT_EQ(::chmod(report.c_str(), static_cast<mode_t>(c.old_mode)), 0);
+    }
+    const mode_t previous = ::umask(c.umask);
+    const DivisionStatus status =
+        DivideBy19ToFile((dir.path() / "t.txt").string(), report.string()).status;
+    ::umask(previous);
+    ASSERT_EQ(status, DivisionStatus::kOk);
+    struct stat st {};
+    ASSERT_EQ(::stat(report.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, c.mode) << std::oct << "umask " << c.umask << ", old mode "
+                                          << c.old_mode;
+  }
 }
 
 // Inputs that cannot be opened, by kind of file (root reads everything, so no permission
@@ -229,6 +244,25 @@ TEST(Division, SameFileUnderAnyNameIsRefusedAndKeptIntact) {
         << name;
     EXPECT_EQ(dir.Read("n.txt"), content) << name;
   }
+}
+
+TEST(Division, SameInodeNumberOnAnotherFileSystemIsNotTheSameFile) {
+  // Two fresh file systems number their files alike: a report there is no danger to the input.
+  const TestTmpfs first("size=64k");
+  const TestTmpfs second("size=64k");
+  if (!first.mounted() || !second.mounted()) GTEST_SKIP() << first.problem() << second.problem();
+  first.dir().Write("n.txt", "38");
+  second.dir().Write("r.txt", "old");
+  struct stat in {};
+  struct stat out {};
+  ASSERT_EQ(::stat((first.path() / "n.txt").c_str(), &in), 0);
+  ASSERT_EQ(::stat((second.path() / "r.txt").c_str(), &out), 0);
+  if (in.st_ino != out.st_ino) GTEST_SKIP() << "the file systems numbered differently";
+
+  const std::string input = (first.path() / "n.txt").string();
+  ASSERT_EQ(DivideBy19ToFile(input, (second.path() / "r.txt").string()).status,
+            DivisionStatus::kOk);
+  EXPECT_EQ(second.dir().Read("r.txt"), ExpectedReport(kTable[0], input));
 }
 
 TEST(Division, UnwritableOutputsAreReported) {

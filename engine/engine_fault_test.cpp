@@ -11,10 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -23,6 +25,7 @@
 #include "engine_expectations.h"
 #include "number_files.h"
 #include "test_temp_dir.h"
+#include "test_tmpfs.h"
 
 namespace dalvo {
 namespace {
@@ -244,8 +247,8 @@ TEST(EngineFault, InputThatIsAFolder) {
 
 TEST(EngineFault, LongNumberFilesThatCannotBeWritten) {
   // The first and the last file are folders (cannot be created), one in the middle is a full
-  // device (created, but not one digit can be written). Each is named, in writing order, and
-  // the other nineteen are written in full.
+  // device (opened, but not one digit can be written). Each is named, in writing order, and no
+  // other file is put in place: a generation is whole or changes nothing.
   const TestTempDir dir;
   const FullDevice device = MakeFullDevice(dir.path() / "number10.txt");
   if (device.not_permitted) GTEST_SKIP() << device.problem;
@@ -263,17 +266,59 @@ TEST(EngineFault, LongNumberFilesThatCannotBeWritten) {
   EXPECT_EQ(r.err, UnableToWrite("number1.txt", EISDIR) +
                        UnableToWrite("number10.txt", ENOSPC) +
                        UnableToWrite("n20257d.txt", EISDIR));
+  ExpectOnlyAdded(dir.path(), before, {kMarker}, "generation");
+}
 
-  const TestTempDir expected;
-  ASSERT_TRUE(GenerateExpectedFiles(129, expected.path()));
-  std::vector<std::string> written{kMarker};
-  for (const std::string_view view : kNumberFileNames) {
-    const std::string name(view);
-    if (name == "number1.txt" || name == "number10.txt" || name == "n20257d.txt") continue;
-    written.push_back(name);
-    EXPECT_EQ(dir.Read(name), expected.Read(name)) << name;
+// ---- A full disk and the limits of a process ---------------------------------------------------
+
+TEST(EngineFault, AFullDiskFailsTheReportAndKeepsTheOldOne) {
+  // No block left, and no inode left: the new report cannot be written, or not even created.
+  for (const std::string options : {"size=512k", "nr_inodes=8"}) {
+    const TestTmpfs disk(options);
+    if (!disk.mounted()) GTEST_SKIP() << disk.problem();
+    disk.dir().Write("t.txt", LongNumber());
+    disk.dir().Write("r.txt", "an older report");
+    // An empty marker that cannot be replaced still counts, so only the report fails.
+    disk.dir().Write(kMarker, "");
+    disk.Fill();
+    const std::set<std::string> before = disk.dir().Names();
+
+    const ProcessResult r = RunDalvo(disk.path(), {"-awo", "d", "19", "t.txt", "r.txt"});
+    EXPECT_EQ(r.exit_code, 1) << options;
+    EXPECT_EQ(r.err, UnableToWrite("r.txt", ENOSPC)) << options;
+    EXPECT_EQ(disk.dir().Read("r.txt"), "an older report") << options;
+    EXPECT_EQ(disk.dir().Names(), before) << options;
   }
-  ExpectOnlyAdded(dir.path(), before, written, "generation");
+}
+
+TEST(EngineFault, ProcessLimitsFailTheRunWithAMessageAndLeaveNothing) {
+  const struct {
+    ChildLimits limits;
+    std::string err;
+  } kCases[] = {
+      // ulimit -f: the write fails with EFBIG instead of a signal ending the run unexplained.
+      {{.file_size_bytes = 64 * 1024}, UnableToWrite("r.txt", EFBIG)},
+      // ulimit -v: an allocation fails; every file object removes its new file on the way out.
+      {{.address_space_bytes = 6000 * 1024}, "dalvo: Out of memory! (Cannot allocate memory)\n"},
+  };
+  for (const auto& c : kCases) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    if (c.limits.address_space_bytes != RLIM_INFINITY) continue;  // shadow memory needs more
+#endif
+    const TestTempDir dir;
+    dir.Write("t.txt", LongNumber());
+    dir.Write("r.txt", "an older report");
+    const ProcessResult r = FinishDalvo(
+        StartDalvo(dir.path(), {"-awo", "d", "19", "t.txt", "r.txt"}, "", {}, c.limits));
+    EXPECT_EQ(r.exit_code, 1) << c.err;
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(dir.Read("r.txt"), "an older report") << c.err;
+    const std::set<std::string> names = dir.Names();
+    EXPECT_TRUE(std::all_of(names.begin(), names.end(),
+                            [](const std::string& n) { return n == "t.txt" || n == "r.txt" ||
+                                                              n == kMarker; }))
+        << c.err;
+  }
 }
 
 }  // namespace

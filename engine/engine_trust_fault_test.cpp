@@ -1,12 +1,13 @@
 // Fault injection for the files the engine must neither lose nor follow: a read that fails in
-// mid-file, a reader that went away, a umask of 000, links planted under the names the engine
-// writes, the completion marker in the way, two generations at once and a run stopped by a
-// signal. The real `dalvo` program runs in a fresh directory, except where a read failure is
+// mid-file, a reader that went away, the umask, links planted under the names the engine writes,
+// the completion marker in the way, two generations at once and a run stopped by a signal or
+// killed. The real `dalvo` program runs in a fresh directory, except where a read failure is
 // injected through the division's reader.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -29,13 +30,29 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Entries that a run left under a temporary name (".NAME.XXXXXX.part").
+// Entries that a run left under a temporary name (".dalvo-XXXXXX", or the ".NAME.XXXXXX.part"
+// of older versions).
 std::vector<std::string> TemporaryFiles(const TestTempDir& dir) {
   std::vector<std::string> found;
   for (const std::string& name : dir.Names()) {
-    if (name.starts_with('.') && name.ends_with(".part")) found.push_back(name);
+    if (name.starts_with(".dalvo-") || (name.starts_with('.') && name.ends_with(".part"))) {
+      found.push_back(name);
+    }
   }
   return found;
+}
+
+// True once the process `pid` has a file open in `dir` other than `input`: the new report,
+// which has no name while it is written.
+bool HasNewFileOpen(pid_t pid, const TestTempDir& dir, const std::string& input) {
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+    const fs::path leads_to = fs::read_symlink(entry.path(), error);
+    if (!error && leads_to.parent_path() == dir.path() && leads_to.filename() != input) {
+      return true;
+    }
+  }
+  return false;
 }
 
 struct stat LinkStatus(const fs::path& path) {
@@ -142,18 +159,24 @@ TEST(EngineFault, StandardOutputThatIsTheInputIsRefused) {
 
 // ---- Modes, links and the marker -------------------------------------------------------------
 
-TEST(EngineFault, FilesAreReadableByOthersButNoMoreWhateverTheUmask) {
-  const TestTempDir dir;
-  dir.Write("t.txt", "38");
-  const mode_t previous = umask(0);
-  const ProcessResult generated = RunDalvo(dir.path(), {"-awo", "g", "1"});
-  const ProcessResult divided = RunDalvo(dir.path(), {"-awo", "d", "19", "t.txt", "r.txt"});
-  umask(previous);
-  ASSERT_EQ(generated.exit_code, 0);
-  ASSERT_EQ(divided.exit_code, 0);
-  std::set<std::string> written = NumberFilesAnd({"r.txt", kMarker});
-  for (const std::string& name : written) {
-    EXPECT_EQ(LinkStatus(dir.path() / name).st_mode & 07777, 0644u) << name;
+TEST(EngineFault, NewFilesTakeTheUmaskAsAnyProgramsDo) {
+  const struct {
+    mode_t umask;
+    mode_t mode;
+  } kCases[] = {{0, 0666}, {022, 0644}, {077, 0600}};
+  for (const auto& c : kCases) {
+    const TestTempDir dir;
+    dir.Write("t.txt", "38");
+    const mode_t previous = umask(c.umask);
+    const ProcessResult generated = RunDalvo(dir.path(), {"-awo", "g", "1"});
+    const ProcessResult divided = RunDalvo(dir.path(), {"-awo", "d", "19", "t.txt", "r.txt"});
+    umask(previous);
+    ASSERT_EQ(generated.exit_code, 0);
+    ASSERT_EQ(divided.exit_code, 0);
+    for (const std::string& name : NumberFilesAnd({"r.txt", kMarker})) {
+      EXPECT_EQ(LinkStatus(dir.path() / name).st_mode & 07777, c.mode)
+          << name << " under umask " << std::oct << c.umask;
+    }
   }
 }
 
@@ -164,8 +187,12 @@ TEST(EngineFault, PlantedLinksAreReplacedNeverFollowed) {
   for (const std::string name : {"number13.txt", "r.txt", kMarker.c_str()}) {
     fs::create_symlink("victim", dir.path() / name);
   }
+  // What a link leads to decides, never its text: this one names a path under /proc.
+  fs::create_symlink("/proc/self/root" + (dir.path() / "victim").string(), dir.path() / "p.txt");
   EXPECT_EQ(RunDalvo(dir.path(), {"-awo", "g", "1"}).exit_code, 0);
   EXPECT_EQ(RunDalvo(dir.path(), {"-awo", "d", "19", "t.txt", "r.txt"}).exit_code, 0);
+  EXPECT_EQ(RunDalvo(dir.path(), {"-awo", "d", "19", "t.txt", "p.txt"}).exit_code, 0);
+  EXPECT_TRUE(S_ISREG(LinkStatus(dir.path() / "p.txt").st_mode));
 
   EXPECT_EQ(dir.Read("victim"), "the victim's own text");
   EXPECT_TRUE(S_ISREG(LinkStatus(dir.path() / "number13.txt").st_mode));
@@ -173,6 +200,37 @@ TEST(EngineFault, PlantedLinksAreReplacedNeverFollowed) {
   EXPECT_TRUE(S_ISREG(LinkStatus(dir.path() / "r.txt").st_mode));
   EXPECT_EQ(dir.Read("r.txt"), ReportOf38("t.txt"));
   EXPECT_TRUE(S_ISREG(LinkStatus(dir.path() / kMarker).st_mode));
+}
+
+TEST(EngineFault, ALinkToTheProgramsOwnStandardOutputIsWrittenThrough) {
+  // dalvo -awo d 19 t.txt /dev/stdout > out.txt: the link leads to a regular file, which is the
+  // one the shell opened as standard output.
+  const TestTempDir dir;
+  dir.Write("t.txt", "38");
+  dir.Write("out.txt", "");
+  fs::create_symlink("out.txt", dir.path() / "stdout.link");
+  const ProcessResult r = RunDalvo(dir.path(), {"-awo", "d", "19", "t.txt", "stdout.link"}, "",
+                                   (dir.path() / "out.txt").string());
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(dir.Read("out.txt"), ReportOf38("t.txt"));
+  EXPECT_TRUE(S_ISLNK(LinkStatus(dir.path() / "stdout.link").st_mode));
+}
+
+TEST(EngineFault, AFifoOrDeviceUnderTheMarkersNameEndsAsAnEmptyFile) {
+  for (const mode_t kind : {mode_t{S_IFIFO}, mode_t{S_IFCHR}}) {
+    const TestTempDir dir;
+    dir.Write("t.txt", "38");
+    // A FIFO nobody reads would hang a run that opened it for writing; /dev/null's numbers.
+    if (mknod((dir.path() / kMarker).c_str(), kind | 0666, makedev(1, 3)) != 0) {
+      ASSERT_EQ(errno, EPERM);
+      continue;  // devices may not be made here
+    }
+    const ProcessResult r = RunDalvo(dir.path(), {"-awo", "d", "19", "t.txt"});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    const struct stat marker = LinkStatus(dir.path() / kMarker);
+    EXPECT_TRUE(S_ISREG(marker.st_mode)) << std::oct << kind;
+    EXPECT_EQ(marker.st_size, 0) << std::oct << kind;
+  }
 }
 
 TEST(EngineFault, AMarkerThatCannotBeCreatedFailsTheRun) {
@@ -246,7 +304,7 @@ TEST(EngineFault, TwoGenerationsAtOnceNeverMixTheirVariants) {
 }
 
 TEST(EngineFault, AStopSignalLeavesTheOldReportWholeAndNoTemporaryFile) {
-  for (const int stop : {SIGTERM, SIGINT, SIGHUP}) {
+  for (const int stop : {SIGTERM, SIGINT, SIGHUP, SIGKILL}) {
     const TestTempDir dir;
     dir.Write("r.txt", "old report");
     ASSERT_EQ(mkfifo((dir.path() / "in.fifo").c_str(), 0600), 0);
@@ -256,10 +314,11 @@ TEST(EngineFault, AStopSignalLeavesTheOldReportWholeAndNoTemporaryFile) {
     ASSERT_GE(writer, 0);
     ASSERT_EQ(write(writer, "3838383838", 10), 10);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (TemporaryFiles(dir).empty() && std::chrono::steady_clock::now() < deadline) {
+    while (!HasNewFileOpen(child.pid, dir, "in.fifo") &&
+           std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    const bool report_begun = !TemporaryFiles(dir).empty();
+    const bool report_begun = HasNewFileOpen(child.pid, dir, "in.fifo");
     kill(child.pid, report_begun ? stop : SIGKILL);
     close(writer);
     const ProcessResult r = FinishDalvo(child);

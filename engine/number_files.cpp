@@ -21,10 +21,11 @@ class ItemWriter {
   ItemWriter(const ItemWriter&) = delete;
   ItemWriter& operator=(const ItemWriter&) = delete;
 
-  // Begins the file that is to become `path`. False when it cannot be opened for writing.
-  bool Open(const std::filesystem::path& path) {
-    ok_ = file_.Open(path.string(), kNumberFile);
-    error_ = ok_ ? 0 : file_.error();
+  // Begins writing into `file`, opened to become `path`. False when it cannot be opened.
+  bool Open(ReplacementFile& file, const std::filesystem::path& path) {
+    file_ = &file;
+    ok_ = file.Open(path.string(), kNumberFile);
+    error_ = ok_ ? 0 : file.error();
     used_ = 0;
     return ok_;
   }
@@ -43,21 +44,17 @@ class ItemWriter {
     }
   }
 
-  // Writes out what is buffered and, when every byte got there, puts the file in place under
-  // its name. Otherwise the partial file goes and an older one of the name stays whole.
-  bool Close() {
-    if (file_.file() == nullptr) return false;
+  // Writes out what is buffered. True when every byte of the file got there; the file is then
+  // whole but not yet in place (the caller commits it). Otherwise the partial file is discarded.
+  bool Finish() {
+    if (file_ == nullptr || file_->file() == nullptr) return false;
     Drain();
-    if (!ok_) {
-      file_.Discard();
-    } else if (!file_.Commit()) {
-      ok_ = false;
-      error_ = file_.error();
-    }
+    if (!ok_) file_->Discard();
+    file_ = nullptr;
     return ok_;
   }
 
-  // The errno value of the failure that made Open or Close return false.
+  // The errno value of the failure that made Open or Finish return false.
   int error() const { return error_; }
 
  private:
@@ -70,7 +67,7 @@ class ItemWriter {
 
   void Drain() {
     // After a failed write the rest of the file is dropped; Close then reports the failure.
-    if (ok_ && used_ > 0 && std::fwrite(buffer_.get(), 1, used_, file_.file()) != used_) {
+    if (ok_ && used_ > 0 && std::fwrite(buffer_.get(), 1, used_, file_->file()) != used_) {
       ok_ = false;
       error_ = errno;
     }
@@ -79,7 +76,7 @@ class ItemWriter {
 
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
-  ReplacementFile file_;
+  ReplacementFile* file_ = nullptr;
   bool ok_ = false;
   int error_ = 0;
 };
@@ -275,17 +272,26 @@ constexpr std::array<FileBody, kNumberFileCount> kFileBodies = {
 GenerationOutcome GenerateNumberFiles(const SuraTable& table,
                                       const std::filesystem::path& directory) {
   GenerationOutcome outcome;
+  // Every file is written whole before any takes its name, so a generation that fails on one
+  // (a full disk at the last file) leaves all the files of an earlier one as they were.
+  std::array<ReplacementFile, kNumberFileCount> files;
   ItemWriter out;
   for (std::size_t i = 0; i < kNumberFileCount; ++i) {
-    const std::string name(kNumberFileNames[i]);
     bool written = false;
-    if (out.Open(directory / name)) {
+    if (out.Open(files[i], directory / std::string(kNumberFileNames[i]))) {
       kFileBodies[i](table, out);
-      written = out.Close();
+      written = out.Finish();
     }
     if (!written) {
-      outcome.failed_files.push_back(name);
+      outcome.failed_files.emplace_back(kNumberFileNames[i]);
       outcome.failure_reasons.push_back(out.error());
+    }
+  }
+  if (!outcome.ok()) return outcome;  // the destructors remove every new file
+  for (std::size_t i = 0; i < kNumberFileCount; ++i) {
+    if (!files[i].Commit()) {
+      outcome.failed_files.emplace_back(kNumberFileNames[i]);
+      outcome.failure_reasons.push_back(files[i].error());
     }
   }
   return outcome;

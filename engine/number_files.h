@@ -1,8 +1,8 @@
 // The 22 long-number files: each one a single decimal digit string built from the sura table and
-// written item by item in one streaming pass, so no long number is ever held in memory. Each is
-// written beside its name and renamed into place when whole. A file that cannot be created or
-// fully written is named in the outcome and leaves an older file of its name unchanged; the
-// others are still written.
+// written item by item in one streaming pass, so no long number is ever held in memory. All 22
+// are written as new files first and put in place under their names only once every one is
+// whole: a generation that fails on any file names it in the outcome and leaves every older file
+// of these names unchanged.
 #pragma once
 
 #include <array>
@@ -38,10 +38,11 @@ struct [[nodiscard]] GenerationOutcome {
   bool ok() const { return failed_files.empty(); }
 };
 
-// Writes all 22 files into `directory` (an empty path means the current directory), each one
-// completely written, closed and renamed into place before the next is begun. A symbolic link
-// under a file's name is replaced, never written through; a device or FIFO is written in place.
-// Prints nothing. Always attempts every file; the ones that failed are listed in the outcome.
+// Writes all 22 files into `directory` (an empty path means the current directory): each one
+// completely written as a new file, then all of them put in place in writing order. A symbolic
+// link under a file's name is replaced, never written through; a device or FIFO is written in
+// place. Prints nothing. Always attempts every file; the ones that failed are listed in the
+// outcome, and then none of the others replaces its older file either.
 GenerationOutcome GenerateNumberFiles(const SuraTable& table, const std::filesystem::path& directory);
 
 }  // namespace dalvo

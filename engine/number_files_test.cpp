@@ -133,17 +133,25 @@ TEST(NumberFiles, WritesExactlyTheNamedFilesAndRewritesThemIdentically) {
   }
 }
 
-TEST(NumberFiles, AFileThatCannotBeCreatedFailsAloneAndTheRestAreWritten) {
+TEST(NumberFiles, AFileThatCannotBeCreatedLeavesTheEarlierGenerationWhole) {
+  // An earlier generation with 129 verses is there; a 127-verse one fails at a file in the
+  // middle and at the very last one. Each failure is named, and no earlier file is replaced.
   const TestTempDir dir;
-  fs::create_directory(dir.path() / "number5.txt");
-  fs::create_directory(dir.path() / "n20257d.txt");
+  SuraTable with129;
+  with129.SetSura9Verses(129);
+  ASSERT_TRUE(GenerateNumberFiles(with129, dir.path()).ok());
+  for (const char* name : {"number5.txt", "n20257d.txt"}) {
+    fs::remove(dir.path() / name);
+    fs::create_directory(dir.path() / name);
+  }
   const GenerationOutcome outcome = GenerateNumberFiles(SuraTable(), dir.path());
   EXPECT_EQ(outcome.failed_files, (std::vector<std::string>{"number5.txt", "n20257d.txt"}));
   for (const DigitCount& c : kDigitCounts) {
     const fs::path path = dir.path() / c.name;
     if (fs::is_directory(path)) continue;
-    EXPECT_EQ(fs::file_size(path), c.with127) << c.name;
+    EXPECT_EQ(fs::file_size(path), c.with129) << c.name;
   }
+  EXPECT_EQ(dir.Names().size(), kNumberFileCount);  // and nothing beside them
 }
 
 TEST(NumberFiles, AMissingDirectoryFailsEveryFile) {

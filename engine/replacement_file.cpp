@@ -1,122 +1,22 @@
 #include "replacement_file.h"
 
 #include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
+#include <linux/magic.h>
+#include <sys/statfs.h>
 #include <time.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
-#include <cstring>
+#include <cstdio>
+#include <vector>
+
+#include "kept_attributes.h"
+#include "pending_temporaries.h"
 
 namespace dalvo {
 namespace {
-
-// ---- Removal of pending temporary files when the program is told to stop -----------------------
-
-// The engine writes one file at a time; a few slots leave room without any allocation, which a
-// signal handler could not do. A file beyond them is still written, only not cleaned up.
-constexpr int kSlots = 4;
-char g_pending[kSlots][PATH_MAX];
-std::atomic<bool> g_pending_used[kSlots];
-
-// Set while a temporary file and its slot change together. A stop signal that comes then waits
-// for the change to end, so the handler never sees a file without its slot, nor a slot whose name
-// another process may have taken. Waiting costs no system call, unlike blocking the signals:
-// a generation changes slots 44 times, and the whole run takes a few milliseconds.
-std::atomic<bool> g_changing{false};
-std::atomic<int> g_deferred_signal{0};
-static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
-              "a signal handler may only touch lock-free atomics");
-
-constexpr int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
-
-void RemovePendingFilesAndStop(int signal_number) {
-  for (int i = 0; i < kSlots; ++i) {
-    if (g_pending_used[i].load()) ::unlink(g_pending[i]);
-  }
-  // With the default action back, the signal ends the program as it would have without us (in
-  // the handler it stays blocked until the handler returns).
-  ::signal(signal_number, SIG_DFL);
-  ::raise(signal_number);
-}
-
-extern "C" void OnStopSignal(int signal_number) {
-  if (g_changing.load()) {
-    g_deferred_signal.store(signal_number);
-    return;
-  }
-  RemovePendingFilesAndStop(signal_number);
-}
-
-class SlotChange {
- public:
-  SlotChange() {
-    g_changing.store(true);
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-  }
-  ~SlotChange() {
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    g_changing.store(false);
-    if (const int deferred = g_deferred_signal.exchange(0); deferred != 0) {
-      RemovePendingFilesAndStop(deferred);
-    }
-  }
-  SlotChange(const SlotChange&) = delete;
-  SlotChange& operator=(const SlotChange&) = delete;
-};
-
-int TakeSlot(const std::string& path) {
-  if (path.size() >= PATH_MAX) return -1;
-  for (int i = 0; i < kSlots; ++i) {
-    if (!g_pending_used[i].load()) {
-      std::memcpy(g_pending[i], path.c_str(), path.size() + 1);
-      g_pending_used[i].store(true);
-      return i;
-    }
-  }
-  return -1;
-}
-
-void ReleaseSlot(int slot) {
-  if (slot >= 0) g_pending_used[slot].store(false);
-}
-
-// The umask, which can only be read by setting it; read once, before the engine starts any
-// thread. Where it keeps all of 0644, the mode given to open needs no fchmod afterwards.
-mode_t ProcessUmask() {
-  static const mode_t mask = [] {
-    const mode_t previous = ::umask(0);
-    ::umask(previous);
-    return previous;
-  }();
-  return mask;
-}
-
-// Once per process: the stop signals clean up, unless they were ignored from the start (nohup)
-// or have a handler of someone else's.
-void PrepareOnce() {
-  static bool prepared = false;
-  if (prepared) return;
-  prepared = true;
-  static_cast<void>(ProcessUmask());
-  struct sigaction action {};
-  action.sa_handler = OnStopSignal;
-  action.sa_flags = SA_RESTART;  // a deferred signal must not break a read or write elsewhere
-  sigemptyset(&action.sa_mask);
-  for (const int s : kStopSignals) sigaddset(&action.sa_mask, s);
-  for (const int s : kStopSignals) {
-    struct sigaction previous {};
-    if (::sigaction(s, nullptr, &previous) == 0 && previous.sa_handler == SIG_DFL) {
-      ::sigaction(s, &action, nullptr);
-    }
-  }
-}
-
-// ---- Temporary names ----------------------------------------------------------------------
 
 // Six characters that differ between attempts and between processes. Not secret: O_EXCL, not
 // the name, keeps another user's file from being taken over.
@@ -141,26 +41,63 @@ std::string RandomSuffix() {
   return suffix;
 }
 
-// The temporary name for `target` in the same folder, so the rename never crosses devices.
-std::string TemporaryNameFor(const std::string& target) {
-  const std::size_t slash = target.rfind('/');
-  const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
-  return target.substr(0, base) + "." + target.substr(base) + "." + RandomSuffix() + ".part";
+// A fixed-length name, so that no target name is too long to have a temporary beside it.
+std::string TemporaryName() { return ".dalvo-" + RandomSuffix(); }
+
+constexpr int kNameAttempts = 100;
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-bool IsSpecialFile(mode_t mode) { return !S_ISREG(mode) && !S_ISDIR(mode); }
+// True for a file a link is written through to: a device, FIFO or terminal, or the very file
+// this process's standard output or error already writes to (`/dev/stdout > out.txt`).
+bool IsWrittenThrough(const struct stat& leads_to) {
+  if (S_ISDIR(leads_to.st_mode)) return false;
+  if (!S_ISREG(leads_to.st_mode)) return true;
+  struct stat stream {};
+  for (const int descriptor : {STDOUT_FILENO, STDERR_FILENO}) {
+    if (::fstat(descriptor, &stream) == 0 && SameFile(stream, leads_to)) return true;
+  }
+  return false;
+}
 
-// True for a link whose bytes belong somewhere other than a file to replace: one that leads to
-// a device, a FIFO or a socket, or one of the system's names for an open descriptor
-// (/dev/stdout leads to /proc/self/fd/1, whatever that descriptor is). Replacing those would
-// break the system's link instead of writing where the user meant.
-bool LinkLeadsToStream(const std::string& target) {
-  struct stat st {};
-  if (::stat(target.c_str(), &st) != 0) return false;  // dangling: nothing to write through
-  if (IsSpecialFile(st.st_mode)) return true;
-  char destination[8] = {};
-  const ssize_t length = ::readlink(target.c_str(), destination, sizeof destination);
-  return length >= 6 && std::memcmp(destination, "/proc/", 6) == 0;
+// True for a folder whose names belong to the system: the device folder (as root it can be
+// written to, and replacing /dev/stdout there would break every program) and the kernel's own
+// file systems. Judged by identity, not by the path.
+bool IsSystemFolder(int directory) {
+  struct stat folder {};
+  struct stat devices {};
+  struct stat root {};
+  if (::fstat(directory, &folder) != 0) return true;
+  if (::stat("/dev", &devices) == 0 && ::stat("/", &root) == 0) {
+    const bool devices_mounted = devices.st_dev != root.st_dev;
+    if (devices_mounted ? folder.st_dev == devices.st_dev : SameFile(folder, devices)) return true;
+  }
+  struct statfs system {};
+  return ::fstatfs(directory, &system) == 0 &&
+         (system.f_type == PROC_SUPER_MAGIC || system.f_type == SYSFS_MAGIC);
+}
+
+// True where an unnamed file can later be given a name: through its name under /proc, or as
+// root through the descriptor itself. Checked once; /proc does not come and go during a run.
+bool CanNameUnnamedFiles() {
+  static const bool can = ::geteuid() == 0 || ::access("/proc/self/fd", F_OK) == 0;
+  return can;
+}
+
+// Writes all `size` bytes of `bytes` to `descriptor`. 0 or the errno value.
+int WriteAll(int descriptor, const char* bytes, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(descriptor, bytes, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    bytes += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return 0;
 }
 
 }  // namespace
@@ -169,59 +106,134 @@ bool ReplacementFile::Open(const std::string& target, const ReplaceOptions& opti
   Discard();
   target_ = target;
   error_ = 0;
-
   if (target.empty() || target.back() == '/') {
-    return OpenInPlace(options.follow_links_in_place);  // no file name to put a file beside
+    return OpenInPlace(options.follow_links_in_place, nullptr);  // no name to put a file under
   }
-  struct stat st {};
-  if (::lstat(target.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) {  // neither replaced nor written
-      error_ = EISDIR;
-      return false;
-    }
-    if (S_ISLNK(st.st_mode)) {
-      if (options.follow_links_in_place && LinkLeadsToStream(target)) return OpenInPlace(true);
-    } else if (!S_ISREG(st.st_mode) && options.write_special_in_place) {
-      return OpenInPlace(false);
-    }
+  const std::size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "."
+                             : slash == 0               ? "/"
+                                                        : target.substr(0, slash);
+  base_ = slash == std::string::npos ? target : target.substr(slash + 1);
+  directory_ = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (directory_ < 0) {
+    error_ = errno;
+    return false;
   }
 
-  PrepareOnce();
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string temporary = TemporaryNameFor(target);
-    int descriptor;
-    int open_error = 0;
-    {
-      const SlotChange change;
-      descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-      if (descriptor < 0) open_error = errno;
-      if (descriptor >= 0) slot_ = TakeSlot(temporary);
+  struct stat st {};
+  if (::fstatat(directory_, base_.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (errno == ENOENT) return OpenNew(nullptr);
+    error_ = errno;  // ENAMETOOLONG and the like: no name could be written either
+    CloseDirectory();
+    return false;
+  }
+  if (S_ISDIR(st.st_mode)) {  // neither replaced nor written
+    error_ = EISDIR;
+    CloseDirectory();
+    return false;
+  }
+  if (S_ISREG(st.st_mode)) {
+    // A rename would leave the other links with the old content.
+    if (st.st_nlink > 1) return OpenInPlace(false, &st);
+    return OpenNew(&st);
+  }
+  if (S_ISLNK(st.st_mode)) {
+    struct stat leads_to {};
+    const bool reached = ::fstatat(directory_, base_.c_str(), &leads_to, 0) == 0;
+    if (options.follow_links_in_place && reached && IsWrittenThrough(leads_to)) {
+      return OpenInPlace(true, &leads_to);
     }
-    if (descriptor < 0) {
-      if (open_error == EEXIST) continue;
-      break;  // no file can be made beside the target: written in place, as it always was
+    // Never replaced there; not followed either unless it leads where writing through is meant.
+    if (IsSystemFolder(directory_)) return OpenInPlace(false, nullptr);
+    return OpenNew(nullptr);  // the link goes, a new file of this user's takes its name
+  }
+  if (options.write_special_in_place || IsSystemFolder(directory_)) return OpenInPlace(false, &st);
+  return OpenNew(nullptr);
+}
+
+bool ReplacementFile::OpenNew(const struct stat* old_status) {
+  PrepareStopSignals();
+  replacing_ = old_status != nullptr;
+  // A new file gets what any program's would: 0666 less the umask (or the folder's default
+  // list). A replacement of this user's own file starts with the old mode, which usually holds
+  // as it is; one of another owner's starts private and gets its mode once the owner is settled.
+  const bool own = old_status != nullptr && old_status->st_uid == ::geteuid() &&
+                   old_status->st_gid == ::getegid();
+  const mode_t mode = old_status == nullptr ? 0666 : own ? (old_status->st_mode & 0777) : 0600;
+  int descriptor = -1;
+  int error = EOPNOTSUPP;
+  if (CanNameUnnamedFiles()) {
+    descriptor = ::openat(directory_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+    error = descriptor < 0 ? errno : 0;
+  }
+  if (descriptor < 0 && (error == EOPNOTSUPP || error == EISDIR || error == EINVAL)) {
+    // No unnamed files here: a short hidden name that a stop signal removes.
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+      std::string name = TemporaryName();
+      descriptor = CreatePendingFile(directory_, name, static_cast<int>(mode), &slot_);
+      if (descriptor >= 0) {
+        temporary_ = std::move(name);
+        break;
+      }
+      error = errno;
+      if (error != EEXIST) break;
     }
-    temporary_ = std::move(temporary);
-    // Others may read what the engine writes, whatever the umask.
-    const bool mode_ok = (ProcessUmask() & 0644) == 0 || ::fchmod(descriptor, 0644) == 0;
-    if (!mode_ok || (file_ = ::fdopen(descriptor, "wb")) == nullptr) {
-      error_ = errno;
+  }
+  if (descriptor < 0) {
+    // Only a folder this user may not create files in is a reason to write the file itself; a
+    // full disk or a quota is not: writing in place there would destroy the old file.
+    if (error == EACCES || error == EPERM || error == EROFS) return OpenInPlace(false, old_status);
+    error_ = error;
+    CloseDirectory();
+    return false;
+  }
+  if (old_status != nullptr) {
+    // The old file is reached through the folder that was checked, by its name there.
+    char old_path[sizeof "/proc/self/fd/" + 16 + NAME_MAX];
+    std::snprintf(old_path, sizeof old_path, "/proc/self/fd/%d/%s", directory_, base_.c_str());
+    error_ = KeepAttributes(old_path, *old_status, descriptor);
+    if (error_ != 0) {
       ::close(descriptor);
       Discard();
       return false;
     }
-    std::setvbuf(file_, nullptr, _IONBF, 0);
-    return true;
   }
-  return OpenInPlace(options.follow_links_in_place);
+  return AdoptDescriptor(descriptor);
 }
 
-bool ReplacementFile::OpenInPlace(bool follow_links) {
-  const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (follow_links ? 0 : O_NOFOLLOW);
-  const int descriptor = ::open(target_.c_str(), flags, 0644);
-  if (descriptor < 0 || (file_ = ::fdopen(descriptor, "wb")) == nullptr) {
+bool ReplacementFile::OpenInPlace(bool follow_links, const struct stat* expected) {
+  const int at = directory_ >= 0 ? directory_ : AT_FDCWD;
+  const std::string& name = directory_ >= 0 ? base_ : target_;
+  // A link is followed only to the file that was checked, which exists: nothing is created
+  // through a link. A FIFO blocks here until a reader comes, as a report into a pipe's name should.
+  const int flags = O_WRONLY | O_CLOEXEC | O_NOCTTY | (follow_links ? 0 : O_NOFOLLOW | O_CREAT);
+  const int descriptor = ::openat(at, name.c_str(), flags, 0666);
+  CloseDirectory();
+  if (descriptor < 0) {
     error_ = errno;
-    if (descriptor >= 0) ::close(descriptor);
+    return false;
+  }
+  // Truncated only once it is known to be the file that was checked.
+  struct stat st {};
+  int error = ::fstat(descriptor, &st) == 0 ? 0 : errno;
+  if (error == 0 && expected != nullptr && !SameFile(st, *expected)) {
+    error = EAGAIN;  // swapped since it was checked: try again, nothing was touched
+  }
+  if (error == 0 && S_ISREG(st.st_mode) && ::ftruncate(descriptor, 0) != 0) error = errno;
+  if (error != 0) {
+    error_ = error;
+    ::close(descriptor);
+    return false;
+  }
+  return AdoptDescriptor(descriptor);
+}
+
+bool ReplacementFile::AdoptDescriptor(int descriptor) {
+  file_ = ::fdopen(descriptor, "w");
+  if (file_ == nullptr) {
+    error_ = errno;
+    ::close(descriptor);
+    Discard();
     return false;
   }
   std::setvbuf(file_, nullptr, _IONBF, 0);
@@ -233,21 +245,57 @@ bool ReplacementFile::Commit() {
     if (error_ == 0) error_ = EBADF;
     return false;
   }
-  bool ok = std::fclose(file_) == 0;
-  file_ = nullptr;
-  if (!ok) error_ = errno;
-  if (temporary_.empty()) return ok;
-
-  const SlotChange change;
-  if (ok && ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+  bool ok = std::fflush(file_) == 0 && std::ferror(file_) == 0;
+  if (!ok) error_ = errno != 0 ? errno : EIO;
+  if (ok && directory_ >= 0) {
+    if (const int error = PutInPlace(::fileno(file_)); error != 0) {
+      error_ = error;
+      ok = false;
+    }
+  }
+  if (std::fclose(file_) != 0 && ok) {
     error_ = errno;
     ok = false;
   }
-  if (!ok) ::unlink(temporary_.c_str());
-  ReleaseSlot(slot_);
-  slot_ = -1;
-  temporary_.clear();
+  file_ = nullptr;
+  Discard();  // whatever name the new file still has
   return ok;
+}
+
+int ReplacementFile::PutInPlace(int descriptor) {
+  if (temporary_.empty()) {
+    // Nothing under the name: the new file is linked there directly, with no name in between.
+    int error = replacing_ ? EEXIST : LinkOpenFile(descriptor, directory_, base_);
+    if (error != EEXIST) return error;
+    for (int attempt = 0; attempt < kNameAttempts && error == EEXIST; ++attempt) {
+      std::string name = TemporaryName();
+      error = LinkPendingFile(descriptor, directory_, name, &slot_);
+      if (error == 0) temporary_ = std::move(name);
+    }
+    if (error != 0) return error;
+  }
+  const int error = RenamePendingFile(directory_, temporary_, base_, &slot_);
+  if (error == 0) temporary_.clear();
+  // A mount point cannot be renamed over; what is mounted there is written in place instead.
+  return error == EBUSY ? CopyOverMountPoint(descriptor) : error;
+}
+
+int ReplacementFile::CopyOverMountPoint(int descriptor) {
+  const int out = ::openat(directory_, base_.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+  if (out < 0) return errno;
+  int error = ::ftruncate(out, 0) == 0 ? 0 : errno;
+  std::vector<char> buffer(std::size_t{1} << 16);
+  for (off_t at = 0; error == 0;) {
+    const ssize_t n = ::pread(descriptor, buffer.data(), buffer.size(), at);
+    if (n <= 0) {
+      if (n < 0) error = errno;
+      break;
+    }
+    error = WriteAll(out, buffer.data(), static_cast<std::size_t>(n));
+    at += n;
+  }
+  if (::close(out) != 0 && error == 0) error = errno;
+  return error;
 }
 
 void ReplacementFile::Discard() {
@@ -255,12 +303,16 @@ void ReplacementFile::Discard() {
     std::fclose(file_);
     file_ = nullptr;
   }
-  if (temporary_.empty()) return;
-  const SlotChange change;
-  ::unlink(temporary_.c_str());
-  ReleaseSlot(slot_);
-  slot_ = -1;
-  temporary_.clear();
+  if (!temporary_.empty()) {
+    RemovePendingFile(directory_, temporary_, &slot_);
+    temporary_.clear();
+  }
+  CloseDirectory();
+}
+
+void ReplacementFile::CloseDirectory() {
+  if (directory_ >= 0) ::close(directory_);
+  directory_ = -1;
 }
 
 }  // namespace dalvo

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -51,6 +53,12 @@ struct StdoutTarget {
   bool closed_pipe = false;
 };
 
+// Limits set in the child before it starts (as ulimit would); RLIM_INFINITY leaves one as it is.
+struct ChildLimits {
+  rlim_t file_size_bytes = RLIM_INFINITY;      // RLIMIT_FSIZE (ulimit -f)
+  rlim_t address_space_bytes = RLIM_INFINITY;  // RLIMIT_AS (ulimit -v)
+};
+
 // A child started by StartDalvo; FinishDalvo waits for it.
 struct RunningDalvo {
   pid_t pid = -1;
@@ -61,7 +69,8 @@ struct RunningDalvo {
 // Starts dalvo with `args` in `dir`, feeding `input` on standard input, and returns at once.
 inline RunningDalvo StartDalvo(const std::filesystem::path& dir,
                                const std::vector<std::string>& args, const std::string& input = "",
-                               const StdoutTarget& stdout_target = {}) {
+                               const StdoutTarget& stdout_target = {},
+                               const ChildLimits& limits = {}) {
   std::FILE* in = std::tmpfile();
   RunningDalvo child{-1, std::tmpfile(), std::tmpfile()};
   std::fwrite(input.data(), 1, input.size(), in);
@@ -79,7 +88,12 @@ inline RunningDalvo StartDalvo(const std::filesystem::path& dir,
   if (child.pid == 0) {
     // The program starts as from a terminal, whatever this test runner ignores: a stop signal
     // ends it and a closed pipe would kill it, unless the program itself says otherwise.
-    for (const int s : {SIGTERM, SIGINT, SIGHUP, SIGPIPE}) signal(s, SIG_DFL);
+    for (const int s : {SIGTERM, SIGINT, SIGHUP, SIGPIPE, SIGXFSZ}) signal(s, SIG_DFL);
+    for (const auto& [resource, bytes] : {std::pair{RLIMIT_FSIZE, limits.file_size_bytes},
+                                          std::pair{RLIMIT_AS, limits.address_space_bytes}}) {
+      const rlimit limit{bytes, bytes};
+      if (bytes != RLIM_INFINITY && setrlimit(resource, &limit) != 0) _exit(126);
+    }
     const int out_fd = stdout_target.closed_pipe  ? pipe_ends[1]
                        : stdout_target.path.empty() ? fileno(child.out)
                                                     : open(stdout_target.path.c_str(), O_WRONLY);
