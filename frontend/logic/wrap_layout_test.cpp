@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -22,14 +23,16 @@ EditBuffer TextOf(const std::vector<std::uint64_t>& lengths) {
   return buffer;
 }
 
-// The rows the plain way: each line cut into pieces of `cols`, an empty line one row.
+// The rows the plain way: each line cut into pieces of `cols`, an empty line one row. A long
+// line's pieces are at least 4 bytes, room for any UTF-8 character.
 std::vector<TextPos> RowStarts(const std::vector<std::uint64_t>& lengths, std::uint64_t cols) {
   std::vector<TextPos> rows;
   for (std::uint64_t line = 0; line < lengths.size(); ++line) {
+    const bool long_line = lengths[line] >= WrapLayout::kWordWrapLimit;
     std::uint64_t col = 0;
     do {
       rows.push_back({line, col});
-      col += cols;
+      col += long_line ? std::max<std::uint64_t>(cols, 4) : cols;
     } while (col < lengths[line]);
   }
   return rows;
