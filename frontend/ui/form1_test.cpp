@@ -165,6 +165,13 @@ TEST(Form1, CustomNumberBoxAndStatusLineUseTheirFonts) {
   EXPECT_TRUE(IsFixedPitch(form.text1()->font()));
   EXPECT_EQ(form.text1()->font().pointSize(), 9);
   EXPECT_EQ(form.text1()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  // Whatever the window chose for its captions (perhaps a condensed face), the box's digits are
+  // as wide as the viewer's.
+  EXPECT_EQ(form.text1()->font().stretch(), QFont::Unstretched) << form.font().stretch();
+  const Form2 viewer;
+  const QString digits = QStringLiteral("0123456789");
+  EXPECT_EQ(QFontMetrics(form.text1()->font()).horizontalAdvance(digits),
+            QFontMetrics(viewer.text1()->font()).horizontalAdvance(digits));
 
   const QFontInfo status_font(form.label1()->font());
   EXPECT_FALSE(IsFixedPitch(form.label1()->font()));

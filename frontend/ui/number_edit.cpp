@@ -5,25 +5,47 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+#include "utf8_text.h"
 
 namespace dalvo::ui {
 namespace {
 
 std::string ToBytes(const QString& text) {
-  std::string bytes(static_cast<std::size_t>(text.size()), '\0');
-  // Straight into the string: characters beyond Latin-1 become '?'.
-  const QChar* in = text.constData();
-  for (char& c : bytes) {
-    const char16_t unit = (in++)->unicode();
-    c = unit < 0x100 ? static_cast<char>(unit) : '?';
-  }
+  const QByteArray utf8 = text.toUtf8();  // a lone surrogate becomes U+FFFD
+  std::string bytes(utf8.constData(), static_cast<std::size_t>(utf8.size()));
   NormalizeLineBreaks(bytes);
   return bytes;
+}
+
+// The first character of `text` (a surrogate pair taken whole), or 0 for an empty text.
+char32_t FirstChar(const QString& text) {
+  if (text.isEmpty()) return 0;
+  if (text.size() > 1 && text[0].isHighSurrogate() && text[1].isLowSurrogate()) {
+    return QChar::surrogateToUcs4(text[0], text[1]);
+  }
+  return text[0].unicode();
+}
+
+// Whether `text` is one character (which a surrogate pair is).
+bool IsOneChar(const QString& text) {
+  return text.size() == 1 || (text.size() == 2 && FirstChar(text) > 0xFFFF);
+}
+
+// A key that types text: printable text without Control or Meta (an emoji is two UTF-16 units
+// whose first alone is not printable).
+bool TypesText(const QKeyEvent* key) {
+  const bool command = key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
+  return !command && !key->text().isEmpty() && QChar::isPrint(FirstChar(key->text()));
 }
 
 bool IsEditKey(QKeyEvent* key) {
   return key == QKeySequence::Paste || key == QKeySequence::Cut || key == QKeySequence::Undo ||
          key == QKeySequence::Redo || key == QKeySequence::Delete ||
+         key == QKeySequence::DeleteStartOfWord || key == QKeySequence::DeleteEndOfWord ||
          key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Return ||
          key->key() == Qt::Key_Enter;
 }
@@ -63,25 +85,54 @@ void NumberEdit::insertText(const QString& text) {
   const auto [from, to] = selectionRange();
   const std::string bytes = ToBytes(text);
   // Typed characters join into one undo step; a paste or a replaced selection is a step alone.
-  const bool typing = from == to && bytes.size() == 1 && bytes != "\n";
+  const bool typing = from == to && IsOneChar(text) && bytes != "\n";
   edit(buffer_.OffsetOf(from), buffer_.OffsetOf(to), bytes,
        typing ? EditHistory::Kind::kTyping : EditHistory::Kind::kOther);
 }
 
 void NumberEdit::deleteChar(bool forward) {
-  auto [from, to] = selectionRange();
-  std::uint64_t a = buffer_.OffsetOf(from);
-  std::uint64_t b = buffer_.OffsetOf(to);
-  if (a == b) {
-    if (forward) {
-      if (b == buffer_.Size()) return;
-      ++b;
-    } else {
-      if (a == 0) return;
-      --a;
+  if (hasSelection()) return deleteSelection();
+  const TextPos caret = caretPos();
+  // A whole character goes, never a part of its UTF-8 sequence.
+  const TextPos other = forward ? NextCharPos(buffer_, caret) : PrevCharPos(buffer_, caret);
+  if (other != caret) edit(buffer_.OffsetOf(caret), buffer_.OffsetOf(other), {}, EditHistory::Kind::kOther);
+}
+
+void NumberEdit::deleteWord(CaretMove move) {
+  if (hasSelection()) return deleteSelection();
+  const TextPos caret = caretPos();
+  const TextPos other = WordMove(buffer_, caret, move);
+  if (other != caret) edit(buffer_.OffsetOf(caret), buffer_.OffsetOf(other), {}, EditHistory::Kind::kOther);
+}
+
+void NumberEdit::deleteSelection() {
+  if (!hasSelection()) return;
+  const auto [from, to] = selectionRange();
+  edit(buffer_.OffsetOf(from), buffer_.OffsetOf(to), {}, EditHistory::Kind::kOther);
+}
+
+std::string NumberEdit::numberText() const {
+  std::string text = buffer_.Text();
+  const auto first = std::find_if(text.begin(), text.end(),
+                                  [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  if (first == text.end()) return text;  // ASCII, as a long number is: nothing to map
+  std::size_t out = static_cast<std::size_t>(first - text.begin());
+  for (std::size_t at = out; at < text.size();) {
+    if (static_cast<unsigned char>(text[at]) < 0x80) {
+      text[out++] = text[at++];
+      continue;
     }
+    const Utf8Char c = DecodeUtf8(std::string_view(text).substr(at));
+    if (c.code != kReplacementChar && QChar::category(c.code) == QChar::Number_DecimalDigit) {
+      // Every decimal digit is one byte shorter than its sequence at least: in place is safe.
+      text[out++] = static_cast<char>('0' + QChar::digitValue(c.code));
+    } else {
+      for (std::uint32_t i = 0; i < c.length; ++i) text[out++] = text[at + i];
+    }
+    at += c.length;
   }
-  edit(a, b, {}, EditHistory::Kind::kOther);
+  text.resize(out);
+  return text;
 }
 
 void NumberEdit::paste() {
@@ -118,6 +169,10 @@ bool NumberEdit::editKeyPress(QKeyEvent* event) {
     undo();
   } else if (event == QKeySequence::Redo) {
     redo();
+  } else if (event == QKeySequence::DeleteStartOfWord) {
+    deleteWord(CaretMove::kWordLeft);
+  } else if (event == QKeySequence::DeleteEndOfWord) {
+    deleteWord(CaretMove::kWordRight);
   } else if (event == QKeySequence::Delete) {
     deleteChar(true);
   } else if (event->key() == Qt::Key_Backspace) {
@@ -125,10 +180,8 @@ bool NumberEdit::editKeyPress(QKeyEvent* event) {
   } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
     insertText(QStringLiteral("\n"));
   } else {
-    const QString text = event->text();
-    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
-    if (text.isEmpty() || command || !text.front().isPrint()) return false;
-    insertText(text);
+    if (!TypesText(event)) return false;
+    insertText(event->text());
   }
   return true;
 }
@@ -137,8 +190,7 @@ bool NumberEdit::event(QEvent* event) {
   // Editing keys and plain typing belong to the box even where the window binds them.
   if (event->type() == QEvent::ShortcutOverride) {
     auto* key = static_cast<QKeyEvent*>(event);
-    const bool command = key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
-    if (IsEditKey(key) || (!command && !key->text().isEmpty() && key->text().front().isPrint())) {
+    if (IsEditKey(key) || TypesText(key)) {
       event->accept();
       return true;
     }
@@ -146,14 +198,36 @@ bool NumberEdit::event(QEvent* event) {
   return TextArea::event(event);
 }
 
-void NumberEdit::addEditActions(QMenu* menu) {
-  menu->addAction(tr("&Undo"), this, &NumberEdit::undo)->setEnabled(history_.CanUndo());
-  menu->addAction(tr("&Redo"), this, &NumberEdit::redo)->setEnabled(history_.CanRedo());
+void NumberEdit::fillContextMenu(QMenu* menu) {
+  // The desktop's own order: Undo, Redo; Cut, Copy, Paste, Delete; Select All.
+  menu->addAction(withShortcut(tr("&Undo"), QKeySequence::Undo), this, &NumberEdit::undo)
+      ->setEnabled(history_.CanUndo());
+  menu->addAction(withShortcut(tr("&Redo"), QKeySequence::Redo), this, &NumberEdit::redo)
+      ->setEnabled(history_.CanRedo());
   menu->addSeparator();
-  menu->addAction(tr("Cu&t"), this, &NumberEdit::cut)->setEnabled(hasSelection());
-  menu->addAction(tr("&Paste"), this, &NumberEdit::paste)
+  menu->addAction(withShortcut(tr("Cu&t"), QKeySequence::Cut), this, &NumberEdit::cut)
+      ->setEnabled(hasSelection());
+  menu->addAction(withShortcut(tr("&Copy"), QKeySequence::Copy), this, &NumberEdit::copy)
+      ->setEnabled(hasSelection());
+  menu->addAction(withShortcut(tr("&Paste"), QKeySequence::Paste), this, &NumberEdit::paste)
       ->setEnabled(!QApplication::clipboard()->text().isEmpty());
-  menu->addAction(tr("Delete"), this, [this] { deleteChar(true); })->setEnabled(hasSelection());
+  menu->addAction(tr("Delete"), this, &NumberEdit::deleteSelection)->setEnabled(hasSelection());
+  menu->addSeparator();
+  menu->addAction(withShortcut(tr("Select All"), QKeySequence::SelectAll), this,
+                  &NumberEdit::selectAll);
+}
+
+void NumberEdit::mousePressEvent(QMouseEvent* event) {
+  QClipboard* clipboard = QApplication::clipboard();
+  if (event->button() != Qt::MiddleButton || !clipboard->supportsSelection()) {
+    TextArea::mousePressEvent(event);
+    return;
+  }
+  const QString text = clipboard->text(QClipboard::Selection);
+  if (text.isEmpty()) return;
+  // Pasted where the pointer is, whatever was selected, as the desktop's text boxes do.
+  setCaret(caretAt(event->position().toPoint()).pos, false);
+  insertText(text);
 }
 
 void NumberEdit::inputMethodEvent(QInputMethodEvent* event) {

@@ -6,7 +6,10 @@
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
+#include <QPointer>
 #include <QScrollBar>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <cmath>
@@ -20,15 +23,31 @@ namespace {
 
 constexpr int kDragScrollMs = 50;
 
-// The text between two positions, lines joined by LF, built a piece at a time.
-QString TextOf(const TextLines& lines, TextPos from, TextPos to, std::uint64_t chars) {
-  QString text;
-  text.reserve(static_cast<qsizetype>(chars));
-  VisitText(lines, from, to, "\n", [&text](std::string_view piece) {
-    text += QLatin1String(piece.data(), static_cast<qsizetype>(piece.size()));
-  });
-  return text;
-}
+const QString kPlainText = QStringLiteral("text/plain");
+
+// The primary selection as the window system's other programs see it: the text is read from the
+// box only when one of them asks, so selecting a billion digits copies nothing. Once the box
+// is gone or its text has changed, the selection is empty.
+class PrimarySelectionData : public QMimeData {
+ public:
+  PrimarySelectionData(const TextArea& area, std::pair<TextPos, TextPos> range)
+      : area_(&area), range_(range), generation_(area.textGeneration()) {}
+
+  QStringList formats() const override { return {kPlainText}; }
+
+ protected:
+  QVariant retrieveData(const QString& mime_type, QMetaType) const override {
+    if (mime_type != kPlainText || area_.isNull() || area_->textGeneration() != generation_) {
+      return {};
+    }
+    return area_->textBetween(range_.first, range_.second);
+  }
+
+ private:
+  QPointer<const TextArea> area_;
+  std::pair<TextPos, TextPos> range_;
+  std::uint64_t generation_;
+};
 
 struct MoveKey {
   QKeySequence::StandardKey move;
@@ -39,6 +58,8 @@ struct MoveKey {
 constexpr MoveKey kMoveKeys[] = {
     {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar, CaretMove::kLeft},
     {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar, CaretMove::kRight},
+    {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord, CaretMove::kWordLeft},
+    {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord, CaretMove::kWordRight},
     {QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine, CaretMove::kUp},
     {QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine, CaretMove::kDown},
     {QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage, CaretMove::kPageUp},
@@ -63,6 +84,7 @@ TextArea::TextArea(QWidget* parent) : QAbstractScrollArea(parent) {
 
 void TextArea::setLines(const TextLines& lines) {
   lines_ = &lines;
+  ++text_generation_;
   layout_.Reset(lines, columnsForWidth());
   caret_ = {};
   anchor_ = {};
@@ -73,12 +95,14 @@ void TextArea::setLines(const TextLines& lines) {
 }
 
 void TextArea::relayoutLine(std::uint64_t line) {
+  ++text_generation_;
   layout_.LineChanged(line);
   updateScrollBar();
   viewport()->update();
 }
 
 void TextArea::relayoutAll() {
+  ++text_generation_;
   if (lines_ != nullptr) layout_.Reset(*lines_, layout_.Cols());
   updateScrollBar();
   viewport()->update();
@@ -162,18 +186,41 @@ void TextArea::selectAll() {
   anchor_ = {0, 0};
   caret_ = {EndOf(*lines_), false, {}};
   ensureCaretVisible();
+  offerPrimarySelection();
   viewport()->update();
+}
+
+QString TextArea::textBetween(TextPos from, TextPos to) const {
+  QString text;
+  if (lines_ == nullptr) return text;
+  // The decoder carries a sequence cut between two pieces over to the next one.
+  QStringDecoder decoder(QStringDecoder::Utf8);
+  VisitText(*lines_, from, to, "\n", [&text, &decoder](std::string_view piece) {
+    text += decoder(QByteArrayView(piece.data(), static_cast<qsizetype>(piece.size())));
+  });
+  return text;
 }
 
 void TextArea::copy() {
   if (lines_ == nullptr || !hasSelection()) return;
   const auto [from, to] = selectionRange();
-  const std::uint64_t chars = CharsBetween(*lines_, from, to, 1);
-  if (chars > kMaxCopyChars) {
-    QApplication::beep();
+  if (CharsBetween(*lines_, from, to, 1) > kMaxCopyChars) {
+    emit copyRefused();
     return;
   }
-  QApplication::clipboard()->setText(TextOf(*lines_, from, to, chars));
+  QApplication::clipboard()->setText(textBetween(from, to));
+}
+
+void TextArea::offerPrimarySelection() {
+  QClipboard* clipboard = QApplication::clipboard();
+  if (!hasSelection() || !clipboard->supportsSelection()) return;
+  clipboard->setMimeData(new PrimarySelectionData(*this, selectionRange()), QClipboard::Selection);
+}
+
+QString TextArea::withShortcut(const QString& text, QKeySequence::StandardKey key) {
+  const QKeySequence keys(key);
+  if (keys.isEmpty()) return text;
+  return text + QLatin1Char('\t') + keys.toString(QKeySequence::NativeText);
 }
 
 void TextArea::ensureCaretVisible() {
@@ -196,6 +243,16 @@ void TextArea::restartBlink() {
   }
 }
 
+QRect TextArea::caretRect() const {
+  const std::uint64_t row = layout_.RowOf(caret_.pos, caret_.at_row_end);
+  const std::uint64_t cells = layout_.CellsBefore(layout_.RowStart(row), caret_.pos.col);
+  const qint64 rows_down = row >= top_row_ ? static_cast<qint64>(std::min<std::uint64_t>(row - top_row_, 1u << 20))
+                                           : -static_cast<qint64>(std::min<std::uint64_t>(top_row_ - row, 1u << 20));
+  const int x = kMargin + static_cast<int>(std::lround(static_cast<qreal>(cells) * char_width_));
+  const int y = kMargin + static_cast<int>(rows_down) * row_height_;
+  return QRect(x, y, 1, row_height_);
+}
+
 Caret TextArea::caretAt(QPoint point) const {
   std::uint64_t row = top_row_;
   if (point.y() < 0) {
@@ -203,7 +260,7 @@ Caret TextArea::caretAt(QPoint point) const {
   } else {
     row += static_cast<std::uint64_t>(std::max(0, point.y() - kMargin) / row_height_);
   }
-  row = std::min(row, layout_.RowCount() - 1);
+  if (row >= layout_.RowCount()) return {EndOf(*lines_), false, {}};
   const qreal x = std::max<qreal>(0, (point.x() - kMargin) / char_width_);
   return CaretAtRow(layout_, row, static_cast<std::uint64_t>(std::lround(x)));
 }
@@ -212,7 +269,8 @@ bool TextArea::event(QEvent* event) {
   // Keys this box handles itself must reach it even where a window binds them to an action.
   if (event->type() == QEvent::ShortcutOverride) {
     auto* key = static_cast<QKeyEvent*>(event);
-    bool own = key == QKeySequence::Copy || key == QKeySequence::SelectAll;
+    bool own = key == QKeySequence::Copy || key == QKeySequence::SelectAll ||
+               key->key() == Qt::Key_Menu || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
     for (const MoveKey& move : kMoveKeys) own = own || key == move.move || key == move.select;
     if (own) {
       event->accept();
@@ -229,6 +287,7 @@ bool TextArea::moveKey(QKeyEvent* event) {
     const std::uint64_t row_before = layout_.RowOf(caret_.pos, caret_.at_row_end);
     caret_ = MoveCaret(*lines_, layout_, caret_, key.caret_move, pageRows());
     if (!select) anchor_ = caret_.pos;
+    if (select) offerPrimarySelection();
     if (key.caret_move == CaretMove::kPageUp || key.caret_move == CaretMove::kPageDown) {
       // A page key turns the view by the rows the caret moved, so the caret keeps its place
       // on the screen.
@@ -249,7 +308,13 @@ void TextArea::keyPressEvent(QKeyEvent* event) {
     event->ignore();
     return;
   }
-  if (event == QKeySequence::SelectAll) {
+  if (event->key() == Qt::Key_Menu ||
+      (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+    // The menu asked for from the keyboard opens at the caret (contextMenuEvent places it).
+    const QPoint at = viewport()->rect().center();
+    QContextMenuEvent menu_event(QContextMenuEvent::Keyboard, at, viewport()->mapToGlobal(at));
+    contextMenuEvent(&menu_event);
+  } else if (event == QKeySequence::SelectAll) {
     selectAll();
   } else if (event == QKeySequence::Copy) {
     copy();
@@ -263,7 +328,13 @@ void TextArea::keyPressEvent(QKeyEvent* event) {
 
 bool TextArea::editKeyPress(QKeyEvent*) { return false; }
 
-void TextArea::addEditActions(QMenu*) {}
+void TextArea::fillContextMenu(QMenu* menu) {
+  menu->addAction(withShortcut(tr("&Copy"), QKeySequence::Copy), this, &TextArea::copy)
+      ->setEnabled(hasSelection());
+  menu->addSeparator();
+  menu->addAction(withShortcut(tr("Select All"), QKeySequence::SelectAll), this,
+                  &TextArea::selectAll);
+}
 
 void TextArea::mousePressEvent(QMouseEvent* event) {
   if (lines_ == nullptr || event->button() != Qt::LeftButton) {
@@ -282,11 +353,13 @@ void TextArea::mousePressEvent(QMouseEvent* event) {
                      ? TextPos{caret_.pos.line + 1, 0}
                      : TextPos{caret_.pos.line, lines_->LineLength(caret_.pos.line)};
     caret_.at_row_end = false;
+    offerPrimarySelection();
     viewport()->update();
     return;
   }
   if (!(event->modifiers() & Qt::ShiftModifier)) anchor_ = caret_.pos;
   dragging_ = true;
+  word_drag_ = false;
   restartBlink();
   viewport()->update();
 }
@@ -294,7 +367,7 @@ void TextArea::mousePressEvent(QMouseEvent* event) {
 void TextArea::mouseMoveEvent(QMouseEvent* event) {
   if (!dragging_ || lines_ == nullptr) return;
   drag_point_ = event->position().toPoint();
-  caret_ = caretAt(drag_point_);
+  dragTo(drag_point_);
   ensureCaretVisible();
   const bool outside = drag_point_.y() < 0 || drag_point_.y() >= viewport()->height();
   if (outside && !drag_timer_.isActive()) drag_timer_.start(kDragScrollMs, this);
@@ -304,8 +377,24 @@ void TextArea::mouseMoveEvent(QMouseEvent* event) {
 
 void TextArea::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
+    if (dragging_) offerPrimarySelection();
     dragging_ = false;
+    word_drag_ = false;
     drag_timer_.stop();
+  }
+}
+
+void TextArea::dragTo(QPoint point) {
+  caret_ = caretAt(point);
+  if (!word_drag_) return;
+  // After a double click the selection holds the first word and grows by whole words.
+  const auto [from, to] = WordAt(*lines_, caret_.pos);
+  if (caret_.pos < drag_word_.first) {
+    anchor_ = drag_word_.second;
+    caret_ = {from, false, {}};
+  } else {
+    anchor_ = drag_word_.first;
+    caret_ = {std::max(to, drag_word_.second), false, {}};
   }
 }
 
@@ -314,7 +403,10 @@ void TextArea::mouseDoubleClickEvent(QMouseEvent* event) {
   const auto [from, to] = WordAt(*lines_, caretAt(event->position().toPoint()).pos);
   anchor_ = from;
   caret_ = {to, false, {}};
-  dragging_ = false;
+  drag_word_ = {from, to};
+  dragging_ = true;
+  word_drag_ = true;
+  offerPrimarySelection();
   double_click_point_ = event->position().toPoint();
   double_click_clock_.start();
   restartBlink();
@@ -323,12 +415,14 @@ void TextArea::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void TextArea::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
-  addEditActions(&menu);
-  QAction* copy_action = menu.addAction(tr("&Copy"), this, &TextArea::copy);
-  copy_action->setEnabled(hasSelection());
-  menu.addSeparator();
-  menu.addAction(tr("Select &All"), this, &TextArea::selectAll);
-  menu.exec(event->globalPos());
+  fillContextMenu(&menu);
+  QPoint at = event->globalPos();
+  if (event->reason() == QContextMenuEvent::Keyboard && lines_ != nullptr) {
+    // From the keyboard the menu opens where the user is typing, under the caret.
+    const QRect caret = caretRect();
+    if (viewport()->rect().intersects(caret)) at = viewport()->mapToGlobal(caret.bottomLeft());
+  }
+  menu.exec(at);
 }
 
 void TextArea::focusInEvent(QFocusEvent* event) {
@@ -349,7 +443,7 @@ void TextArea::timerEvent(QTimerEvent* event) {
     viewport()->update();
   } else if (event->timerId() == drag_timer_.timerId()) {
     // The pointer rests above or below the view during a drag: keep turning the view.
-    caret_ = caretAt(drag_point_);
+    dragTo(drag_point_);
     ensureCaretVisible();
     viewport()->update();
   } else {

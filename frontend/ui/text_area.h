@@ -1,14 +1,16 @@
-// TextArea: a box showing a text in a fixed-pitch font with every line wrapped at the box's
+// TextArea: a box showing a UTF-8 text in a fixed-pitch font with every line wrapped at the box's
 // width, as a text box does, but laying out and painting only the rows in view, so a line of a
 // billion characters costs what a short one does. It has a caret and a selection moved by mouse
-// and keyboard, copies to the clipboard, and scrolls over any number of rows. The text belongs
-// to the subclass (TextViewer shows a file, NumberEdit edits the custom number), which lends it
-// through setLines. Nothing fails; a copy too large for the clipboard is refused with a beep.
+// and keyboard (by character, word, row, page), copies to the clipboard and to the primary
+// selection, and scrolls over any number of rows. The text belongs to the subclass (TextViewer
+// shows a file, NumberEdit edits the custom number), which lends it through setLines. Nothing
+// fails; a copy too large for the clipboard is refused and reported through copyRefused.
 #pragma once
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QElapsedTimer>
+#include <QKeySequence>
 #include <QString>
 
 #include <cstdint>
@@ -37,14 +39,25 @@ class TextArea : public QAbstractScrollArea {
   // The selection's two ends in text order (equal without a selection).
   std::pair<TextPos, TextPos> selectionRange() const;
   void selectAll();
-  // Puts the selected text on the clipboard; nothing without a selection.
+  // Puts the selected text on the clipboard; nothing without a selection. A selection of more
+  // than kMaxCopyChars bytes is refused: copyRefused is emitted instead.
   void copy();
+  // The text from `from` to `to` (either order), lines joined by LF; bytes that are not UTF-8
+  // become U+FFFD. Built a piece at a time; the caller bounds the length.
+  QString textBetween(TextPos from, TextPos to) const;
 
+ signals:
+  // A copy was refused because the selection is larger than the clipboard takes.
+  void copyRefused();
+
+ public:
   // The columns of a row at the box's present width.
   std::uint64_t columns() const { return layout_.Cols(); }
   // The number of rows of the text wrapped at columns(); the first one shown.
   std::uint64_t rowCount() const { return layout_.RowCount(); }
   std::uint64_t topRow() const { return top_row_; }
+  // Rises with every change of the text, so a lazy copy can tell that it is out of date.
+  std::uint64_t textGeneration() const { return text_generation_; }
 
  protected:
   // Shows `lines`, which the subclass owns and keeps alive until the next call; the caret goes
@@ -66,15 +79,27 @@ class TextArea : public QAbstractScrollArea {
   void keyPressEvent(QKeyEvent* event) override;
   virtual bool editKeyPress(QKeyEvent* event);
 
-  // Mouse: a click places the caret, a drag selects, a double click takes a word and a third
-  // click the line. The context menu holds the subclass's actions (addEditActions) before Copy
-  // and Select All.
+  // Mouse: a click places the caret (below the last row: at the end of the text), a drag
+  // selects, a double click takes a word (a drag after it grows by words) and a third click the
+  // line. The context menu is fillContextMenu's, at the pointer or, asked for from the
+  // keyboard, at the caret.
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
-  virtual void addEditActions(QMenu* menu);
+  // The entries of the context menu; the read-only box's are Copy and Select All.
+  virtual void fillContextMenu(QMenu* menu);
+  // A menu entry's text with the keys of `key` shown beside it, as the desktop's menus do.
+  static QString withShortcut(const QString& text, QKeySequence::StandardKey key);
+  // Offers the selection as the primary selection (where the window system has one); the
+  // text is read only when another program asks for it.
+  void offerPrimarySelection();
+  // The caret for a point of the viewport (clamped to the rows, a row above or below the view
+  // when the point is outside it, the text's end below the last row).
+  Caret caretAt(QPoint point) const;
+  // The caret's rectangle in viewport coordinates.
+  QRect caretRect() const;
 
   // The rows in view are painted; the scroll bar moves the view; a new width or font lays the
   // text out again.
@@ -101,10 +126,9 @@ class TextArea : public QAbstractScrollArea {
   void updateScrollBar();
   void ensureCaretVisible();
   void restartBlink();
-  // The caret for a point of the viewport (clamped to the rows, a row above or below the view
-  // when the point is outside it).
-  Caret caretAt(QPoint point) const;
   bool moveKey(QKeyEvent* event);
+  // A drag's pointer at `point`: moves the caret there, by whole words after a double click.
+  void dragTo(QPoint point);
   void paintRow(QPainter& painter, TextPos row, int y, std::pair<TextPos, TextPos> selection);
 
   const TextLines* lines_ = nullptr;
@@ -112,12 +136,15 @@ class TextArea : public QAbstractScrollArea {
   Caret caret_;
   TextPos anchor_;
   std::uint64_t top_row_ = 0;
+  std::uint64_t text_generation_ = 0;
   qreal char_width_ = 8;
   int row_height_ = 16;
   int ascent_ = 12;
   bool syncing_scroll_bar_ = false;
   bool caret_shown_ = true;
   bool dragging_ = false;
+  bool word_drag_ = false;  // a drag after a double click, which grows by whole words
+  std::pair<TextPos, TextPos> drag_word_;  // the word the double click took
   QPoint drag_point_;
   QPoint double_click_point_;
   QElapsedTimer double_click_clock_;  // a press soon after a double click is a triple click
