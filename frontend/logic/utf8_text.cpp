@@ -99,7 +99,7 @@ TextPos CharStart(const TextLines& lines, TextPos pos) {
   if (pos.col == 0 || pos.col >= length) return pos;
   const std::uint64_t from = pos.col - std::min<std::uint64_t>(pos.col, 3);
   std::string bytes;
-  lines.AppendLine(pos.line, from, std::min(length, from + 4), bytes);
+  lines.AppendLine(pos.line, from, std::min(length, pos.col + 4), bytes);
   const std::size_t here = static_cast<std::size_t>(pos.col - from);
   if (!IsContinuation(static_cast<unsigned char>(bytes[here]))) return pos;
   // The nearest byte before that is not a continuation leads the sequence, if its sequence
@@ -113,14 +113,19 @@ TextPos CharStart(const TextLines& lines, TextPos pos) {
   return pos;
 }
 
+Utf8Char CharAt(const TextLines& lines, TextPos pos) {
+  pos = Clamp(lines, pos);
+  const std::uint64_t length = lines.LineLength(pos.line);
+  if (pos.col >= length) return {0, 0};
+  std::string bytes;
+  lines.AppendLine(pos.line, pos.col, std::min(length, pos.col + 4), bytes);
+  return DecodeUtf8(bytes);
+}
+
 TextPos NextCharPos(const TextLines& lines, TextPos pos) {
   pos = Clamp(lines, pos);
   const std::uint64_t length = lines.LineLength(pos.line);
-  if (pos.col < length) {
-    std::string bytes;
-    lines.AppendLine(pos.line, pos.col, std::min(length, pos.col + 4), bytes);
-    return {pos.line, pos.col + DecodeUtf8(bytes).length};
-  }
+  if (pos.col < length) return {pos.line, pos.col + CharAt(lines, pos).length};
   if (pos.line + 1 < lines.LineCount()) return {pos.line + 1, 0};
   return pos;
 }

@@ -27,8 +27,11 @@ Utf8Char DecodeUtf8(std::string_view bytes);
 // characters, 2 for wide East Asian characters and emoji, 1 for everything else.
 int CellWidth(char32_t code);
 
+// The character that starts at `pos` (clamped); a line's end holds none: {0, 0}.
+Utf8Char CharAt(const TextLines& lines, TextPos pos);
+
 // The start of the character that holds the byte at `pos` (pos itself at a character's start or
-// at the end of its line). Reads at most four bytes.
+// at the end of its line). Reads at most seven bytes.
 TextPos CharStart(const TextLines& lines, TextPos pos);
 // The position after the character at `pos`, the start of the next line at a line's end; the
 // text's end stays where it is.
