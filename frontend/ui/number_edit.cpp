@@ -1,5 +1,6 @@
 #include "number_edit.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -53,6 +54,7 @@ bool IsEditKey(QKeyEvent* key) {
 }  // namespace
 
 NumberEdit::NumberEdit(QWidget* parent) : TextArea(parent) {
+  setReadOnly(false);
   setAttribute(Qt::WA_InputMethodEnabled);
   setLines(buffer_);
 }
@@ -60,9 +62,11 @@ NumberEdit::NumberEdit(QWidget* parent) : TextArea(parent) {
 void NumberEdit::setText(std::string_view text) {
   std::string bytes(text);
   NormalizeLineBreaks(bytes);
+  const QString before = accessibleWholeText();
   buffer_.Replace(0, buffer_.Size(), bytes);
   history_.Clear();
   setLines(buffer_);
+  announceTextChange(0, before, accessibleWholeText());
   emit textChanged();
 }
 
@@ -71,12 +75,15 @@ void NumberEdit::edit(std::uint64_t from, std::uint64_t to, std::string_view byt
   const TextPos first = buffer_.PosOf(from);
   const bool one_line = first.line == buffer_.PosOf(to).line &&
                         bytes.find('\n') == std::string_view::npos;
+  const std::uint64_t at = QAccessible::isActive() ? unitOffsetOf(first) : 0;
+  const QString removed = accessibleText(first, buffer_.PosOf(to));
   const std::uint64_t caret = history_.Apply(buffer_, from, to, bytes, kind);
   if (one_line) {
     relayoutLine(first.line);
   } else {
     relayoutAll();
   }
+  announceTextChange(at, removed, accessibleText(first, buffer_.PosOf(caret)));
   setCaret(buffer_.PosOf(caret), false);
   emit textChanged();
 }
@@ -146,18 +153,25 @@ void NumberEdit::cut() {
   deleteChar(true);
 }
 
-void NumberEdit::afterUndoOrRedo(std::uint64_t caret) {
+void NumberEdit::replaceRange(TextPos from, TextPos to, const QString& text) {
+  edit(buffer_.OffsetOf(from), buffer_.OffsetOf(to), ToBytes(text), EditHistory::Kind::kOther);
+}
+
+void NumberEdit::afterUndoOrRedo(std::uint64_t caret, const QString& text_before) {
   relayoutAll();
+  announceTextChange(0, text_before, accessibleWholeText());
   setCaret(buffer_.PosOf(caret), false);
   emit textChanged();
 }
 
 void NumberEdit::undo() {
-  if (const auto caret = history_.Undo(buffer_)) afterUndoOrRedo(*caret);
+  const QString before = accessibleWholeText();
+  if (const auto caret = history_.Undo(buffer_)) afterUndoOrRedo(*caret, before);
 }
 
 void NumberEdit::redo() {
-  if (const auto caret = history_.Redo(buffer_)) afterUndoOrRedo(*caret);
+  const QString before = accessibleWholeText();
+  if (const auto caret = history_.Redo(buffer_)) afterUndoOrRedo(*caret, before);
 }
 
 bool NumberEdit::editKeyPress(QKeyEvent* event) {

@@ -33,6 +33,9 @@ class NumberEdit : public TextArea {
 
   // Replaces the selection (or inserts at the caret) with `text`, as typing or pasting does.
   void insertText(const QString& text);
+  // Replaces the text from `from` to `to` (either order) with `text`, as one undo step, and
+  // puts the caret after it (as an accessibility client edits).
+  void replaceRange(TextPos from, TextPos to, const QString& text);
   void paste();
   void cut();
   void undo();
@@ -61,7 +64,9 @@ class NumberEdit : public TextArea {
   void deleteWord(CaretMove move);
   // Deletes the selection; nothing without one.
   void deleteSelection();
-  void afterUndoOrRedo(std::uint64_t caret);
+  void afterUndoOrRedo(std::uint64_t caret, const QString& text_before);
+  // While an accessibility client listens, the whole text (as far as it is reported).
+  QString accessibleWholeText() const { return accessibleText({0, 0}, EndOf(buffer_)); }
 
   EditBuffer buffer_;
   EditHistory history_;

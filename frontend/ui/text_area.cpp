@@ -1,5 +1,6 @@
 #include "text_area.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -12,11 +13,14 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <string>
 #include <string_view>
 
 #include "scroll_mapping.h"
+#include "text_area_accessible.h"
+#include "utf8_text.h"
 
 namespace dalvo::ui {
 namespace {
@@ -74,6 +78,7 @@ constexpr MoveKey kMoveKeys[] = {
 }  // namespace
 
 TextArea::TextArea(QWidget* parent) : QAbstractScrollArea(parent) {
+  InstallTextAreaAccessibility();
   setFocusPolicy(Qt::StrongFocus);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // every line wraps
   viewport()->setCursor(Qt::IBeamCursor);
@@ -92,6 +97,7 @@ void TextArea::setLines(const TextLines& lines) {
   updateScrollBar();
   setTopRow(0);
   restartBlink();
+  announceCaret();
 }
 
 void TextArea::relayoutLine(std::uint64_t line) {
@@ -179,6 +185,7 @@ void TextArea::setCaret(TextPos pos, bool extend) {
   ensureCaretVisible();
   restartBlink();
   viewport()->update();
+  announceCaret();
 }
 
 void TextArea::selectAll() {
@@ -188,6 +195,7 @@ void TextArea::selectAll() {
   ensureCaretVisible();
   offerPrimarySelection();
   viewport()->update();
+  announceCaret();
 }
 
 QString TextArea::textBetween(TextPos from, TextPos to) const {
@@ -243,14 +251,97 @@ void TextArea::restartBlink() {
   }
 }
 
-QRect TextArea::caretRect() const {
-  const std::uint64_t row = layout_.RowOf(caret_.pos, caret_.at_row_end);
-  const std::uint64_t cells = layout_.CellsBefore(layout_.RowStart(row), caret_.pos.col);
-  const qint64 rows_down = row >= top_row_ ? static_cast<qint64>(std::min<std::uint64_t>(row - top_row_, 1u << 20))
-                                           : -static_cast<qint64>(std::min<std::uint64_t>(top_row_ - row, 1u << 20));
+QRect TextArea::cellRect(TextPos pos, bool at_row_end) const {
+  const std::uint64_t row = layout_.RowOf(pos, at_row_end);
+  const std::uint64_t cells = layout_.CellsBefore(layout_.RowStart(row), pos.col);
+  // Rows far out of view are placed just beyond it: their distance would overflow an int.
+  constexpr std::uint64_t kFar = 1u << 20;
+  const qint64 rows_down = row >= top_row_ ? static_cast<qint64>(std::min(row - top_row_, kFar))
+                                           : -static_cast<qint64>(std::min(top_row_ - row, kFar));
   const int x = kMargin + static_cast<int>(std::lround(static_cast<qreal>(cells) * char_width_));
   const int y = kMargin + static_cast<int>(rows_down) * row_height_;
   return QRect(x, y, 1, row_height_);
+}
+
+QRect TextArea::caretRect() const { return cellRect(caret_.pos, caret_.at_row_end); }
+
+QRect TextArea::rectOf(TextPos pos) const {
+  if (lines_ == nullptr) return {};
+  pos = Clamp(*lines_, pos);
+  QRect rect = cellRect(pos, false);
+  const Utf8Char c = CharAt(*lines_, pos);
+  const int cells = c.length == 0 ? 1 : std::max(1, CellWidth(c.code));
+  rect.setWidth(static_cast<int>(std::lround(cells * char_width_)));
+  return rect;
+}
+
+std::uint64_t TextArea::unitCount() const {
+  unitOffsetOf({0, 0});
+  return units_.Total();
+}
+
+std::uint64_t TextArea::unitOffsetOf(TextPos pos) const {
+  if (lines_ == nullptr) return 0;
+  if (units_generation_ != text_generation_) {
+    units_.Reset(*lines_);
+    units_generation_ = text_generation_;
+  }
+  return units_.OffsetOf(pos);
+}
+
+TextPos TextArea::posAtUnit(std::uint64_t offset) const {
+  unitOffsetOf({0, 0});
+  return units_.PosOf(offset);
+}
+
+void TextArea::select(TextPos anchor, TextPos caret) {
+  if (lines_ == nullptr) return;
+  anchor_ = Clamp(*lines_, anchor);
+  setCaret(caret, true);
+  offerPrimarySelection();
+}
+
+QString TextArea::accessibleText(TextPos from, TextPos to) const {
+  if (lines_ == nullptr || !QAccessible::isActive()) return {};
+  if (to < from) std::swap(from, to);
+  const std::uint64_t first = unitOffsetOf(from);
+  if (unitOffsetOf(to) - first > kMaxAccessibleUnits) to = posAtUnit(first + kMaxAccessibleUnits);
+  return textBetween(from, to);
+}
+
+void TextArea::announceTextChange(std::uint64_t at, const QString& removed, const QString& inserted) {
+  if (!QAccessible::isActive() || (removed.isEmpty() && inserted.isEmpty())) return;
+  const int offset = static_cast<int>(std::min<std::uint64_t>(at, INT_MAX));
+  if (removed.isEmpty()) {
+    QAccessibleTextInsertEvent event(this, offset, inserted);
+    QAccessible::updateAccessibility(&event);
+  } else if (inserted.isEmpty()) {
+    QAccessibleTextRemoveEvent event(this, offset, removed);
+    QAccessible::updateAccessibility(&event);
+  } else {
+    QAccessibleTextUpdateEvent event(this, offset, removed, inserted);
+    QAccessible::updateAccessibility(&event);
+  }
+}
+
+void TextArea::announceCaret() {
+  if (lines_ == nullptr || !QAccessible::isActive()) return;
+  const bool selection_moved = anchor_ != announced_anchor_ ||
+                               (hasSelection() && caret_.pos != announced_caret_);
+  const bool caret_moved = caret_.pos != announced_caret_;
+  announced_caret_ = caret_.pos;
+  announced_anchor_ = anchor_;
+  if (selection_moved) {
+    const auto [from, to] = selectionRange();
+    QAccessibleTextSelectionEvent event(this, static_cast<int>(unitOffsetOf(from)),
+                                        static_cast<int>(unitOffsetOf(to)));
+    event.setCursorPosition(static_cast<int>(unitOffsetOf(caret_.pos)));
+    QAccessible::updateAccessibility(&event);
+  }
+  if (caret_moved) {
+    QAccessibleTextCursorEvent event(this, static_cast<int>(unitOffsetOf(caret_.pos)));
+    QAccessible::updateAccessibility(&event);
+  }
 }
 
 Caret TextArea::caretAt(QPoint point) const {
@@ -324,6 +415,7 @@ void TextArea::keyPressEvent(QKeyEvent* event) {
     return;
   }
   event->accept();
+  announceCaret();
 }
 
 bool TextArea::editKeyPress(QKeyEvent*) { return false; }
@@ -355,6 +447,7 @@ void TextArea::mousePressEvent(QMouseEvent* event) {
     caret_.at_row_end = false;
     offerPrimarySelection();
     viewport()->update();
+    announceCaret();
     return;
   }
   if (!(event->modifiers() & Qt::ShiftModifier)) anchor_ = caret_.pos;
@@ -362,6 +455,7 @@ void TextArea::mousePressEvent(QMouseEvent* event) {
   word_drag_ = false;
   restartBlink();
   viewport()->update();
+  announceCaret();
 }
 
 void TextArea::mouseMoveEvent(QMouseEvent* event) {
@@ -373,6 +467,7 @@ void TextArea::mouseMoveEvent(QMouseEvent* event) {
   if (outside && !drag_timer_.isActive()) drag_timer_.start(kDragScrollMs, this);
   if (!outside) drag_timer_.stop();
   viewport()->update();
+  announceCaret();
 }
 
 void TextArea::mouseReleaseEvent(QMouseEvent* event) {
@@ -411,6 +506,7 @@ void TextArea::mouseDoubleClickEvent(QMouseEvent* event) {
   double_click_clock_.start();
   restartBlink();
   viewport()->update();
+  announceCaret();
 }
 
 void TextArea::contextMenuEvent(QContextMenuEvent* event) {
@@ -446,6 +542,7 @@ void TextArea::timerEvent(QTimerEvent* event) {
     dragTo(drag_point_);
     ensureCaretVisible();
     viewport()->update();
+    announceCaret();
   } else {
     QAbstractScrollArea::timerEvent(event);
   }

@@ -18,6 +18,7 @@
 
 #include "caret_moves.h"
 #include "text_lines.h"
+#include "utf16_index.h"
 #include "wrap_layout.h"
 
 class QMenu;
@@ -59,6 +60,23 @@ class TextArea : public QAbstractScrollArea {
   // Rises with every change of the text, so a lazy copy can tell that it is out of date.
   std::uint64_t textGeneration() const { return text_generation_; }
 
+  // For accessibility clients, which count characters in UTF-16 units. Counting builds an index
+  // once per change of the text (a pass over it), only when a client asks.
+  bool isReadOnly() const { return read_only_; }
+  const TextLines& lines() const { return *lines_; }
+  TextPos caretPosition() const { return caret_.pos; }
+  TextPos anchorPosition() const { return anchor_; }
+  std::uint64_t unitCount() const;
+  std::uint64_t unitOffsetOf(TextPos pos) const;
+  TextPos posAtUnit(std::uint64_t offset) const;
+  // Selects from `anchor` to `caret` (equal: no selection) and shows the caret.
+  void select(TextPos anchor, TextPos caret);
+  // The rectangle of the character at `pos` in viewport coordinates (a cell wide at a line's
+  // end); rows out of view give rectangles outside the viewport.
+  QRect rectOf(TextPos pos) const;
+  // The position nearest to `point` of the viewport.
+  TextPos posAt(QPoint point) const { return caretAt(point).pos; }
+
  protected:
   // Shows `lines`, which the subclass owns and keeps alive until the next call; the caret goes
   // to the start, the view to the top.
@@ -67,7 +85,16 @@ class TextArea : public QAbstractScrollArea {
   void relayoutLine(std::uint64_t line);
   void relayoutAll();
 
-  const TextLines& lines() const { return *lines_; }
+  // Whether the user may change the text (accessibility says so); a box is read-only until its
+  // subclass says otherwise.
+  void setReadOnly(bool read_only) { read_only_ = read_only; }
+  // Tells accessibility clients that the caret or the selection moved, when they did.
+  void announceCaret();
+  // While an accessibility client listens: the text from `from` to `to` as a change event
+  // carries it (at most kMaxAccessibleUnits units); otherwise nothing, at no cost.
+  QString accessibleText(TextPos from, TextPos to) const;
+  // Tells accessibility clients that `removed` at unit offset `at` became `inserted`.
+  void announceTextChange(std::uint64_t at, const QString& removed, const QString& inserted);
   TextPos caretPos() const { return caret_.pos; }
   // Moves the caret to `pos`; with `extend` the selection grows or shrinks to it, otherwise it
   // is dropped. Scrolls so that the caret is in view.
@@ -100,6 +127,8 @@ class TextArea : public QAbstractScrollArea {
   Caret caretAt(QPoint point) const;
   // The caret's rectangle in viewport coordinates.
   QRect caretRect() const;
+  // The rectangle of the cell at `pos` (shown at the end of the row above with `at_row_end`).
+  QRect cellRect(TextPos pos, bool at_row_end) const;
 
   // The rows in view are painted; the scroll bar moves the view; a new width or font lays the
   // text out again.
@@ -137,6 +166,11 @@ class TextArea : public QAbstractScrollArea {
   TextPos anchor_;
   std::uint64_t top_row_ = 0;
   std::uint64_t text_generation_ = 0;
+  bool read_only_ = true;
+  mutable Utf16Index units_;
+  mutable std::uint64_t units_generation_ = UINT64_MAX;
+  TextPos announced_caret_;
+  TextPos announced_anchor_;
   qreal char_width_ = 8;
   int row_height_ = 16;
   int ascent_ = 12;

@@ -1,4 +1,5 @@
 // The two text boxes as a user drives them: keys, mouse and clipboard on the real widgets.
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "number_edit.h"
+#include "text_area_accessible.h"
 #include "text_viewer.h"
 #include "text_viewer_test_support.h"
 
@@ -149,6 +151,119 @@ TEST(TextViewer, SelectsWithTheMouseAndCopiesEverything) {
   const QString copied = QApplication::clipboard()->text();
   ASSERT_EQ(copied.size(), static_cast<qsizetype>(digits.size() + 1));
   EXPECT_TRUE(copied.toLatin1().toStdString() == digits + "\n");
+}
+
+// What an accessibility client hears, recorded by the update handler below (Qt takes a plain
+// function): the kind and, for text changes, the offset and the texts.
+std::vector<std::string>& Heard() {
+  static std::vector<std::string> heard;
+  return heard;
+}
+
+void Record(QAccessibleEvent* event) {
+  std::string what;
+  switch (event->type()) {
+    case QAccessible::TextInserted: {
+      auto* e = static_cast<QAccessibleTextInsertEvent*>(event);
+      what = "insert " + std::to_string(e->changePosition()) + " " + e->textInserted().toStdString();
+      break;
+    }
+    case QAccessible::TextRemoved: {
+      auto* e = static_cast<QAccessibleTextRemoveEvent*>(event);
+      what = "remove " + std::to_string(e->changePosition()) + " " + e->textRemoved().toStdString();
+      break;
+    }
+    case QAccessible::TextUpdated: {
+      auto* e = static_cast<QAccessibleTextUpdateEvent*>(event);
+      what = "update " + std::to_string(e->changePosition()) + " " + e->textRemoved().toStdString() +
+             " -> " + e->textInserted().toStdString();
+      break;
+    }
+    case QAccessible::TextCaretMoved:
+      what = "caret " + std::to_string(static_cast<QAccessibleTextCursorEvent*>(event)->cursorPosition());
+      break;
+    case QAccessible::TextSelectionChanged: {
+      auto* e = static_cast<QAccessibleTextSelectionEvent*>(event);
+      what = "selection " + std::to_string(e->selectionStart()) + "-" + std::to_string(e->selectionEnd());
+      break;
+    }
+    default:
+      return;
+  }
+  Heard().push_back(what);
+}
+
+// A screen reader finds both boxes as editable text (the viewer's read-only), reads the text,
+// the caret and the selection in UTF-16 units whatever the script and edits the custom box; a
+// range of ten million digits comes back capped, not whole.
+TEST(TextArea, ScreenReadersReadAndEditTheText) {
+  auto box = Shown<NumberEdit>(265, 200);
+  QAccessibleInterface* access = QAccessible::queryAccessibleInterface(box.get());
+  ASSERT_NE(access, nullptr);
+  EXPECT_EQ(access->role(), QAccessible::EditableText);
+  EXPECT_FALSE(access->state().readOnly);
+  EXPECT_EQ(access->text(QAccessible::Name).toStdString(), "");  // Form1 names it
+  QAccessibleTextInterface* text = access->textInterface();
+  QAccessibleEditableTextInterface* editable = access->editableTextInterface();
+  ASSERT_NE(text, nullptr);
+  ASSERT_NE(editable, nullptr);
+
+  // An emoji is two units, an Arabic-Indic digit one.
+  QTest::sendKeyEvent(QTest::Press, box.get(), Qt::Key_unknown, QString::fromUtf8("\U0001F600"),
+                      Qt::NoModifier);
+  QTest::sendKeyEvent(QTest::Press, box.get(), Qt::Key_unknown, QString::fromUtf8("\u0661"),
+                      Qt::NoModifier);
+  EXPECT_EQ(text->characterCount(), 3);
+  EXPECT_EQ(text->cursorPosition(), 3);
+  EXPECT_EQ(text->text(2, 3).toStdString(), "\u0661");
+  QTest::keyClick(box.get(), Qt::Key_Left, Qt::ShiftModifier);
+  int start = -1;
+  int end = -1;
+  text->selection(0, &start, &end);
+  EXPECT_EQ(text->selectionCount(), 1);
+  EXPECT_EQ(std::pair(start, end), std::pair(2, 3));
+  editable->replaceText(0, 2, QStringLiteral("12"));
+  EXPECT_EQ(box->text(), "12\u0661");
+  text->setCursorPosition(1);
+  EXPECT_EQ(text->cursorPosition(), 1);
+  EXPECT_EQ(text->textAtOffset(1, QAccessible::WordBoundary, &start, &end).toStdString(),
+            "12\u0661");
+  EXPECT_EQ(std::pair(start, end), std::pair(0, 3));
+
+  TextViewer viewer;
+  viewer.setDocument(Document(std::string(10'000'000, '7')));
+  QAccessibleInterface* viewed = QAccessible::queryAccessibleInterface(&viewer);
+  ASSERT_NE(viewed, nullptr);
+  EXPECT_TRUE(viewed->state().readOnly);
+  EXPECT_EQ(viewed->editableTextInterface(), nullptr);
+  QAccessibleTextInterface* viewed_text = viewed->textInterface();
+  ASSERT_NE(viewed_text, nullptr);
+  EXPECT_GE(viewed_text->characterCount(), 10'000'000);
+  EXPECT_EQ(viewed_text->text(0, viewed_text->characterCount()).size(),
+            static_cast<qsizetype>(kMaxAccessibleUnits));
+  EXPECT_EQ(viewed_text->text(9'999'990, 9'999'995), QStringLiteral("77777"));
+}
+
+// A listening screen reader hears each change of the text, the caret and the selection. Qt
+// delivers these only where the platform has an accessibility bridge (an X display with the
+// accessibility bus), not on the offscreen platform: there the test has nothing to observe.
+TEST(TextArea, ScreenReadersHearEveryChange) {
+  QAccessible::setActive(true);
+  if (!QAccessible::isActive()) GTEST_SKIP() << "no accessibility bridge on this platform";
+  auto box = Shown<NumberEdit>(265, 200);
+  QAccessible::installUpdateHandler(&Record);
+  Heard().clear();
+  QTest::sendKeyEvent(QTest::Press, box.get(), Qt::Key_unknown, QString::fromUtf8("\U0001F600"),
+                      Qt::NoModifier);
+  QTest::keyClicks(box.get(), QStringLiteral("4"));
+  QTest::keyClick(box.get(), Qt::Key_Left, Qt::ShiftModifier);
+  QTest::keyClick(box.get(), Qt::Key_Backspace);
+  QTest::keyClick(box.get(), Qt::Key_Z, Qt::ControlModifier);
+  QAccessible::installUpdateHandler(nullptr);
+  EXPECT_EQ(Heard(), std::vector<std::string>({"insert 0 \U0001F600", "caret 2", "insert 2 4",
+                                               "caret 3", "selection 2-3", "caret 2",
+                                               "remove 2 4", "selection 2-2", "update 0 \U0001F600 -> \U0001F6004",
+                                               "caret 3"}));
 }
 
 // The offset of `pos` in `text` (lines joined by LF), as a QPlainTextEdit counts ASCII.
