@@ -3,6 +3,8 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -55,6 +57,8 @@ bool IsEditKey(QKeyEvent* key) {
 
 NumberEdit::NumberEdit(QWidget* parent) : TextArea(parent) {
   setReadOnly(false);
+  setAcceptDrops(true);
+  viewport()->setAcceptDrops(true);
   setAttribute(Qt::WA_InputMethodEnabled);
   setLines(buffer_);
 }
@@ -242,6 +246,55 @@ void NumberEdit::mousePressEvent(QMouseEvent* event) {
   // Pasted where the pointer is, whatever was selected, as the desktop's text boxes do.
   setCaret(caretAt(event->position().toPoint()).pos, false);
   insertText(text);
+}
+
+void NumberEdit::dragEnterEvent(QDragEnterEvent* event) {
+  if (!event->mimeData()->hasText()) return event->ignore();
+  event->acceptProposedAction();
+}
+
+void NumberEdit::dragMoveEvent(QDragMoveEvent* event) {
+  if (!event->mimeData()->hasText()) return event->ignore();
+  setDropIndicator(caretAt(event->position().toPoint()).pos);
+  event->acceptProposedAction();
+}
+
+void NumberEdit::dragLeaveEvent(QDragLeaveEvent*) { setDropIndicator(std::nullopt); }
+
+void NumberEdit::dropEvent(QDropEvent* event) {
+  setDropIndicator(std::nullopt);
+  const QString text = event->mimeData()->text();
+  if (text.isEmpty()) return event->ignore();
+  const TextPos at = caretAt(event->position().toPoint()).pos;
+  if (event->source() == this && event->dropAction() == Qt::MoveAction) {
+    // The box's own selection moved within it: taken out and put back as two steps, in the
+    // order that leaves the other's offsets alone. The drag is then told it was a copy, so
+    // that nothing more is taken out.
+    const auto [from, to] = selectionRange();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    if (from <= at && at <= to) return;
+    const std::string bytes = ToBytes(text);
+    const std::uint64_t a = buffer_.OffsetOf(from);
+    const std::uint64_t b = buffer_.OffsetOf(to);
+    const std::uint64_t there = buffer_.OffsetOf(at);
+    if (there > b) {
+      edit(there, there, bytes, EditHistory::Kind::kOther);
+      edit(a, b, {}, EditHistory::Kind::kOther);
+      setCaret(buffer_.PosOf(there - (b - a) + bytes.size()), false);
+    } else {
+      edit(a, b, {}, EditHistory::Kind::kOther);
+      edit(there, there, bytes, EditHistory::Kind::kOther);
+    }
+    return;
+  }
+  setCaret(at, false);
+  insertText(text);
+  event->acceptProposedAction();
+}
+
+void NumberEdit::draggedAway(TextPos from, TextPos to) {
+  edit(buffer_.OffsetOf(from), buffer_.OffsetOf(to), {}, EditHistory::Kind::kOther);
 }
 
 void NumberEdit::inputMethodEvent(QInputMethodEvent* event) {

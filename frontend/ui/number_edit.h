@@ -50,6 +50,13 @@ class NumberEdit : public TextArea {
   void fillContextMenu(QMenu* menu) override;
   // A middle click pastes the primary selection where it points.
   void mousePressEvent(QMouseEvent* event) override;
+  // Text dropped on the box goes where it lands; the box's own selection dropped elsewhere in
+  // it moves there, and moved into another program it is taken out.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dragLeaveEvent(QDragLeaveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  void draggedAway(TextPos from, TextPos to) override;
   bool event(QEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
   QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;

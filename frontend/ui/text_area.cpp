@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDrag>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMenu>
@@ -29,12 +30,12 @@ constexpr int kDragScrollMs = 50;
 
 const QString kPlainText = QStringLiteral("text/plain");
 
-// The primary selection as the window system's other programs see it: the text is read from the
-// box only when one of them asks, so selecting a billion digits copies nothing. Once the box
-// is gone or its text has changed, the selection is empty.
-class PrimarySelectionData : public QMimeData {
+// A selection as the primary selection or a drag offers it to other programs: the text is read
+// from the box only when one of them asks, so selecting a billion digits copies nothing. Once
+// the box is gone or its text has changed, the offer is empty.
+class SelectionData : public QMimeData {
  public:
-  PrimarySelectionData(const TextArea& area, std::pair<TextPos, TextPos> range)
+  SelectionData(const TextArea& area, std::pair<TextPos, TextPos> range)
       : area_(&area), range_(range), generation_(area.textGeneration()) {}
 
   QStringList formats() const override { return {kPlainText}; }
@@ -222,7 +223,7 @@ void TextArea::copy() {
 void TextArea::offerPrimarySelection() {
   QClipboard* clipboard = QApplication::clipboard();
   if (!hasSelection() || !clipboard->supportsSelection()) return;
-  clipboard->setMimeData(new PrimarySelectionData(*this, selectionRange()), QClipboard::Selection);
+  clipboard->setMimeData(new SelectionData(*this, selectionRange()), QClipboard::Selection);
 }
 
 QString TextArea::withShortcut(const QString& text, QKeySequence::StandardKey key) {
@@ -434,12 +435,21 @@ void TextArea::mousePressEvent(QMouseEvent* event) {
     return;
   }
   const QPoint point = event->position().toPoint();
-  caret_ = caretAt(point);
-  if (double_click_clock_.isValid() &&
-      double_click_clock_.elapsed() < QApplication::doubleClickInterval() &&
-      (point - double_click_point_).manhattanLength() < QApplication::startDragDistance()) {
+  const Caret clicked = caretAt(point);
+  const bool triple = double_click_clock_.isValid() &&
+                      double_click_clock_.elapsed() < QApplication::doubleClickInterval() &&
+                      (point - double_click_point_).manhattanLength() < QApplication::startDragDistance();
+  double_click_clock_.invalidate();
+  const auto [from, to] = selectionRange();
+  if (!triple && !(event->modifiers() & Qt::ShiftModifier) && from <= clicked.pos &&
+      clicked.pos < to) {
+    // A press on the selection may begin dragging it; a release without a drag drops it.
+    drag_start_ = point;
+    return;
+  }
+  caret_ = clicked;
+  if (triple) {
     // A triple click: the whole line with its break, as a text box selects a paragraph.
-    double_click_clock_.invalidate();
     anchor_ = {caret_.pos.line, 0};
     caret_.pos = caret_.pos.line + 1 < lines_->LineCount()
                      ? TextPos{caret_.pos.line + 1, 0}
@@ -459,6 +469,12 @@ void TextArea::mousePressEvent(QMouseEvent* event) {
 }
 
 void TextArea::mouseMoveEvent(QMouseEvent* event) {
+  if (drag_start_ && (event->position().toPoint() - *drag_start_).manhattanLength() >=
+                         QApplication::startDragDistance()) {
+    drag_start_.reset();
+    startDrag();
+    return;
+  }
   if (!dragging_ || lines_ == nullptr) return;
   drag_point_ = event->position().toPoint();
   dragTo(drag_point_);
@@ -471,12 +487,41 @@ void TextArea::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TextArea::mouseReleaseEvent(QMouseEvent* event) {
+  if (drag_start_ && event->button() == Qt::LeftButton) {
+    drag_start_.reset();
+    setCaret(caretAt(event->position().toPoint()).pos, false);
+    return;
+  }
   if (event->button() == Qt::LeftButton) {
     if (dragging_) offerPrimarySelection();
     dragging_ = false;
     word_drag_ = false;
     drag_timer_.stop();
   }
+}
+
+void TextArea::startDrag() {
+  const auto [from, to] = selectionRange();
+  if (lines_ == nullptr || from == to) return;
+  if (CharsBetween(*lines_, from, to, 1) > kMaxCopyChars) {
+    emit copyRefused();
+    return;
+  }
+  auto* drag = new QDrag(this);
+  drag->setMimeData(new SelectionData(*this, {from, to}));
+  const Qt::DropActions actions = read_only_ ? Qt::CopyAction : Qt::CopyAction | Qt::MoveAction;
+  const Qt::DropAction done = drag->exec(actions, read_only_ ? Qt::CopyAction : Qt::MoveAction);
+  // A move into this box itself was done by the drop; one into another program leaves the
+  // text to be taken out here.
+  const QObject* target = drag->target();
+  if (done == Qt::MoveAction && target != this && target != viewport()) draggedAway(from, to);
+}
+
+void TextArea::draggedAway(TextPos, TextPos) {}
+
+void TextArea::setDropIndicator(std::optional<TextPos> pos) {
+  drop_pos_ = pos;
+  viewport()->update();
 }
 
 void TextArea::dragTo(QPoint point) {

@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 #include "caret_moves.h"
@@ -125,6 +126,13 @@ class TextArea : public QAbstractScrollArea {
   // The caret for a point of the viewport (clamped to the rows, a row above or below the view
   // when the point is outside it, the text's end below the last row).
   Caret caretAt(QPoint point) const;
+  // Drag and drop: a drag of the selection out of the box (refused, with copyRefused, beyond
+  // kMaxCopyChars bytes) offers it as text; a box that is not read-only offers to move it, and
+  // draggedAway takes the moved text out when another program accepted it. A box that takes
+  // drops shows where they would land with setDropIndicator (nothing: no indicator).
+  void startDrag();
+  virtual void draggedAway(TextPos from, TextPos to);
+  void setDropIndicator(std::optional<TextPos> pos);
   // The caret's rectangle in viewport coordinates.
   QRect caretRect() const;
   // The rectangle of the cell at `pos` (shown at the end of the row above with `at_row_end`).
@@ -177,7 +185,9 @@ class TextArea : public QAbstractScrollArea {
   bool syncing_scroll_bar_ = false;
   bool caret_shown_ = true;
   bool dragging_ = false;
-  bool word_drag_ = false;  // a drag after a double click, which grows by whole words
+  bool word_drag_ = false;
+  std::optional<QPoint> drag_start_;  // a press on the selection that may begin a drag
+  std::optional<TextPos> drop_pos_;   // where a drop would land  // a drag after a double click, which grows by whole words
   std::pair<TextPos, TextPos> drag_word_;  // the word the double click took
   QPoint drag_point_;
   QPoint double_click_point_;

@@ -75,6 +75,10 @@ void TextArea::paintEvent(QPaintEvent*) {
     paintRow(painter, row, y, selection);
     if (!layout_.NextRow(row)) break;
   }
+  if (drop_pos_) {
+    const QRect drop = cellRect(*drop_pos_, false);
+    painter.fillRect(QRect(drop.left(), drop.top(), 2, drop.height()), palette().color(QPalette::Text));
+  }
   if (hasFocus() && caret_shown_) {
     const std::uint64_t caret_row = layout_.RowOf(caret_.pos, caret_.at_row_end);
     if (caret_row >= top_row_ && caret_row < top_row_ + pageRows() + 1) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTimer>
@@ -264,6 +265,27 @@ TEST(TextArea, ScreenReadersHearEveryChange) {
                                                "caret 3", "selection 2-3", "caret 2",
                                                "remove 2 4", "selection 2-2", "update 0 \U0001F600 -> \U0001F6004",
                                                "caret 3"}));
+}
+
+// Text dragged from another program and dropped on the custom box goes where it lands, its
+// digits of other scripts kept as typed.
+TEST(NumberEdit, TextDroppedFromElsewhereGoesWhereItLands) {
+  auto box = Shown<NumberEdit>(265, 200);
+  box->setText("1234");
+  QMimeData data;
+  data.setText(QString::fromUtf8("\u0661\u0669"));
+  const qreal char_width = QFontMetricsF(box->font()).horizontalAdvance(QString(64, QLatin1Char('0'))) / 64;
+  const QPointF at(3 + 2 * char_width, 8);
+  QWidget* port = box->viewport();
+  QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(port, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(port, &move);
+  QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(port, &drop);
+  EXPECT_TRUE(drop.isAccepted());
+  EXPECT_EQ(box->text(), "12\u0661\u066934");
 }
 
 // The offset of `pos` in `text` (lines joined by LF), as a QPlainTextEdit counts ASCII.
