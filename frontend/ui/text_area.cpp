@@ -327,8 +327,10 @@ void TextArea::announceTextChange(std::uint64_t at, const QString& removed, cons
 
 void TextArea::announceCaret() {
   if (lines_ == nullptr || !QAccessible::isActive()) return;
-  const bool selection_moved = anchor_ != announced_anchor_ ||
-                               (hasSelection() && caret_.pos != announced_caret_);
+  // Every empty selection is the same: a caret moving alone moves no selection.
+  const bool was_empty = announced_anchor_ == announced_caret_;
+  const bool selection_moved = !(was_empty && !hasSelection()) &&
+                               (anchor_ != announced_anchor_ || caret_.pos != announced_caret_);
   const bool caret_moved = caret_.pos != announced_caret_;
   announced_caret_ = caret_.pos;
   announced_anchor_ = anchor_;
