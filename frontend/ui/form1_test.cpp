@@ -26,6 +26,7 @@
 #include "number_edit.h"
 #include "qt_view.h"
 #include "text_viewer.h"
+#include "ui_texts.h"
 
 #include <string>
 #include <vector>
@@ -300,6 +301,21 @@ TEST(Form1, EnterAndSpacePressTheFocusedCommandButton) {
 std::string AccessibleName(QWidget* widget) {
   QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
   return accessible != nullptr ? accessible->text(QAccessible::Name).toStdString() : "<none>";
+}
+
+// A selection too large for the clipboard is refused by either box, the viewer's included, and
+// the main window's status line says why nothing was copied.
+TEST(Form1, EitherBoxRefusingACopySaysSoInTheStatusLine) {
+  Form1 form;
+  QtView view(form);
+  view.SetViewerText("7");
+  ASSERT_NE(view.viewer(), nullptr);
+  for (TextArea* box : {static_cast<TextArea*>(form.text1()),
+                        static_cast<TextArea*>(view.viewer()->text1())}) {
+    SetStatusText(*form.label1(), QString());
+    emit box->copyRefused();
+    EXPECT_EQ(form.label1()->text().toStdString(), texts::kCopyTooLarge);
+  }
 }
 
 TEST(Form1, ControlsWithoutCaptionHaveAccessibleNames) {

@@ -142,6 +142,25 @@ TEST(TextViewer, SelectsWithTheMouseAndCopiesEverything) {
   EXPECT_EQ(SelectedText(*viewer), "0123456789");
   QTest::mouseClick(port, Qt::LeftButton, {}, in_word);
   EXPECT_EQ(SelectedText(*viewer), "0123456789\n");
+  // A drag after a double click grows the selection by whole words, either way.
+  viewer->setDocument(Document("alpha beta gamma"));
+  const auto at_col = [&](int col) { return QPoint(3 + static_cast<int>((col + 0.3) * char_width), y); };
+  QTest::mousePress(port, Qt::LeftButton, {}, at_col(7));
+  QTest::mouseRelease(port, Qt::LeftButton, {}, at_col(7));
+  QMouseEvent double_click(QEvent::MouseButtonDblClick, at_col(7), port->mapToGlobal(at_col(7)),
+                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(port, &double_click);
+  EXPECT_EQ(SelectedText(*viewer), "beta");
+  const auto drag_to = [&](QPoint point) {
+    QMouseEvent move(QEvent::MouseMove, point, port->mapToGlobal(point), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(port, &move);
+  };
+  drag_to(at_col(12));
+  EXPECT_EQ(SelectedText(*viewer), "beta gamma");
+  drag_to(at_col(1));
+  EXPECT_EQ(SelectedText(*viewer), "alpha beta");
+  QTest::mouseRelease(port, Qt::LeftButton, {}, at_col(1));
 
   std::string digits(10'000'000, '0');
   for (std::size_t i = 0; i < digits.size(); i += 7) digits[i] = '9';
