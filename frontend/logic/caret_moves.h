@@ -53,9 +53,9 @@ Caret CaretAtRow(const WrapLayout& layout, std::uint64_t row, std::uint64_t x);
 // step. Reads the line in pieces: linear in the run's length.
 TextPos WordMove(const TextLines& lines, TextPos pos, CaretMove move);
 
-// What a double click selects at `pos`: the run of letters and digits (and characters beyond ASCII) around it (the character
-// after `pos`, or before it at a line's end, decides), or that one character when it is neither;
-// nothing on an empty line. Reads the line in pieces: linear in the run's length.
+// What a double click selects at `pos`: the run of letters and digits (and characters beyond
+// ASCII) around it (the character after `pos`, or before it at a line's end, decides), or that
+// one character when it is neither; nothing on an empty line. Reads the line in pieces: linear in the run's length.
 std::pair<TextPos, TextPos> WordAt(const TextLines& lines, TextPos pos);
 
 }  // namespace dalvo

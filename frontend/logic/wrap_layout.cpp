@@ -30,7 +30,8 @@ const std::vector<std::uint64_t>& WrapLayout::WordRowStarts(std::uint64_t line) 
     std::uint64_t cells = 0;
     while (edge < length) {
       const auto byte = static_cast<unsigned char>(text[edge]);
-      const Utf8Char c = byte < 0x80 ? Utf8Char{byte, 1} : DecodeUtf8(std::string_view(text).substr(edge));
+      const Utf8Char c =
+          byte < 0x80 ? Utf8Char{byte, 1} : DecodeUtf8(std::string_view(text).substr(edge));
       const auto width = static_cast<std::uint64_t>(CellWidth(c.code));
       if (cells + width > cols_ && edge > start) break;
       cells += width;
@@ -176,7 +177,9 @@ std::uint64_t WrapLayout::RowLength(TextPos row_start) const {
 const std::string& WrapLayout::RowBytes(TextPos row_start) const {
   const std::uint64_t length = RowLength(row_start);
   row_scratch_.clear();
-  if (lines_ != nullptr) lines_->AppendLine(row_start.line, row_start.col, row_start.col + length, row_scratch_);
+  if (lines_ != nullptr) {
+    lines_->AppendLine(row_start.line, row_start.col, row_start.col + length, row_scratch_);
+  }
   return row_scratch_;
 }
 

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 
 #include <algorithm>
+#include <utility>
 
 #include "utf8_text.h"
 
@@ -76,6 +77,7 @@ void NumberEdit::setText(std::string_view text) {
 
 void NumberEdit::edit(std::uint64_t from, std::uint64_t to, std::string_view bytes,
                       EditHistory::Kind kind) {
+  if (to < from) std::swap(from, to);
   const TextPos first = buffer_.PosOf(from);
   const bool one_line = first.line == buffer_.PosOf(to).line &&
                         bytes.find('\n') == std::string_view::npos;
@@ -106,14 +108,16 @@ void NumberEdit::deleteChar(bool forward) {
   const TextPos caret = caretPos();
   // A whole character goes, never a part of its UTF-8 sequence.
   const TextPos other = forward ? NextCharPos(buffer_, caret) : PrevCharPos(buffer_, caret);
-  if (other != caret) edit(buffer_.OffsetOf(caret), buffer_.OffsetOf(other), {}, EditHistory::Kind::kOther);
+  if (other == caret) return;
+  edit(buffer_.OffsetOf(caret), buffer_.OffsetOf(other), {}, EditHistory::Kind::kOther);
 }
 
 void NumberEdit::deleteWord(CaretMove move) {
   if (hasSelection()) return deleteSelection();
   const TextPos caret = caretPos();
   const TextPos other = WordMove(buffer_, caret, move);
-  if (other != caret) edit(buffer_.OffsetOf(caret), buffer_.OffsetOf(other), {}, EditHistory::Kind::kOther);
+  if (other == caret) return;
+  edit(buffer_.OffsetOf(caret), buffer_.OffsetOf(other), {}, EditHistory::Kind::kOther);
 }
 
 void NumberEdit::deleteSelection() {

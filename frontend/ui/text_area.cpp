@@ -363,8 +363,9 @@ bool TextArea::event(QEvent* event) {
   // Keys this box handles itself must reach it even where a window binds them to an action.
   if (event->type() == QEvent::ShortcutOverride) {
     auto* key = static_cast<QKeyEvent*>(event);
-    bool own = key == QKeySequence::Copy || key == QKeySequence::SelectAll ||
-               key->key() == Qt::Key_Menu || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
+    const bool menu_key = key->key() == Qt::Key_Menu ||
+                          (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
+    bool own = key == QKeySequence::Copy || key == QKeySequence::SelectAll || menu_key;
     for (const MoveKey& move : kMoveKeys) own = own || key == move.move || key == move.select;
     if (own) {
       event->accept();
@@ -438,9 +439,10 @@ void TextArea::mousePressEvent(QMouseEvent* event) {
   }
   const QPoint point = event->position().toPoint();
   const Caret clicked = caretAt(point);
-  const bool triple = double_click_clock_.isValid() &&
-                      double_click_clock_.elapsed() < QApplication::doubleClickInterval() &&
-                      (point - double_click_point_).manhattanLength() < QApplication::startDragDistance();
+  const bool triple =
+      double_click_clock_.isValid() &&
+      double_click_clock_.elapsed() < QApplication::doubleClickInterval() &&
+      (point - double_click_point_).manhattanLength() < QApplication::startDragDistance();
   double_click_clock_.invalidate();
   const auto [from, to] = selectionRange();
   if (!triple && !(event->modifiers() & Qt::ShiftModifier) && from <= clicked.pos &&

@@ -185,9 +185,9 @@ class TextArea : public QAbstractScrollArea {
   bool syncing_scroll_bar_ = false;
   bool caret_shown_ = true;
   bool dragging_ = false;
-  bool word_drag_ = false;
+  bool word_drag_ = false;  // a drag after a double click, which grows by whole words
   std::optional<QPoint> drag_start_;  // a press on the selection that may begin a drag
-  std::optional<TextPos> drop_pos_;   // where a drop would land  // a drag after a double click, which grows by whole words
+  std::optional<TextPos> drop_pos_;   // where a drop would land
   std::pair<TextPos, TextPos> drag_word_;  // the word the double click took
   QPoint drag_point_;
   QPoint double_click_point_;

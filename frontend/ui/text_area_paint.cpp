@@ -1,9 +1,12 @@
 // TextArea's painting: only the rows in view and the caret. A row of ASCII is drawn in one or
 // three runs (before, in and after the selection); a row with other characters is drawn one
-// character at a time, each in its own cells, so that the grid the caret and the mouse use is
-// the grid the user sees, whatever widths the font gives its glyphs.
+// character at a time, each in its own cells (right-to-left words whole, fitted to their
+// cells), so that the grid the caret and the mouse use is the grid the user sees, whatever
+// widths the font gives its glyphs. Within a right-to-left word the caret keeps to the order of
+// the text, left to right.
 #include "text_area.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 
 #include <algorithm>
@@ -40,7 +43,32 @@ struct Painted {
   std::uint64_t cell;
   int width;
   QString glyphs;
+  bool right_to_left;
 };
+
+// Letters of the scripts written from right to left (digits, even Arabic-Indic ones, run left
+// to right).
+bool IsRightToLeft(char32_t code) {
+  if ((code >= 0x0660 && code <= 0x0669) || (code >= 0x06F0 && code <= 0x06F9)) return false;
+  return (code >= 0x0590 && code <= 0x08FF) || (code >= 0xFB1D && code <= 0xFDFF) ||
+         (code >= 0xFE70 && code <= 0xFEFF) || (code >= 0x10800 && code <= 0x10FFF) ||
+         (code >= 0x1E800 && code <= 0x1EFFF);
+}
+
+// The end of the run that begins at `i`: a single character, or right-to-left letters with
+// the blanks between them.
+std::size_t RunEnd(const std::vector<Painted>& chars, std::size_t i) {
+  if (!chars[i].right_to_left) return i + 1;
+  std::size_t end = i + 1;
+  for (std::size_t k = i + 1; k < chars.size(); ++k) {
+    if (chars[k].right_to_left) {
+      end = k + 1;
+    } else if (chars[k].glyphs != QLatin1String(" ")) {
+      break;
+    }
+  }
+  return end;
+}
 
 std::vector<Painted> PaintedChars(std::string_view bytes) {
   std::vector<Painted> chars;
@@ -54,7 +82,7 @@ std::vector<Painted> PaintedChars(std::string_view bytes) {
     if (width == 0 && !chars.empty()) {
       chars.back().glyphs += glyph;  // a combining mark is drawn with its base
     } else {
-      chars.push_back({at, cell, std::max(width, 1), glyph});
+      chars.push_back({at, cell, std::max(width, 1), glyph, IsRightToLeft(code)});
       cell += static_cast<std::uint64_t>(std::max(width, 1));
     }
     at += c.length;
@@ -77,7 +105,8 @@ void TextArea::paintEvent(QPaintEvent*) {
   }
   if (drop_pos_) {
     const QRect drop = cellRect(*drop_pos_, false);
-    painter.fillRect(QRect(drop.left(), drop.top(), 2, drop.height()), palette().color(QPalette::Text));
+    painter.fillRect(QRect(drop.left(), drop.top(), 2, drop.height()),
+                     palette().color(QPalette::Text));
   }
   if (hasFocus() && caret_shown_) {
     const std::uint64_t caret_row = layout_.RowOf(caret_.pos, caret_.at_row_end);
@@ -140,14 +169,33 @@ void TextArea::paintRow(QPainter& painter, TextPos row, int y,
     const std::vector<Painted> chars = PaintedChars(bytes);
     row_cells = chars.empty() ? 0 : chars.back().cell + static_cast<std::uint64_t>(chars.back().width);
     for (const Painted& c : chars) {
-      const bool selected = c.offset >= sel_a && c.offset < sel_b;
-      const std::uint64_t end = c.cell + static_cast<std::uint64_t>(c.width);
-      if (selected) fill(c.cell, end);
-      pen_for(selected);
-      // Each character is centred in its cells; a right-to-left letter is shown on its own,
-      // unjoined, which keeps it legible without shaping the row.
-      painter.drawText(QRectF(x_of(c.cell), y, x_of(end) - x_of(c.cell), row_height_),
-                       Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, c.glyphs);
+      if (c.offset < sel_a || c.offset >= sel_b) continue;
+      fill(c.cell, c.cell + static_cast<std::uint64_t>(c.width));
+    }
+    for (std::size_t i = 0; i < chars.size();) {
+      const std::size_t end = RunEnd(chars, i);
+      const Painted& first = chars[i];
+      const Painted& last = chars[end - 1];
+      pen_for(first.offset >= sel_a && first.offset < sel_b);
+      const QRectF cells(x_of(first.cell), y,
+                         x_of(last.cell + static_cast<std::uint64_t>(last.width)) - x_of(first.cell),
+                         row_height_);
+      if (end == i + 1 && !first.right_to_left) {
+        // A character is centred in its cells.
+        painter.drawText(cells, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, first.glyphs);
+      } else {
+        // Right-to-left words are drawn whole, joined and in their own order, squeezed or
+        // spread to fill exactly the cells their characters take: legible, and the grid holds.
+        QString run;
+        for (std::size_t k = i; k < end; ++k) run += chars[k].glyphs;
+        const qreal advance = QFontMetricsF(painter.font()).horizontalAdvance(run);
+        painter.save();
+        painter.translate(cells.left(), 0);
+        if (advance > 0) painter.scale(cells.width() / advance, 1);
+        painter.drawText(QPointF(0, baseline), run);
+        painter.restore();
+      }
+      i = end;
     }
   }
   if (break_selected) {
