@@ -51,8 +51,6 @@ std::uint64_t SkipBackward(const TextLines& lines, std::uint64_t line, std::uint
   return col;
 }
 
-bool IsMark(Utf8Char c) { return c.length > 0 && c.code >= 0x300 && CellWidth(c.code) == 0; }
-
 char ByteAt(const TextLines& lines, std::uint64_t line, std::uint64_t col) {
   std::string byte;
   lines.AppendLine(line, col, col + 1, byte);
@@ -142,19 +140,11 @@ Caret MoveCaret(const TextLines& lines, const WrapLayout& layout, Caret caret, C
   };
 
   switch (move) {
-    case CaretMove::kLeft: {
+    case CaretMove::kLeft:
       // A combining mark moves with its letter: the caret never stands between them.
-      TextPos pos = PrevCharPos(lines, caret.pos);
-      while (pos.col > 0 && pos.line == caret.pos.line && IsMark(CharAt(lines, pos))) {
-        pos = PrevCharPos(lines, pos);
-      }
-      return {pos, false, {}};
-    }
-    case CaretMove::kRight: {
-      TextPos pos = NextCharPos(lines, caret.pos);
-      while (pos.line == caret.pos.line && IsMark(CharAt(lines, pos))) pos = NextCharPos(lines, pos);
-      return {pos, false, {}};
-    }
+      return {PrevClusterPos(lines, caret.pos), false, {}};
+    case CaretMove::kRight:
+      return {NextClusterPos(lines, caret.pos), false, {}};
     case CaretMove::kWordLeft:
     case CaretMove::kWordRight:
       return {WordMove(lines, caret.pos, move), false, {}};

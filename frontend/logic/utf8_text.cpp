@@ -137,4 +137,24 @@ TextPos PrevCharPos(const TextLines& lines, TextPos pos) {
   return pos;
 }
 
+namespace {
+
+bool IsMark(Utf8Char c) { return c.length > 0 && c.code >= 0x300 && CellWidth(c.code) == 0; }
+
+}  // namespace
+
+TextPos NextClusterPos(const TextLines& lines, TextPos pos) {
+  TextPos next = NextCharPos(lines, pos);
+  while (next.line == pos.line && IsMark(CharAt(lines, next))) next = NextCharPos(lines, next);
+  return next;
+}
+
+TextPos PrevClusterPos(const TextLines& lines, TextPos pos) {
+  TextPos prev = PrevCharPos(lines, pos);
+  while (prev.col > 0 && prev.line == pos.line && IsMark(CharAt(lines, prev))) {
+    prev = PrevCharPos(lines, prev);
+  }
+  return prev;
+}
+
 }  // namespace dalvo

@@ -40,6 +40,11 @@ TextPos NextCharPos(const TextLines& lines, TextPos pos);
 // text's start stays where it is.
 TextPos PrevCharPos(const TextLines& lines, TextPos pos);
 
+// As NextCharPos and PrevCharPos, but a character takes the combining marks after it along, so
+// the result never stands between a letter and its mark (as the caret moves).
+TextPos NextClusterPos(const TextLines& lines, TextPos pos);
+TextPos PrevClusterPos(const TextLines& lines, TextPos pos);
+
 }  // namespace dalvo
 
 #endif  // DALVO_FRONTEND_LOGIC_UTF8_TEXT_H_

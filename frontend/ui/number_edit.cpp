@@ -106,8 +106,9 @@ void NumberEdit::insertText(const QString& text) {
 void NumberEdit::deleteChar(bool forward) {
   if (hasSelection()) return deleteSelection();
   const TextPos caret = caretPos();
-  // A whole character goes, never a part of its UTF-8 sequence.
-  const TextPos other = forward ? NextCharPos(buffer_, caret) : PrevCharPos(buffer_, caret);
+  // A whole character goes, never a part of its UTF-8 sequence; Delete takes a letter's marks
+  // with it, Backspace only the last mark, as the desktop's text boxes do.
+  const TextPos other = forward ? NextClusterPos(buffer_, caret) : PrevCharPos(buffer_, caret);
   if (other == caret) return;
   edit(buffer_.OffsetOf(caret), buffer_.OffsetOf(other), {}, EditHistory::Kind::kOther);
 }

@@ -162,6 +162,14 @@ TEST(TextViewer, SelectsWithTheMouseAndCopiesEverything) {
   EXPECT_EQ(SelectedText(*viewer), "alpha beta");
   QTest::mouseRelease(port, Qt::LeftButton, {}, at_col(1));
 
+  // A UTF-8 file is copied as the text it is; a byte that is not UTF-8 comes out as U+FFFD.
+  viewer->setDocument(Document("\u00e9\xff\u4e2d\U0001F600"));
+  QTest::keyClick(viewer.get(), Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(viewer.get(), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_TRUE(QApplication::clipboard()->text().startsWith(
+      QString::fromUtf8("\u00e9\ufffd\u4e2d\U0001F600")))
+      << QApplication::clipboard()->text().toStdString();
+
   std::string digits(10'000'000, '0');
   for (std::size_t i = 0; i < digits.size(); i += 7) digits[i] = '9';
   viewer->setDocument(Document(digits));
