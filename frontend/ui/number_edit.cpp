@@ -19,8 +19,18 @@ namespace dalvo::ui {
 namespace {
 
 std::string ToBytes(const QString& text) {
-  const QByteArray utf8 = text.toUtf8();  // a lone surrogate becomes U+FFFD
-  std::string bytes(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+  std::string bytes;
+  const bool ascii =
+      std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+  if (ascii) {
+    // A pasted number: straight into the string, without a UTF-8 copy of it in between.
+    bytes.resize(static_cast<std::size_t>(text.size()));
+    std::transform(text.begin(), text.end(), bytes.begin(),
+                   [](QChar c) { return static_cast<char>(c.unicode()); });
+  } else {
+    const QByteArray utf8 = text.toUtf8();  // a lone surrogate becomes U+FFFD
+    bytes.assign(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+  }
   NormalizeLineBreaks(bytes);
   return bytes;
 }
