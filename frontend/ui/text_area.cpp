@@ -1,23 +1,13 @@
 #include "text_area.h"
 
-#include <QAccessible>
 #include <QApplication>
-#include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDrag>
 #include <QFontMetricsF>
 #include <QKeyEvent>
-#include <QMenu>
-#include <QMimeData>
-#include <QPointer>
 #include <QScrollBar>
-#include <QStringDecoder>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
-#include <string>
-#include <string_view>
 
 #include "scroll_mapping.h"
 #include "text_area_accessible.h"
@@ -25,34 +15,6 @@
 
 namespace dalvo::ui {
 namespace {
-
-constexpr int kDragScrollMs = 50;
-
-const QString kPlainText = QStringLiteral("text/plain");
-
-// A selection as the primary selection or a drag offers it to other programs: the text is read
-// from the box only when one of them asks, so selecting a billion digits copies nothing. Once
-// the box is gone or its text has changed, the offer is empty.
-class SelectionData : public QMimeData {
- public:
-  SelectionData(const TextArea& area, std::pair<TextPos, TextPos> range)
-      : area_(&area), range_(range), generation_(area.textGeneration()) {}
-
-  QStringList formats() const override { return {kPlainText}; }
-
- protected:
-  QVariant retrieveData(const QString& mime_type, QMetaType) const override {
-    if (mime_type != kPlainText || area_.isNull() || area_->textGeneration() != generation_) {
-      return {};
-    }
-    return area_->textBetween(range_.first, range_.second);
-  }
-
- private:
-  QPointer<const TextArea> area_;
-  std::pair<TextPos, TextPos> range_;
-  std::uint64_t generation_;
-};
 
 struct MoveKey {
   QKeySequence::StandardKey move;
@@ -199,39 +161,6 @@ void TextArea::selectAll() {
   announceCaret();
 }
 
-QString TextArea::textBetween(TextPos from, TextPos to) const {
-  QString text;
-  if (lines_ == nullptr) return text;
-  // The decoder carries a sequence cut between two pieces over to the next one.
-  QStringDecoder decoder(QStringDecoder::Utf8);
-  VisitText(*lines_, from, to, "\n", [&text, &decoder](std::string_view piece) {
-    text += decoder(QByteArrayView(piece.data(), static_cast<qsizetype>(piece.size())));
-  });
-  return text;
-}
-
-void TextArea::copy() {
-  if (lines_ == nullptr || !hasSelection()) return;
-  const auto [from, to] = selectionRange();
-  if (CharsBetween(*lines_, from, to, 1) > kMaxCopyChars) {
-    emit copyRefused();
-    return;
-  }
-  QApplication::clipboard()->setText(textBetween(from, to));
-}
-
-void TextArea::offerPrimarySelection() {
-  QClipboard* clipboard = QApplication::clipboard();
-  if (!hasSelection() || !clipboard->supportsSelection()) return;
-  clipboard->setMimeData(new SelectionData(*this, selectionRange()), QClipboard::Selection);
-}
-
-QString TextArea::withShortcut(const QString& text, QKeySequence::StandardKey key) {
-  const QKeySequence keys(key);
-  if (keys.isEmpty()) return text;
-  return text + QLatin1Char('\t') + keys.toString(QKeySequence::NativeText);
-}
-
 void TextArea::ensureCaretVisible() {
   const std::uint64_t row = layout_.RowOf(caret_.pos, caret_.at_row_end);
   const std::uint64_t page = pageRows();
@@ -276,75 +205,11 @@ QRect TextArea::rectOf(TextPos pos) const {
   return rect;
 }
 
-std::uint64_t TextArea::unitCount() const {
-  unitOffsetOf({0, 0});
-  return units_.Total();
-}
-
-std::uint64_t TextArea::unitOffsetOf(TextPos pos) const {
-  if (lines_ == nullptr) return 0;
-  if (units_generation_ != text_generation_) {
-    units_.Reset(*lines_);
-    units_generation_ = text_generation_;
-  }
-  return units_.OffsetOf(pos);
-}
-
-TextPos TextArea::posAtUnit(std::uint64_t offset) const {
-  unitOffsetOf({0, 0});
-  return units_.PosOf(offset);
-}
-
 void TextArea::select(TextPos anchor, TextPos caret) {
   if (lines_ == nullptr) return;
   anchor_ = Clamp(*lines_, anchor);
   setCaret(caret, true);
   offerPrimarySelection();
-}
-
-QString TextArea::accessibleText(TextPos from, TextPos to) const {
-  if (lines_ == nullptr || !QAccessible::isActive()) return {};
-  if (to < from) std::swap(from, to);
-  const std::uint64_t first = unitOffsetOf(from);
-  if (unitOffsetOf(to) - first > kMaxAccessibleUnits) to = posAtUnit(first + kMaxAccessibleUnits);
-  return textBetween(from, to);
-}
-
-void TextArea::announceTextChange(std::uint64_t at, const QString& removed, const QString& inserted) {
-  if (!QAccessible::isActive() || (removed.isEmpty() && inserted.isEmpty())) return;
-  const int offset = static_cast<int>(std::min<std::uint64_t>(at, INT_MAX));
-  if (removed.isEmpty()) {
-    QAccessibleTextInsertEvent event(this, offset, inserted);
-    QAccessible::updateAccessibility(&event);
-  } else if (inserted.isEmpty()) {
-    QAccessibleTextRemoveEvent event(this, offset, removed);
-    QAccessible::updateAccessibility(&event);
-  } else {
-    QAccessibleTextUpdateEvent event(this, offset, removed, inserted);
-    QAccessible::updateAccessibility(&event);
-  }
-}
-
-void TextArea::announceCaret() {
-  if (lines_ == nullptr || !QAccessible::isActive()) return;
-  // Every empty selection is the same: a caret moving alone moves no selection.
-  const bool was_empty = announced_anchor_ == announced_caret_;
-  const bool selection_moved = !(was_empty && !hasSelection()) &&
-                               (anchor_ != announced_anchor_ || caret_.pos != announced_caret_);
-  const bool caret_moved = caret_.pos != announced_caret_;
-  announced_caret_ = caret_.pos;
-  announced_anchor_ = anchor_;
-  if (selection_moved) {
-    const auto [from, to] = selectionRange();
-    QAccessibleTextSelectionEvent event(this, static_cast<int>(unitOffsetOf(from)),
-                                        static_cast<int>(unitOffsetOf(to)));
-    event.setCursorPosition(static_cast<int>(unitOffsetOf(caret_.pos)));
-    QAccessible::updateAccessibility(&event);
-  }
-  if (caret_moved) {
-    QAccessibleTextCursorEvent event(this, static_cast<int>(unitOffsetOf(caret_.pos)));
-    QAccessible::updateAccessibility(&event);
-  }
 }
 
 Caret TextArea::caretAt(QPoint point) const {
@@ -423,152 +288,6 @@ void TextArea::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TextArea::editKeyPress(QKeyEvent*) { return false; }
-
-void TextArea::fillContextMenu(QMenu* menu) {
-  menu->addAction(withShortcut(tr("&Copy"), QKeySequence::Copy), this, &TextArea::copy)
-      ->setEnabled(hasSelection());
-  menu->addSeparator();
-  menu->addAction(withShortcut(tr("Select All"), QKeySequence::SelectAll), this,
-                  &TextArea::selectAll);
-}
-
-void TextArea::mousePressEvent(QMouseEvent* event) {
-  if (lines_ == nullptr || event->button() != Qt::LeftButton) {
-    QAbstractScrollArea::mousePressEvent(event);
-    return;
-  }
-  const QPoint point = event->position().toPoint();
-  const Caret clicked = caretAt(point);
-  const bool triple =
-      double_click_clock_.isValid() &&
-      double_click_clock_.elapsed() < QApplication::doubleClickInterval() &&
-      (point - double_click_point_).manhattanLength() < QApplication::startDragDistance();
-  double_click_clock_.invalidate();
-  const auto [from, to] = selectionRange();
-  if (!triple && !(event->modifiers() & Qt::ShiftModifier) && from <= clicked.pos &&
-      clicked.pos < to) {
-    // A press on the selection may begin dragging it; a release without a drag drops it.
-    drag_start_ = point;
-    return;
-  }
-  caret_ = clicked;
-  if (triple) {
-    // A triple click: the whole line with its break, as a text box selects a paragraph.
-    anchor_ = {caret_.pos.line, 0};
-    caret_.pos = caret_.pos.line + 1 < lines_->LineCount()
-                     ? TextPos{caret_.pos.line + 1, 0}
-                     : TextPos{caret_.pos.line, lines_->LineLength(caret_.pos.line)};
-    caret_.at_row_end = false;
-    offerPrimarySelection();
-    viewport()->update();
-    announceCaret();
-    return;
-  }
-  if (!(event->modifiers() & Qt::ShiftModifier)) anchor_ = caret_.pos;
-  dragging_ = true;
-  word_drag_ = false;
-  restartBlink();
-  viewport()->update();
-  announceCaret();
-}
-
-void TextArea::mouseMoveEvent(QMouseEvent* event) {
-  if (drag_start_ && (event->position().toPoint() - *drag_start_).manhattanLength() >=
-                         QApplication::startDragDistance()) {
-    drag_start_.reset();
-    startDrag();
-    return;
-  }
-  if (!dragging_ || lines_ == nullptr) return;
-  drag_point_ = event->position().toPoint();
-  dragTo(drag_point_);
-  ensureCaretVisible();
-  const bool outside = drag_point_.y() < 0 || drag_point_.y() >= viewport()->height();
-  if (outside && !drag_timer_.isActive()) drag_timer_.start(kDragScrollMs, this);
-  if (!outside) drag_timer_.stop();
-  viewport()->update();
-  announceCaret();
-}
-
-void TextArea::mouseReleaseEvent(QMouseEvent* event) {
-  if (drag_start_ && event->button() == Qt::LeftButton) {
-    drag_start_.reset();
-    setCaret(caretAt(event->position().toPoint()).pos, false);
-    return;
-  }
-  if (event->button() == Qt::LeftButton) {
-    if (dragging_) offerPrimarySelection();
-    dragging_ = false;
-    word_drag_ = false;
-    drag_timer_.stop();
-  }
-}
-
-void TextArea::startDrag() {
-  const auto [from, to] = selectionRange();
-  if (lines_ == nullptr || from == to) return;
-  if (CharsBetween(*lines_, from, to, 1) > kMaxCopyChars) {
-    emit copyRefused();
-    return;
-  }
-  auto* drag = new QDrag(this);
-  drag->setMimeData(new SelectionData(*this, {from, to}));
-  const Qt::DropActions actions = read_only_ ? Qt::CopyAction : Qt::CopyAction | Qt::MoveAction;
-  const Qt::DropAction done = drag->exec(actions, read_only_ ? Qt::CopyAction : Qt::MoveAction);
-  // A move into this box itself was done by the drop; one into another program leaves the
-  // text to be taken out here.
-  const QObject* target = drag->target();
-  if (done == Qt::MoveAction && target != this && target != viewport()) draggedAway(from, to);
-}
-
-void TextArea::draggedAway(TextPos, TextPos) {}
-
-void TextArea::setDropIndicator(std::optional<TextPos> pos) {
-  drop_pos_ = pos;
-  viewport()->update();
-}
-
-void TextArea::dragTo(QPoint point) {
-  caret_ = caretAt(point);
-  if (!word_drag_) return;
-  // After a double click the selection holds the first word and grows by whole words.
-  const auto [from, to] = WordAt(*lines_, caret_.pos);
-  if (caret_.pos < drag_word_.first) {
-    anchor_ = drag_word_.second;
-    caret_ = {from, false, {}};
-  } else {
-    anchor_ = drag_word_.first;
-    caret_ = {std::max(to, drag_word_.second), false, {}};
-  }
-}
-
-void TextArea::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (lines_ == nullptr || event->button() != Qt::LeftButton) return;
-  const auto [from, to] = WordAt(*lines_, caretAt(event->position().toPoint()).pos);
-  anchor_ = from;
-  caret_ = {to, false, {}};
-  drag_word_ = {from, to};
-  dragging_ = true;
-  word_drag_ = true;
-  offerPrimarySelection();
-  double_click_point_ = event->position().toPoint();
-  double_click_clock_.start();
-  restartBlink();
-  viewport()->update();
-  announceCaret();
-}
-
-void TextArea::contextMenuEvent(QContextMenuEvent* event) {
-  QMenu menu(this);
-  fillContextMenu(&menu);
-  QPoint at = event->globalPos();
-  if (event->reason() == QContextMenuEvent::Keyboard && lines_ != nullptr) {
-    // From the keyboard the menu opens where the user is typing, under the caret.
-    const QRect caret = caretRect();
-    if (viewport()->rect().intersects(caret)) at = viewport()->mapToGlobal(caret.bottomLeft());
-  }
-  menu.exec(at);
-}
 
 void TextArea::focusInEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusInEvent(event);
