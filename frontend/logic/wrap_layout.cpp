@@ -23,12 +23,14 @@ const std::vector<std::uint64_t>& WrapLayout::WordRowStarts(std::uint64_t line) 
   const std::string& text = scratch_;
   cached_starts_.assign(1, 0);
   std::uint64_t start = 0;
+  const bool ascii = std::all_of(text.begin(), text.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   for (;;) {
     // The first character that does not fit the row; a character wider than the whole row
-    // takes a row of its own.
-    std::uint64_t edge = start;
+    // takes a row of its own. In ASCII, a cell a byte, it is simply `cols` on.
+    std::uint64_t edge = ascii ? std::min(length, start + cols_) : start;
     std::uint64_t cells = 0;
-    while (edge < length) {
+    while (!ascii && edge < length) {
       const auto byte = static_cast<unsigned char>(text[edge]);
       const Utf8Char c =
           byte < 0x80 ? Utf8Char{byte, 1} : DecodeUtf8(std::string_view(text).substr(edge));
