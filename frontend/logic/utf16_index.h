@@ -1,9 +1,7 @@
-// Utf16Index: offsets of a UTF-8 TextLines counted in UTF-16 units, as accessibility clients
-// count characters (a character beyond U+FFFF is two units, a byte that is not UTF-8 one, a
-// line break one). It counts every line once when built, a pass over the text; afterwards a
-// position of a line of single-unit characters (ASCII digits) maps in constant time, and one of
-// another line by reading that line up to it. Borrows the TextLines, which must outlive it and
-// stay unchanged; after a change, Reset again. No failure: offsets are clamped.
+// Utf16Index: offsets of a UTF-8 TextLines in UTF-16 units, as accessibility clients count
+// (beyond U+FFFF two units; a stray byte, a line break one). Built by one pass over the text;
+// then a line of ASCII maps in constant time, another by reading it. Borrows the TextLines,
+// which must stay unchanged (after a change, Reset again). No failure: offsets are clamped.
 #ifndef DALVO_FRONTEND_LOGIC_UTF16_INDEX_H_
 #define DALVO_FRONTEND_LOGIC_UTF16_INDEX_H_
 

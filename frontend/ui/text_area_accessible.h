@@ -1,8 +1,7 @@
-// What screen readers see of the two text boxes: an editable text (the custom number box) or a
-// read-only one (the viewer) whose text, caret and selection they read and set through Qt's
-// accessible text interfaces, counting in UTF-16 units. A query reads only the text it returns,
-// and returns at most kMaxAccessibleUnits units (the first of a longer range), so asking for
-// the whole of a billion digits costs what a mebibyte does. Nothing fails.
+// What screen readers see of the two text boxes: editable text (the custom box) or read-only
+// text (the viewer) whose text, caret and selection they read and set in UTF-16 units. A query
+// reads only what it returns, at most kMaxAccessibleUnits units (the first of a longer range),
+// so asking for all of a billion digits costs what a mebibyte does. Nothing fails.
 #pragma once
 
 #include <cstdint>
