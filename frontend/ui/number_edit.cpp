@@ -282,9 +282,8 @@ void NumberEdit::dropEvent(QDropEvent* event) {
   if (text.isEmpty()) return event->ignore();
   const TextPos at = caretAt(event->position().toPoint()).pos;
   if (event->source() == this && event->dropAction() == Qt::MoveAction) {
-    // The box's own selection moved within it: taken out and put back as two steps, in the
-    // order that leaves the other's offsets alone. The drag is then told it was a copy, so
-    // that nothing more is taken out.
+    // The box's own selection moved within it: taken out, then put back where it landed, as
+    // one step to undo. The drag is then told it was a copy, so that nothing more is taken out.
     const auto [from, to] = selectionRange();
     event->setDropAction(Qt::CopyAction);
     event->accept();
@@ -292,15 +291,10 @@ void NumberEdit::dropEvent(QDropEvent* event) {
     const std::string bytes = ToBytes(text);
     const std::uint64_t a = buffer_.OffsetOf(from);
     const std::uint64_t b = buffer_.OffsetOf(to);
-    const std::uint64_t there = buffer_.OffsetOf(at);
-    if (there > b) {
-      edit(there, there, bytes, EditHistory::Kind::kOther);
-      edit(a, b, {}, EditHistory::Kind::kOther);
-      setCaret(buffer_.PosOf(there - (b - a) + bytes.size()), false);
-    } else {
-      edit(a, b, {}, EditHistory::Kind::kOther);
-      edit(there, there, bytes, EditHistory::Kind::kOther);
-    }
+    std::uint64_t there = buffer_.OffsetOf(at);
+    if (there > b) there -= b - a;
+    edit(a, b, {}, EditHistory::Kind::kOther);
+    edit(there, there, bytes, EditHistory::Kind::kWithPrevious);
     return;
   }
   setCaret(at, false);
