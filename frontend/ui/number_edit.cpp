@@ -314,6 +314,7 @@ void NumberEdit::inputMethodEvent(QInputMethodEvent* event) {
 
 QVariant NumberEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
   if (query == Qt::ImEnabled) return true;
+  if (query == Qt::ImCursorRectangle) return QRectF(caretRect().translated(viewport()->pos()));
   return TextArea::inputMethodQuery(query);
 }
 

@@ -89,7 +89,8 @@ class TextArea : public QAbstractScrollArea {
   // Whether the user may change the text (accessibility says so); a box is read-only until its
   // subclass says otherwise.
   void setReadOnly(bool read_only) { read_only_ = read_only; }
-  // Tells accessibility clients that the caret or the selection moved, when they did.
+  // Tells the input method where the caret is, and accessibility clients that the caret or the
+  // selection moved, when they did.
   void announceCaret();
   // While an accessibility client listens: the text from `from` to `to` as a change event
   // carries it (at most kMaxAccessibleUnits units); otherwise nothing, at no cost.

@@ -143,6 +143,8 @@ void TextArea::announceTextChange(std::uint64_t at, const QString& removed, cons
 }
 
 void TextArea::announceCaret() {
+  // An input method places its candidate window by the caret.
+  if (hasFocus() && testAttribute(Qt::WA_InputMethodEnabled)) updateMicroFocus();
   if (lines_ == nullptr || !QAccessible::isActive()) return;
   // Every empty selection is the same: a caret moving alone moves no selection.
   const bool was_empty = announced_anchor_ == announced_caret_;
