@@ -3,16 +3,85 @@
 #include <algorithm>
 #include <string>
 
+#include "utf8_text.h"
+
 namespace dalvo {
 namespace {
 
 constexpr std::uint64_t kWordPiece = std::uint64_t{1} << 16;
 
 bool IsWordChar(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  // A byte of a longer sequence is part of a letter, a digit or a sign of another script;
+  // counting all of them in keeps a word's ends on character boundaries.
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+         static_cast<unsigned char>(c) >= 0x80;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool IsPunctuation(char c) { return !IsWordChar(c) && !IsBlank(c); }
+
+// The first column at or after `col` of `line` whose byte does not satisfy `keep`.
+template <typename Keep>
+std::uint64_t SkipForward(const TextLines& lines, std::uint64_t line, std::uint64_t col, Keep keep) {
+  const std::uint64_t length = lines.LineLength(line);
+  std::string piece;
+  while (col < length) {
+    piece.clear();
+    lines.AppendLine(line, col, std::min(length, col + kWordPiece), piece);
+    const auto stop = std::find_if_not(piece.begin(), piece.end(), keep);
+    col += static_cast<std::uint64_t>(stop - piece.begin());
+    if (stop != piece.end()) break;
+  }
+  return col;
+}
+
+// The first column of the run of bytes satisfying `keep` that ends at `col` of `line`.
+template <typename Keep>
+std::uint64_t SkipBackward(const TextLines& lines, std::uint64_t line, std::uint64_t col, Keep keep) {
+  std::string piece;
+  while (col > 0) {
+    const std::uint64_t from = col - std::min(col, kWordPiece);
+    piece.clear();
+    lines.AppendLine(line, from, col, piece);
+    const auto stop = std::find_if_not(piece.rbegin(), piece.rend(), keep);
+    col -= static_cast<std::uint64_t>(stop - piece.rbegin());
+    if (stop != piece.rend()) break;
+  }
+  return col;
+}
+
+char ByteAt(const TextLines& lines, std::uint64_t line, std::uint64_t col) {
+  std::string byte;
+  lines.AppendLine(line, col, col + 1, byte);
+  return byte[0];
 }
 
 }  // namespace
+
+TextPos WordMove(const TextLines& lines, TextPos pos, CaretMove move) {
+  pos = Clamp(lines, pos);
+  const std::uint64_t length = lines.LineLength(pos.line);
+  if (move == CaretMove::kWordRight) {
+    if (pos.col == length) return NextCharPos(lines, pos);
+    std::uint64_t col = pos.col;
+    if (IsPunctuation(ByteAt(lines, pos.line, col))) {
+      col = SkipForward(lines, pos.line, col, IsPunctuation);
+    } else {
+      col = SkipForward(lines, pos.line, col, IsWordChar);
+    }
+    return {pos.line, SkipForward(lines, pos.line, col, IsBlank)};
+  }
+  if (move != CaretMove::kWordLeft) return pos;
+  if (pos.col == 0) return PrevCharPos(lines, pos);
+  std::uint64_t col = SkipBackward(lines, pos.line, pos.col, IsBlank);
+  if (col > 0 && IsPunctuation(ByteAt(lines, pos.line, col - 1))) {
+    col = SkipBackward(lines, pos.line, col, IsPunctuation);
+  } else {
+    col = SkipBackward(lines, pos.line, col, IsWordChar);
+  }
+  return {pos.line, col};
+}
 
 std::pair<TextPos, TextPos> WordAt(const TextLines& lines, TextPos pos) {
   pos = Clamp(lines, pos);
@@ -48,9 +117,10 @@ Caret CaretAtRow(const WrapLayout& layout, std::uint64_t row, std::uint64_t x) {
   const TextPos start = layout.RowStart(row);
   const std::uint64_t length = layout.RowLength(start);
   Caret caret;
-  caret.pos = {start.line, start.col + std::min(x, length)};
+  caret.pos = {start.line, layout.ColAtCell(start, x)};
   // The end of a row that the line goes on after is also the start of the next row.
-  caret.at_row_end = x >= length && length > 0 && !layout.EndsLine(start);
+  caret.at_row_end =
+      caret.pos.col == start.col + length && length > 0 && !layout.EndsLine(start);
   return caret;
 }
 
@@ -58,7 +128,7 @@ Caret MoveCaret(const TextLines& lines, const WrapLayout& layout, Caret caret, C
                 std::uint64_t page_rows) {
   caret.pos = Clamp(lines, caret.pos);
   const std::uint64_t row = layout.RowOf(caret.pos, caret.at_row_end);
-  const std::uint64_t row_col = caret.pos.col - layout.RowStart(row).col;
+  const std::uint64_t row_col = layout.CellsBefore(layout.RowStart(row), caret.pos.col);
   const std::uint64_t page = std::max<std::uint64_t>(page_rows, 1);
   const std::uint64_t last_row = layout.RowCount() - 1;
 
@@ -71,17 +141,13 @@ Caret MoveCaret(const TextLines& lines, const WrapLayout& layout, Caret caret, C
 
   switch (move) {
     case CaretMove::kLeft:
-      if (caret.pos.col > 0) return {{caret.pos.line, caret.pos.col - 1}, false, {}};
-      if (caret.pos.line > 0) {
-        return {{caret.pos.line - 1, lines.LineLength(caret.pos.line - 1)}, false, {}};
-      }
-      return {caret.pos, false, {}};
+      // A combining mark moves with its letter: the caret never stands between them.
+      return {PrevClusterPos(lines, caret.pos), false, {}};
     case CaretMove::kRight:
-      if (caret.pos.col < lines.LineLength(caret.pos.line)) {
-        return {{caret.pos.line, caret.pos.col + 1}, false, {}};
-      }
-      if (caret.pos.line + 1 < lines.LineCount()) return {{caret.pos.line + 1, 0}, false, {}};
-      return {caret.pos, false, {}};
+      return {NextClusterPos(lines, caret.pos), false, {}};
+    case CaretMove::kWordLeft:
+    case CaretMove::kWordRight:
+      return {WordMove(lines, caret.pos, move), false, {}};
     case CaretMove::kUp:
       return row == 0 ? caret : vertical(row - 1);
     case CaretMove::kDown:

@@ -104,5 +104,34 @@ TEST(CaretMoves, ADoubleClickSelectsTheRunOfLettersAndDigitsAround) {
   }
 }
 
+// Left and Right step over whole UTF-8 characters (with the combining marks after them), a byte
+// that is not UTF-8 counting as one; a click on a wide character's right half puts the caret
+// after it, and never between a mark and its letter.
+TEST(CaretMoves, StepsOverWholeCharactersAndStrayBytes) {
+  EditBuffer text;
+  // a, e-acute, CJK, emoji, a stray continuation, a lead without its continuation, b, e + mark
+  text.Replace(0, 0, "a\u00e9\u4e2d\U0001F600\x80\xe4" "be\u0301");
+  WrapLayout layout;
+  layout.Reset(text, 80);
+  const std::vector<std::uint64_t> stops = {0, 1, 3, 6, 10, 11, 12, 13, 16};
+  Caret caret;
+  for (std::size_t i = 1; i < stops.size(); ++i) {
+    caret = MoveCaret(text, layout, caret, CaretMove::kRight, 1);
+    EXPECT_EQ(caret.pos.col, stops[i]) << "right " << i;
+  }
+  for (std::size_t i = stops.size() - 1; i-- > 0;) {
+    caret = MoveCaret(text, layout, caret, CaretMove::kLeft, 1);
+    EXPECT_EQ(caret.pos.col, stops[i]) << "left " << i;
+  }
+  // Cells: a 0, e-acute 1, CJK 2-3, emoji 4-5, stray 6, lead 7, b 8, e + mark 9.
+  const struct {
+    std::uint64_t cell;
+    std::uint64_t col;
+  } clicks[] = {{2, 3}, {3, 6}, {4, 6}, {5, 10}, {9, 13}, {10, 16}, {40, 16}};
+  for (const auto& click : clicks) {
+    EXPECT_EQ(CaretAtRow(layout, 0, click.cell).pos.col, click.col) << "cell " << click.cell;
+  }
+}
+
 }  // namespace
 }  // namespace dalvo

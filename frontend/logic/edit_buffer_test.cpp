@@ -90,5 +90,23 @@ TEST(EditHistory, TypingJoinsAndUndoRedoRestoreTextAndCaret) {
   EXPECT_EQ(buffer.Text(), "x1919");
 }
 
+// A change made in two steps (a drag moving text within the box: out, then in where it landed)
+// is undone and redone as one.
+TEST(EditHistory, AStepMadeWithThePreviousGoesWithIt) {
+  EditBuffer buffer;
+  EditHistory history;
+  history.Apply(buffer, 0, 0, "111 222", EditHistory::Kind::kOther);
+  history.Apply(buffer, 0, 3, "", EditHistory::Kind::kOther);
+  history.Apply(buffer, 4, 4, "111", EditHistory::Kind::kWithPrevious);
+  EXPECT_EQ(buffer.Text(), " 222111");
+  EXPECT_EQ(history.Undo(buffer), std::optional<std::uint64_t>(3));
+  EXPECT_EQ(buffer.Text(), "111 222");
+  EXPECT_EQ(history.Redo(buffer), std::optional<std::uint64_t>(7));
+  EXPECT_EQ(buffer.Text(), " 222111");
+  ASSERT_TRUE(history.Undo(buffer).has_value());
+  ASSERT_TRUE(history.Undo(buffer).has_value());
+  EXPECT_EQ(buffer.Text(), "");
+}
+
 }  // namespace
 }  // namespace dalvo

@@ -20,7 +20,8 @@ std::uint64_t EditHistory::Apply(EditBuffer& buffer, std::uint64_t from, std::ui
     undo_.back().inserted_length += text.size();
   } else {
     bytes_ += removed.size();
-    undo_.push_back({from, std::move(removed), text.size(), {}, typing});
+    undo_.push_back({from, std::move(removed), text.size(), {}, typing,
+                     kind == Kind::kWithPrevious && !undo_.empty()});
   }
   Trim();
   return from + text.size();
@@ -28,26 +29,34 @@ std::uint64_t EditHistory::Apply(EditBuffer& buffer, std::uint64_t from, std::ui
 
 std::optional<std::uint64_t> EditHistory::Undo(EditBuffer& buffer) {
   if (undo_.empty()) return std::nullopt;
-  Step step = std::move(undo_.back());
-  undo_.pop_back();
-  step.inserted = buffer.Text(step.at, step.at + step.inserted_length);
-  bytes_ += step.inserted.size();
-  buffer.Replace(step.at, step.at + step.inserted_length, step.removed);
-  const std::uint64_t caret = step.at + step.removed.size();
-  step.typing = false;  // typing after a redo starts a step of its own
-  redo_.push_back(std::move(step));
+  std::uint64_t caret = 0;
+  bool more = true;
+  while (more && !undo_.empty()) {
+    Step step = std::move(undo_.back());
+    undo_.pop_back();
+    step.inserted = buffer.Text(step.at, step.at + step.inserted_length);
+    bytes_ += step.inserted.size();
+    buffer.Replace(step.at, step.at + step.inserted_length, step.removed);
+    caret = step.at + step.removed.size();
+    step.typing = false;  // typing after a redo starts a step of its own
+    more = step.with_previous;
+    redo_.push_back(std::move(step));
+  }
   return caret;
 }
 
 std::optional<std::uint64_t> EditHistory::Redo(EditBuffer& buffer) {
   if (redo_.empty()) return std::nullopt;
-  Step step = std::move(redo_.back());
-  redo_.pop_back();
-  buffer.Replace(step.at, step.at + step.removed.size(), step.inserted);
-  const std::uint64_t caret = step.at + step.inserted_length;
-  bytes_ -= step.inserted.size();
-  step.inserted = std::string();  // back in the buffer: no need to hold it twice
-  undo_.push_back(std::move(step));
+  std::uint64_t caret = 0;
+  do {
+    Step step = std::move(redo_.back());
+    redo_.pop_back();
+    buffer.Replace(step.at, step.at + step.removed.size(), step.inserted);
+    caret = step.at + step.inserted_length;
+    bytes_ -= step.inserted.size();
+    step.inserted = std::string();  // back in the buffer: no need to hold it twice
+    undo_.push_back(std::move(step));
+  } while (!redo_.empty() && redo_.back().with_previous);
   return caret;
 }
 
@@ -63,6 +72,8 @@ void EditHistory::Trim() {
   while (bytes_ > kMaxBytes && undo_.size() > 1) {
     bytes_ -= undo_.front().removed.size() + undo_.front().inserted.size();
     undo_.pop_front();
+    // A step whose partner was forgotten stands alone.
+    undo_.front().with_previous = false;
   }
 }
 

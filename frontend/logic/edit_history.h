@@ -23,18 +23,20 @@ class EditHistory {
  public:
   static constexpr std::size_t kMaxBytes = std::size_t{256} << 20;
 
-  enum class Kind { kTyping, kOther };
+  // kWithPrevious: the second half of one change made in two (a drag that moves text takes it
+  // out, then puts it in), undone and redone together with the step before it.
+  enum class Kind { kTyping, kOther, kWithPrevious };
 
   // Replaces [from, to) of `buffer` with `text` and records the step; typing right after typed
   // characters joins their step. Clears what could be redone. Returns the offset after the
   // inserted text.
   std::uint64_t Apply(EditBuffer& buffer, std::uint64_t from, std::uint64_t to,
                       std::string_view text, Kind kind);
-  // Undoes the latest step; returns where the caret goes (after the restored text), or nothing
-  // when there is no step to undo.
+  // Undoes the latest step (with the steps it was made together with); returns where the caret
+  // goes (after the text the earliest of them restored), or nothing when there is no step.
   std::optional<std::uint64_t> Undo(EditBuffer& buffer);
-  // Redoes the latest undone step; returns where the caret goes (after its inserted text), or
-  // nothing when there is none.
+  // Redoes the latest undone step (with the steps made together with it); returns where the
+  // caret goes (after the text the last of them inserted), or nothing when there is none.
   std::optional<std::uint64_t> Redo(EditBuffer& buffer);
 
   bool CanUndo() const { return !undo_.empty(); }
@@ -49,6 +51,7 @@ class EditHistory {
     std::uint64_t inserted_length;  // the length of the text it put there
     std::string inserted;           // that text, held only while the step is undone
     bool typing;
+    bool with_previous;  // undone and redone together with the step before
   };
 
   void Trim();

@@ -55,6 +55,8 @@ class View {
 
   // The custom number box Text1 of the main window. Setting it raises Text1_Change through
   // the toolkit like any other change; the logic never calls Text1_Change itself.
+  // Its text is UTF-8, with the decimal digits of any script given as the ASCII digits they
+  // stand for: the number the engine is to divide.
   virtual std::string CustomNumberText() = 0;
   // Whether Text1 holds no text; cheap whatever its length (asked after every keystroke).
   virtual bool CustomNumberEmpty() = 0;

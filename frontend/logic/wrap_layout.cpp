@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "utf8_text.h"
+
 namespace dalvo {
 
 void WrapLayout::Reset(const TextLines& lines, std::uint64_t cols) {
@@ -21,10 +23,26 @@ const std::vector<std::uint64_t>& WrapLayout::WordRowStarts(std::uint64_t line) 
   const std::string& text = scratch_;
   cached_starts_.assign(1, 0);
   std::uint64_t start = 0;
-  while (length - start > cols_) {
-    const std::uint64_t edge = start + cols_;
+  const bool ascii = std::all_of(text.begin(), text.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  for (;;) {
+    // The first character that does not fit the row; a character wider than the whole row
+    // takes a row of its own. In ASCII, a cell a byte, it is simply `cols` on.
+    std::uint64_t edge = ascii ? std::min(length, start + cols_) : start;
+    std::uint64_t cells = 0;
+    while (!ascii && edge < length) {
+      const auto byte = static_cast<unsigned char>(text[edge]);
+      const Utf8Char c =
+          byte < 0x80 ? Utf8Char{byte, 1} : DecodeUtf8(std::string_view(text).substr(edge));
+      const auto width = static_cast<std::uint64_t>(CellWidth(c.code));
+      if (cells + width > cols_ && edge > start) break;
+      cells += width;
+      edge += c.length;
+    }
+    if (edge >= length) break;
     // The last word that ends within the row: the blanks after it hang, the next row begins
-    // with the next word. Without one the row is cut at the edge.
+    // with the next word. Without one the row is cut at the edge. (A blank is never part of a
+    // longer sequence, so the byte-wise search stays on character boundaries.)
     std::uint64_t next = edge;
     for (std::uint64_t at = edge; at > start; --at) {
       if (text[at] == ' ' && text[at - 1] != ' ') {
@@ -44,8 +62,15 @@ const std::vector<std::uint64_t>& WrapLayout::WordRowStarts(std::uint64_t line) 
 std::uint64_t WrapLayout::RowsOfLine(std::uint64_t line) const {
   const std::uint64_t length = lines_->LineLength(line);
   if (length <= cols_) return 1;
-  if (!WordWrapped(length)) return (length + cols_ - 1) / cols_;
+  if (!WordWrapped(length)) return (length + LongStride() - 1) / LongStride();
   return WordRowStarts(line).size();
+}
+
+std::uint64_t WrapLayout::LongRowStart(std::uint64_t line, std::uint64_t length,
+                                       std::uint64_t k) const {
+  const std::uint64_t col = k * LongStride();
+  if (col == 0 || col >= length) return std::min(col, length);
+  return CharStart(*lines_, {line, col}).col;
 }
 
 std::uint64_t WrapLayout::RowInLine(std::uint64_t line, std::uint64_t col, bool at_row_end) const {
@@ -58,9 +83,13 @@ std::uint64_t WrapLayout::RowInLine(std::uint64_t line, std::uint64_t col, bool 
     if (at_row_end && row > 0 && col == starts[row]) --row;
     return row;
   }
-  std::uint64_t row = col / cols_;
-  if (at_row_end && row > 0 && col % cols_ == 0) --row;
-  return std::min(row, RowsOfLine(line) - 1);
+  if (!CutLong(length)) return 0;
+  const std::uint64_t rows = RowsOfLine(line);
+  std::uint64_t row = std::min(col / LongStride(), rows - 1);
+  // A cut moved back to a character's start begins its row a few bytes early.
+  if (row + 1 < rows && LongRowStart(line, length, row + 1) <= col) ++row;
+  if (at_row_end && row > 0 && col == LongRowStart(line, length, row)) --row;
+  return row;
 }
 
 std::uint64_t WrapLayout::GroupRows(std::uint64_t group) const {
@@ -94,8 +123,9 @@ TextPos WrapLayout::RowStart(std::uint64_t row) const {
   for (std::uint64_t line = group * kGroupLines; line < count; ++line) {
     const std::uint64_t rows = RowsOfLine(line);
     if (left < rows) {
-      const bool words = WordWrapped(lines_->LineLength(line));
-      return {line, words ? WordRowStarts(line)[left] : left * cols_};
+      const std::uint64_t length = lines_->LineLength(line);
+      if (WordWrapped(length)) return {line, WordRowStarts(line)[left]};
+      return {line, LongRowStart(line, length, left)};
     }
     left -= rows;
   }
@@ -133,10 +163,61 @@ std::uint64_t WrapLayout::RowLength(TextPos row_start) const {
   if (lines_ == nullptr) return 0;
   const std::uint64_t length = lines_->LineLength(row_start.line);
   if (row_start.col >= length) return 0;
-  if (!WordWrapped(length)) return std::min(cols_, length - row_start.col);
+  if (CutLong(length)) {
+    // A row's start is at most three bytes before its cut, so the cut after it gives its number.
+    const std::uint64_t k = (row_start.col + 3) / LongStride();
+    const std::uint64_t next = k + 1 < RowsOfLine(row_start.line)
+                                   ? LongRowStart(row_start.line, length, k + 1) : length;
+    return next - row_start.col;
+  }
+  if (!WordWrapped(length)) return length - row_start.col;
   const std::vector<std::uint64_t>& starts = WordRowStarts(row_start.line);
   const auto next = std::upper_bound(starts.begin(), starts.end(), row_start.col);
   return (next == starts.end() ? length : *next) - row_start.col;
+}
+
+const std::string& WrapLayout::RowBytes(TextPos row_start) const {
+  const std::uint64_t length = RowLength(row_start);
+  row_scratch_.clear();
+  if (lines_ != nullptr) {
+    lines_->AppendLine(row_start.line, row_start.col, row_start.col + length, row_scratch_);
+  }
+  return row_scratch_;
+}
+
+std::uint64_t WrapLayout::CellsBefore(TextPos row_start, std::uint64_t col) const {
+  const std::string& bytes = RowBytes(row_start);
+  const std::size_t end = static_cast<std::size_t>(std::min<std::uint64_t>(
+      bytes.size(), col > row_start.col ? col - row_start.col : 0));
+  std::uint64_t cells = 0;
+  for (std::size_t at = 0; at < end;) {
+    const auto byte = static_cast<unsigned char>(bytes[at]);
+    if (byte < 0x80) {
+      ++cells;
+      ++at;
+      continue;
+    }
+    const Utf8Char c = DecodeUtf8(std::string_view(bytes).substr(at));
+    cells += static_cast<std::uint64_t>(CellWidth(c.code));
+    at += c.length;
+  }
+  return cells;
+}
+
+std::uint64_t WrapLayout::ColAtCell(TextPos row_start, std::uint64_t cell) const {
+  const std::string& bytes = RowBytes(row_start);
+  std::uint64_t cells = 0;
+  std::size_t at = 0;
+  while (at < bytes.size()) {
+    const Utf8Char c = DecodeUtf8(std::string_view(bytes).substr(at));
+    const auto width = static_cast<std::uint64_t>(CellWidth(c.code));
+    // Before this character when the cell is nearer its left edge than its right one; a mark
+    // of no width never stops the walk, so it stays with the character it marks.
+    if (width > 0 && cell < cells + (width + 1) / 2) break;
+    cells += width;
+    at += c.length;
+  }
+  return row_start.col + at;
 }
 
 bool WrapLayout::EndsLine(TextPos row_start) const {

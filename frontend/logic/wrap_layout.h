@@ -1,11 +1,13 @@
-// WrapLayout: the rows of a TextLines wrapped at a fixed number of columns, as a box with a
-// fixed-pitch font shows them. A line of kWordWrapLimit characters or more (a long number) is
-// cut every `cols` characters, so its rows are arithmetic and its text is never read; a shorter
-// line breaks after the blanks between words, as prose wraps (blanks at a row's end may hang
-// past the edge), or anywhere inside a word wider than the box. Rows are counted per group of
-// lines, so finding a row, or the row of a position, costs a search over the groups and a walk
-// through one group. Borrows the TextLines given to Reset, which must outlive its use here.
-// No failure.
+// WrapLayout: the rows of a UTF-8 TextLines wrapped at a fixed number of cells, as a box with a
+// fixed-pitch font shows them (a character takes 0, 1 or 2 cells, see CellWidth; a byte takes at
+// most one, so a row of `cols` bytes always fits). A line of kWordWrapLimit bytes or more (a long
+// number) is cut every `cols` bytes (at least 4), moved back to the start of a character, so its
+// rows are arithmetic and its text is read only at the cuts; a shorter line breaks after the
+// blanks between words, as prose wraps (blanks at a row's end may hang past the edge), or at a
+// character boundary inside a word wider than the box. Rows are counted per group of lines, so
+// finding a row, or the row of a position, costs a search over the groups and a walk through one
+// group. Columns are byte offsets. Borrows the TextLines given to Reset, which must outlive its
+// use here. No failure.
 #ifndef DALVO_FRONTEND_LOGIC_WRAP_LAYOUT_H_
 #define DALVO_FRONTEND_LOGIC_WRAP_LAYOUT_H_
 
@@ -30,6 +32,7 @@ class WrapLayout {
   // same). Linear in the groups after it.
   void LineChanged(std::uint64_t line);
 
+  // The cells of a row.
   std::uint64_t Cols() const { return cols_; }
   // At least 1 once Reset has run.
   std::uint64_t RowCount() const { return rows_before_.empty() ? 1 : rows_before_.back(); }
@@ -44,8 +47,15 @@ class WrapLayout {
   std::uint64_t FirstRowOf(std::uint64_t line) const;
   // The start of the row after the one starting at `row_start`; false after the last row.
   bool NextRow(TextPos& row_start) const;
-  // The characters of the row starting at `row_start` (more than Cols() only by hanging blanks).
+  // The bytes of the row starting at `row_start`.
   std::uint64_t RowLength(TextPos row_start) const;
+  // The cells of the row starting at `row_start` before column `col` of its line (clamped to
+  // the row). Reads the row once; a row of ASCII costs a scan.
+  std::uint64_t CellsBefore(TextPos row_start, std::uint64_t col) const;
+  // The column of the character boundary of the row starting at `row_start` that is nearest to
+  // cell `cell` (the right half of a wide character counts as after it; combining marks stay
+  // with their character); the row's end when `cell` lies beyond it.
+  std::uint64_t ColAtCell(TextPos row_start, std::uint64_t cell) const;
   // Whether the row starting at `row_start` is its line's last.
   bool EndsLine(TextPos row_start) const;
 
@@ -54,6 +64,13 @@ class WrapLayout {
 
   // Whether `line` of `length` characters is wrapped at word boundaries.
   bool WordWrapped(std::uint64_t length) const { return length > cols_ && length < kWordWrapLimit; }
+  // Whether `line` of `length` bytes is cut arithmetically, and the bytes of its rows.
+  bool CutLong(std::uint64_t length) const { return length > cols_ && length >= kWordWrapLimit; }
+  std::uint64_t LongStride() const { return cols_ < 4 ? 4 : cols_; }
+  // Where row `k` of a long `line` of `length` bytes begins.
+  std::uint64_t LongRowStart(std::uint64_t line, std::uint64_t length, std::uint64_t k) const;
+  // The bytes of the row starting at `row_start`, into row_scratch_.
+  const std::string& RowBytes(TextPos row_start) const;
   std::uint64_t RowsOfLine(std::uint64_t line) const;
   // The columns where the rows of a word-wrapped `line` begin, first 0. The last line asked
   // for is kept, since painting and caret moves ask for one line again and again.
@@ -69,6 +86,7 @@ class WrapLayout {
   mutable std::uint64_t cached_line_ = UINT64_MAX;
   mutable std::vector<std::uint64_t> cached_starts_;
   mutable std::string scratch_;
+  mutable std::string row_scratch_;
 };
 
 }  // namespace dalvo

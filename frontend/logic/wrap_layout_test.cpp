@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "caret_moves.h"
 #include "edit_buffer.h"
 #include "scroll_mapping.h"
 
@@ -22,14 +24,16 @@ EditBuffer TextOf(const std::vector<std::uint64_t>& lengths) {
   return buffer;
 }
 
-// The rows the plain way: each line cut into pieces of `cols`, an empty line one row.
+// The rows the plain way: each line cut into pieces of `cols`, an empty line one row. A long
+// line's pieces are at least 4 bytes, room for any UTF-8 character.
 std::vector<TextPos> RowStarts(const std::vector<std::uint64_t>& lengths, std::uint64_t cols) {
   std::vector<TextPos> rows;
   for (std::uint64_t line = 0; line < lengths.size(); ++line) {
+    const bool long_line = lengths[line] >= WrapLayout::kWordWrapLimit;
     std::uint64_t col = 0;
     do {
       rows.push_back({line, col});
-      col += cols;
+      col += long_line ? std::max<std::uint64_t>(cols, 4) : cols;
     } while (col < lengths[line]);
   }
   return rows;
@@ -139,6 +143,67 @@ TEST(WrapLayout, ProseWrapsAtWordsAndLongLinesAnywhere) {
   prose.Replace(0, 0, "x");
   layout.LineChanged(0);
   EXPECT_EQ(layout.RowLength(layout.RowStart(0)), 10u);
+}
+
+// UTF-8 text: a wide character takes two cells and a combining mark none, so rows hold fewer
+// bytes, but a row never ends inside a character; a long line's cut moves back to a character's
+// start. A last row that exactly fills the width, with or without a blank, in either wrapping
+// mode, is one row: the end of the text is in it, and End there stays at the text's end.
+TEST(WrapLayout, CharactersTakeTheirCellsAndAFullLastRowIsTheLast) {
+  const std::string wide = "\u4e2d";       // 3 bytes, 2 cells
+  const std::string marked = "e\u0301";    // 3 bytes, 1 cell
+  const std::string emoji = "\U0001F600";  // 4 bytes, 2 cells
+  const std::string long_fill(2 * WrapLayout::kWordWrapLimit, '7');
+  std::string long_blank = long_fill;
+  long_blank[WrapLayout::kWordWrapLimit - 1] = ' ';
+  const std::string long_cut = std::string(3999, 'x') + "\u20ac" + std::string(200, 'x');
+  const struct {
+    std::string line;
+    std::uint64_t cols;
+    std::vector<std::string> rows;
+  } cases[] = {
+      {"ab" + wide + "d", 4, {"ab" + wide, "d"}},
+      {"abc" + wide, 4, {"abc", wide}},  // a wide character does not fit one cell
+      {marked + marked + marked + marked + marked, 4,
+       {marked + marked + marked + marked, marked}},
+      {emoji + emoji + "a " + emoji, 4, {emoji + emoji, "a " + emoji}},
+      {emoji + emoji + "ab " + emoji, 4, {emoji + emoji, "ab ", emoji}},
+      {wide, 1, {wide}},  // wider than the box: a row of its own
+      {"abcdefgh", 4, {"abcd", "efgh"}},
+      {"abc defg", 4, {"abc ", "defg"}},
+      {"ab " + wide + wide, 4, {"ab ", wide + wide}},
+      {long_fill, WrapLayout::kWordWrapLimit,
+       {long_fill.substr(0, WrapLayout::kWordWrapLimit), long_fill.substr(WrapLayout::kWordWrapLimit)}},
+      {long_blank, WrapLayout::kWordWrapLimit,
+       {long_blank.substr(0, WrapLayout::kWordWrapLimit), long_blank.substr(WrapLayout::kWordWrapLimit)}},
+      {long_cut, 1000,
+       {long_cut.substr(0, 1000), long_cut.substr(1000, 1000), long_cut.substr(2000, 1000),
+        long_cut.substr(3000, 999), long_cut.substr(3999)}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.line.substr(0, 16) << " at " << c.cols);
+    EditBuffer text;
+    text.Replace(0, 0, c.line);
+    WrapLayout layout;
+    layout.Reset(text, c.cols);
+    std::vector<std::string> rows;
+    TextPos row = layout.RowStart(0);
+    do {
+      std::string shown;
+      text.AppendLine(row.line, row.col, row.col + layout.RowLength(row), shown);
+      rows.push_back(shown);
+      EXPECT_EQ(layout.RowStart(layout.RowOf(row)), row);
+    } while (layout.NextRow(row));
+    EXPECT_EQ(rows, c.rows);
+    ASSERT_EQ(layout.RowCount(), c.rows.size());
+    const std::uint64_t last = layout.RowCount() - 1;
+    EXPECT_EQ(layout.RowOf(EndOf(text)), last);
+    EXPECT_EQ(layout.RowOf(EndOf(text), true), last);
+    const Caret end = MoveCaret(text, layout, {{0, 0}, false, {}}, CaretMove::kTextEnd, 1);
+    const Caret row_end = MoveCaret(text, layout, end, CaretMove::kRowEnd, 1);
+    EXPECT_EQ(row_end.pos, EndOf(text));
+    EXPECT_EQ(layout.RowOf(row_end.pos, row_end.at_row_end), last);
+  }
 }
 
 TEST(ScrollMapping, TheBarReachesBothEndsAtAnySize) {

@@ -11,14 +11,29 @@ bool IsFixedPitch(const QFont& font) {
          metrics.horizontalAdvance(QLatin1Char('W'));
 }
 
-QFont FixedPitchFont(int point_size) {
-  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+namespace {
+
+// Sets every property a box's parent could otherwise pass on: a font set on a widget only
+// overrides what it sets, and the main window's caption font may be condensed.
+QFont Complete(QFont font, int point_size) {
   font.setPointSize(point_size);
+  font.setStretch(QFont::Unstretched);
+  font.setWeight(QFont::Normal);
+  font.setItalic(false);
+  font.setLetterSpacing(QFont::PercentageSpacing, 100);
+  font.setWordSpacing(0);
+  return font;
+}
+
+}  // namespace
+
+QFont FixedPitchFont(int point_size) {
+  QFont font = Complete(QFontDatabase::systemFont(QFontDatabase::FixedFont), point_size);
   if (IsFixedPitch(font)) return font;
   QFont generic(QStringLiteral("monospace"), point_size);
   generic.setStyleHint(QFont::TypeWriter);
   generic.setFixedPitch(true);
-  return generic;
+  return Complete(generic, point_size);
 }
 
 QFont StatusFont() {

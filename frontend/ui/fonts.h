@@ -9,8 +9,9 @@
 
 namespace dalvo::ui {
 
-// The system's fixed-pitch font at `point_size`; when the system's choice turns out not to be
-// fixed-pitch, the generic "monospace" family instead.
+// The system's fixed-pitch font at `point_size`, upright, of normal weight and width; when the
+// system's choice turns out not to be fixed-pitch, the generic "monospace" family instead.
+// Every property is set, so nothing of the window's own (perhaps condensed) font is inherited.
 QFont FixedPitchFont(int point_size);
 
 // The status line's font: a plain sans-serif, 12 pt bold, upright and of normal width. Every

@@ -3,7 +3,9 @@
 #include "file_list_box.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -24,6 +26,7 @@
 #include "number_edit.h"
 #include "qt_view.h"
 #include "text_viewer.h"
+#include "ui_texts.h"
 
 #include <string>
 #include <vector>
@@ -165,6 +168,13 @@ TEST(Form1, CustomNumberBoxAndStatusLineUseTheirFonts) {
   EXPECT_TRUE(IsFixedPitch(form.text1()->font()));
   EXPECT_EQ(form.text1()->font().pointSize(), 9);
   EXPECT_EQ(form.text1()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  // Whatever the window chose for its captions (perhaps a condensed face), the box's digits are
+  // as wide as the viewer's.
+  EXPECT_EQ(form.text1()->font().stretch(), QFont::Unstretched) << form.font().stretch();
+  const Form2 viewer;
+  const QString digits = QStringLiteral("0123456789");
+  EXPECT_EQ(QFontMetrics(form.text1()->font()).horizontalAdvance(digits),
+            QFontMetrics(viewer.text1()->font()).horizontalAdvance(digits));
 
   const QFontInfo status_font(form.label1()->font());
   EXPECT_FALSE(IsFixedPitch(form.label1()->font()));
@@ -178,6 +188,49 @@ TEST(Form1, CustomNumberBoxAndStatusLineUseTheirFonts) {
   EXPECT_EQ(QFontMetrics(form.label1()->font()).horizontalAdvance(welcome),
             QFontMetrics(QFont(QStringLiteral("Sans Serif"), 12, QFont::Bold))
                 .horizontalAdvance(welcome));
+}
+
+// What the custom box hands the logic to write into the custom number file: any script kept as
+// UTF-8 (an emoji typed or pasted included), and the decimal digits of every script as the ASCII
+// digits they stand for, so that the engine, which reads only 0-9, divides what the user sees.
+TEST(Form1, CustomNumberReachesTheLogicAsUtf8WithEveryScriptsDigitsAsAscii) {
+  const struct {
+    const char* name;
+    bool typed;          // typed a character at a time, as a keyboard does; else pasted
+    const char* input;   // UTF-8
+    const char* shown;   // the box's text, UTF-8
+    const char* number;  // what the logic is given
+  } cases[] = {
+      {"Arabic-Indic typed", true, "\u0661\u0669", "\u0661\u0669", "19"},
+      {"Eastern Arabic-Indic pasted", false, "\u06f1\u06f2\u06f3\r\n\u06f4",
+       "\u06f1\u06f2\u06f3\n\u06f4", "123\n4"},
+      {"full-width typed", true, "\uff10\uff19", "\uff10\uff19", "09"},
+      {"Devanagari and Bengali pasted", false, "\u096a\u0968 \u09ed", "\u096a\u0968 \u09ed", "42 7"},
+      {"emoji and accents typed", true, "7\U0001F600\u00e9\u4e2d", "7\U0001F600\u00e9\u4e2d",
+       "7\U0001F600\u00e9\u4e2d"},
+      {"emoji pasted", false, "\U0001F600\U0001F600", "\U0001F600\U0001F600", "\U0001F600\U0001F600"},
+      {"superscripts are not decimal digits", false, "2\u00b2", "2\u00b2", "2\u00b2"},
+  };
+  Form1 form;
+  QtView view(form);
+  NumberEdit* box = form.text1();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    box->setText("");
+    const QString input = QString::fromUtf8(c.input);
+    if (c.typed) {
+      for (const uint code : input.toUcs4()) {
+        const char32_t one = code;
+        QTest::sendKeyEvent(QTest::Press, box, Qt::Key_unknown, QString::fromUcs4(&one, 1),
+                            Qt::NoModifier);
+      }
+    } else {
+      QApplication::clipboard()->setText(input);
+      QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    }
+    EXPECT_EQ(box->text(), c.shown);
+    EXPECT_EQ(view.CustomNumberText(), c.number);
+  }
 }
 
 TEST(Form1, EveryCaptionFitsItsButtonWhenWrapped) {
@@ -248,6 +301,21 @@ TEST(Form1, EnterAndSpacePressTheFocusedCommandButton) {
 std::string AccessibleName(QWidget* widget) {
   QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
   return accessible != nullptr ? accessible->text(QAccessible::Name).toStdString() : "<none>";
+}
+
+// A selection too large for the clipboard is refused by either box, the viewer's included, and
+// the main window's status line says why nothing was copied.
+TEST(Form1, EitherBoxRefusingACopySaysSoInTheStatusLine) {
+  Form1 form;
+  QtView view(form);
+  view.SetViewerText("7");
+  ASSERT_NE(view.viewer(), nullptr);
+  for (TextArea* box : {static_cast<TextArea*>(form.text1()),
+                        static_cast<TextArea*>(view.viewer()->text1())}) {
+    SetStatusText(*form.label1(), QString());
+    emit box->copyRefused();
+    EXPECT_EQ(form.label1()->text().toStdString(), texts::kCopyTooLarge);
+  }
 }
 
 TEST(Form1, ControlsWithoutCaptionHaveAccessibleNames) {

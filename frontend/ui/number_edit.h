@@ -1,7 +1,7 @@
 // NumberEdit: the custom number box (Form1's Text1), a text box that stays quick with a number
 // of millions of digits in it: typing, deleting, selecting, cutting, copying, pasting, undo and
-// redo as in any text box, over an EditBuffer laid out only where it is seen. The text is 8-bit:
-// characters beyond Latin-1 are taken as '?', and pasted CR LF and CR become LF. Nothing fails.
+// redo as in any text box, over an EditBuffer laid out only where it is seen. The text is any
+// Unicode text, held as UTF-8; pasted CR LF and CR become LF. Nothing fails.
 #pragma once
 
 #include <cstdint>
@@ -20,8 +20,12 @@ class NumberEdit : public TextArea {
  public:
   explicit NumberEdit(QWidget* parent = nullptr);
 
-  // The text, one byte a character, lines separated by LF.
+  // The text as UTF-8, lines separated by LF.
   std::string text() const { return buffer_.Text(); }
+  // The text as a number is read from it: text() with every decimal digit of any script
+  // (Arabic-Indic, full-width, ...) as the ASCII digit it stands for. Everything else stays as
+  // it is; the engine skips what is not a digit.
+  std::string numberText() const;
   bool isEmpty() const { return buffer_.Empty(); }
   // Replaces the whole text (line breaks taken as a paste takes them), forgets what could be
   // undone and puts the caret at the start; emits textChanged.
@@ -29,6 +33,9 @@ class NumberEdit : public TextArea {
 
   // Replaces the selection (or inserts at the caret) with `text`, as typing or pasting does.
   void insertText(const QString& text);
+  // Replaces the text from `from` to `to` (either order) with `text`, as one undo step, and
+  // puts the caret after it (as an accessibility client edits).
+  void replaceRange(TextPos from, TextPos to, const QString& text);
   void paste();
   void cut();
   void undo();
@@ -40,7 +47,16 @@ class NumberEdit : public TextArea {
 
  protected:
   bool editKeyPress(QKeyEvent* event) override;
-  void addEditActions(QMenu* menu) override;
+  void fillContextMenu(QMenu* menu) override;
+  // A middle click pastes the primary selection where it points.
+  void mousePressEvent(QMouseEvent* event) override;
+  // Text dropped on the box goes where it lands; the box's own selection dropped elsewhere in
+  // it moves there, and moved into another program it is taken out.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dragLeaveEvent(QDragLeaveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  void draggedAway(TextPos from, TextPos to) override;
   bool event(QEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
   QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
@@ -51,7 +67,13 @@ class NumberEdit : public TextArea {
   void edit(std::uint64_t from, std::uint64_t to, std::string_view bytes, EditHistory::Kind kind);
   // Deletes the selection, or else the character before (`forward` false) or after the caret.
   void deleteChar(bool forward);
-  void afterUndoOrRedo(std::uint64_t caret);
+  // Deletes the selection, or else from the caret to where the word move `move` ends.
+  void deleteWord(CaretMove move);
+  // Deletes the selection; nothing without one.
+  void deleteSelection();
+  void afterUndoOrRedo(std::uint64_t caret, const QString& text_before);
+  // While an accessibility client listens, the whole text (as far as it is reported).
+  QString accessibleWholeText() const { return accessibleText({0, 0}, EndOf(buffer_)); }
 
   EditBuffer buffer_;
   EditHistory history_;

@@ -15,6 +15,7 @@
 #include "form2.h"
 #include "number_edit.h"
 #include "text_viewer.h"
+#include "ui_texts.h"
 
 namespace dalvo::ui {
 namespace {
@@ -24,7 +25,14 @@ QString ToQt(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
-QtView::QtView(Form1& form1) : form1_(form1) {}
+QtView::QtView(Form1& form1) : form1_(form1) {
+  connect(form1_.text1(), &TextArea::copyRefused, this, &QtView::reportCopyRefused);
+}
+
+void QtView::reportCopyRefused() {
+  SetStatus(texts::kCopyTooLarge);
+  QApplication::beep();
+}
 
 QtView::~QtView() { delete viewer_.data(); }
 
@@ -74,7 +82,7 @@ void QtView::SetOption2Selected(bool selected) { form1_.option2()->setChecked(se
 
 bool QtView::Check1Ticked() { return form1_.check1()->isChecked(); }
 
-std::string QtView::CustomNumberText() { return form1_.text1()->text(); }
+std::string QtView::CustomNumberText() { return form1_.text1()->numberText(); }
 
 bool QtView::CustomNumberEmpty() { return form1_.text1()->isEmpty(); }
 
@@ -155,6 +163,7 @@ Form2& QtView::ensureViewer() {
   if (viewer_) return *viewer_;
   viewer_ = new Form2();
   QObject::connect(viewer_.data(), &Form2::unloading, this, &QtView::letViewerGo);
+  QObject::connect(viewer_->text1(), &TextArea::copyRefused, this, &QtView::reportCopyRefused);
   emit viewerCreated(viewer_.data());
   return *viewer_;
 }

@@ -74,6 +74,9 @@ class QtView : public QObject, public View {
   Form2& ensureViewer();
   // Emits viewerUnloading, then lets go of the viewer and has it destroyed.
   void letViewerGo();
+  // Either text box refused to copy a selection too large for the clipboard: the status line
+  // says so.
+  void reportCopyRefused();
 
   Form1& form1_;
   QPointer<Form2> viewer_;

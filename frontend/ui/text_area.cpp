@@ -1,34 +1,20 @@
 #include "text_area.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFontMetricsF>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QScrollBar>
 
 #include <algorithm>
 #include <cmath>
-#include <string>
-#include <string_view>
 
 #include "scroll_mapping.h"
+#include "text_area_accessible.h"
+#include "utf8_text.h"
 
 namespace dalvo::ui {
 namespace {
-
-constexpr int kDragScrollMs = 50;
-
-// The text between two positions, lines joined by LF, built a piece at a time.
-QString TextOf(const TextLines& lines, TextPos from, TextPos to, std::uint64_t chars) {
-  QString text;
-  text.reserve(static_cast<qsizetype>(chars));
-  VisitText(lines, from, to, "\n", [&text](std::string_view piece) {
-    text += QLatin1String(piece.data(), static_cast<qsizetype>(piece.size()));
-  });
-  return text;
-}
 
 struct MoveKey {
   QKeySequence::StandardKey move;
@@ -39,6 +25,8 @@ struct MoveKey {
 constexpr MoveKey kMoveKeys[] = {
     {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar, CaretMove::kLeft},
     {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar, CaretMove::kRight},
+    {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord, CaretMove::kWordLeft},
+    {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord, CaretMove::kWordRight},
     {QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine, CaretMove::kUp},
     {QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine, CaretMove::kDown},
     {QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage, CaretMove::kPageUp},
@@ -53,6 +41,7 @@ constexpr MoveKey kMoveKeys[] = {
 }  // namespace
 
 TextArea::TextArea(QWidget* parent) : QAbstractScrollArea(parent) {
+  InstallTextAreaAccessibility();
   setFocusPolicy(Qt::StrongFocus);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // every line wraps
   viewport()->setCursor(Qt::IBeamCursor);
@@ -63,6 +52,7 @@ TextArea::TextArea(QWidget* parent) : QAbstractScrollArea(parent) {
 
 void TextArea::setLines(const TextLines& lines) {
   lines_ = &lines;
+  ++text_generation_;
   layout_.Reset(lines, columnsForWidth());
   caret_ = {};
   anchor_ = {};
@@ -70,15 +60,18 @@ void TextArea::setLines(const TextLines& lines) {
   updateScrollBar();
   setTopRow(0);
   restartBlink();
+  announceCaret();
 }
 
 void TextArea::relayoutLine(std::uint64_t line) {
+  ++text_generation_;
   layout_.LineChanged(line);
   updateScrollBar();
   viewport()->update();
 }
 
 void TextArea::relayoutAll() {
+  ++text_generation_;
   if (lines_ != nullptr) layout_.Reset(*lines_, layout_.Cols());
   updateScrollBar();
   viewport()->update();
@@ -155,6 +148,7 @@ void TextArea::setCaret(TextPos pos, bool extend) {
   ensureCaretVisible();
   restartBlink();
   viewport()->update();
+  announceCaret();
 }
 
 void TextArea::selectAll() {
@@ -162,18 +156,9 @@ void TextArea::selectAll() {
   anchor_ = {0, 0};
   caret_ = {EndOf(*lines_), false, {}};
   ensureCaretVisible();
+  offerPrimarySelection();
   viewport()->update();
-}
-
-void TextArea::copy() {
-  if (lines_ == nullptr || !hasSelection()) return;
-  const auto [from, to] = selectionRange();
-  const std::uint64_t chars = CharsBetween(*lines_, from, to, 1);
-  if (chars > kMaxCopyChars) {
-    QApplication::beep();
-    return;
-  }
-  QApplication::clipboard()->setText(TextOf(*lines_, from, to, chars));
+  announceCaret();
 }
 
 void TextArea::ensureCaretVisible() {
@@ -196,6 +181,37 @@ void TextArea::restartBlink() {
   }
 }
 
+QRect TextArea::cellRect(TextPos pos, bool at_row_end) const {
+  const std::uint64_t row = layout_.RowOf(pos, at_row_end);
+  const std::uint64_t cells = layout_.CellsBefore(layout_.RowStart(row), pos.col);
+  // Rows far out of view are placed just beyond it: their distance would overflow an int.
+  constexpr std::uint64_t kFar = 1u << 20;
+  const qint64 rows_down = row >= top_row_ ? static_cast<qint64>(std::min(row - top_row_, kFar))
+                                           : -static_cast<qint64>(std::min(top_row_ - row, kFar));
+  const int x = kMargin + static_cast<int>(std::lround(static_cast<qreal>(cells) * char_width_));
+  const int y = kMargin + static_cast<int>(rows_down) * row_height_;
+  return QRect(x, y, 1, row_height_);
+}
+
+QRect TextArea::caretRect() const { return cellRect(caret_.pos, caret_.at_row_end); }
+
+QRect TextArea::rectOf(TextPos pos) const {
+  if (lines_ == nullptr) return {};
+  pos = Clamp(*lines_, pos);
+  QRect rect = cellRect(pos, false);
+  const Utf8Char c = CharAt(*lines_, pos);
+  const int cells = c.length == 0 ? 1 : std::max(1, CellWidth(c.code));
+  rect.setWidth(static_cast<int>(std::lround(cells * char_width_)));
+  return rect;
+}
+
+void TextArea::select(TextPos anchor, TextPos caret) {
+  if (lines_ == nullptr) return;
+  anchor_ = Clamp(*lines_, anchor);
+  setCaret(caret, true);
+  offerPrimarySelection();
+}
+
 Caret TextArea::caretAt(QPoint point) const {
   std::uint64_t row = top_row_;
   if (point.y() < 0) {
@@ -203,7 +219,7 @@ Caret TextArea::caretAt(QPoint point) const {
   } else {
     row += static_cast<std::uint64_t>(std::max(0, point.y() - kMargin) / row_height_);
   }
-  row = std::min(row, layout_.RowCount() - 1);
+  if (row >= layout_.RowCount()) return {EndOf(*lines_), false, {}};
   const qreal x = std::max<qreal>(0, (point.x() - kMargin) / char_width_);
   return CaretAtRow(layout_, row, static_cast<std::uint64_t>(std::lround(x)));
 }
@@ -212,7 +228,9 @@ bool TextArea::event(QEvent* event) {
   // Keys this box handles itself must reach it even where a window binds them to an action.
   if (event->type() == QEvent::ShortcutOverride) {
     auto* key = static_cast<QKeyEvent*>(event);
-    bool own = key == QKeySequence::Copy || key == QKeySequence::SelectAll;
+    const bool menu_key = key->key() == Qt::Key_Menu ||
+                          (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
+    bool own = key == QKeySequence::Copy || key == QKeySequence::SelectAll || menu_key;
     for (const MoveKey& move : kMoveKeys) own = own || key == move.move || key == move.select;
     if (own) {
       event->accept();
@@ -229,6 +247,7 @@ bool TextArea::moveKey(QKeyEvent* event) {
     const std::uint64_t row_before = layout_.RowOf(caret_.pos, caret_.at_row_end);
     caret_ = MoveCaret(*lines_, layout_, caret_, key.caret_move, pageRows());
     if (!select) anchor_ = caret_.pos;
+    if (select) offerPrimarySelection();
     if (key.caret_move == CaretMove::kPageUp || key.caret_move == CaretMove::kPageDown) {
       // A page key turns the view by the rows the caret moved, so the caret keeps its place
       // on the screen.
@@ -249,7 +268,13 @@ void TextArea::keyPressEvent(QKeyEvent* event) {
     event->ignore();
     return;
   }
-  if (event == QKeySequence::SelectAll) {
+  if (event->key() == Qt::Key_Menu ||
+      (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+    // The menu asked for from the keyboard opens at the caret (contextMenuEvent places it).
+    const QPoint at = viewport()->rect().center();
+    QContextMenuEvent menu_event(QContextMenuEvent::Keyboard, at, viewport()->mapToGlobal(at));
+    contextMenuEvent(&menu_event);
+  } else if (event == QKeySequence::SelectAll) {
     selectAll();
   } else if (event == QKeySequence::Copy) {
     copy();
@@ -259,77 +284,10 @@ void TextArea::keyPressEvent(QKeyEvent* event) {
     return;
   }
   event->accept();
+  announceCaret();
 }
 
 bool TextArea::editKeyPress(QKeyEvent*) { return false; }
-
-void TextArea::addEditActions(QMenu*) {}
-
-void TextArea::mousePressEvent(QMouseEvent* event) {
-  if (lines_ == nullptr || event->button() != Qt::LeftButton) {
-    QAbstractScrollArea::mousePressEvent(event);
-    return;
-  }
-  const QPoint point = event->position().toPoint();
-  caret_ = caretAt(point);
-  if (double_click_clock_.isValid() &&
-      double_click_clock_.elapsed() < QApplication::doubleClickInterval() &&
-      (point - double_click_point_).manhattanLength() < QApplication::startDragDistance()) {
-    // A triple click: the whole line with its break, as a text box selects a paragraph.
-    double_click_clock_.invalidate();
-    anchor_ = {caret_.pos.line, 0};
-    caret_.pos = caret_.pos.line + 1 < lines_->LineCount()
-                     ? TextPos{caret_.pos.line + 1, 0}
-                     : TextPos{caret_.pos.line, lines_->LineLength(caret_.pos.line)};
-    caret_.at_row_end = false;
-    viewport()->update();
-    return;
-  }
-  if (!(event->modifiers() & Qt::ShiftModifier)) anchor_ = caret_.pos;
-  dragging_ = true;
-  restartBlink();
-  viewport()->update();
-}
-
-void TextArea::mouseMoveEvent(QMouseEvent* event) {
-  if (!dragging_ || lines_ == nullptr) return;
-  drag_point_ = event->position().toPoint();
-  caret_ = caretAt(drag_point_);
-  ensureCaretVisible();
-  const bool outside = drag_point_.y() < 0 || drag_point_.y() >= viewport()->height();
-  if (outside && !drag_timer_.isActive()) drag_timer_.start(kDragScrollMs, this);
-  if (!outside) drag_timer_.stop();
-  viewport()->update();
-}
-
-void TextArea::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) {
-    dragging_ = false;
-    drag_timer_.stop();
-  }
-}
-
-void TextArea::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (lines_ == nullptr || event->button() != Qt::LeftButton) return;
-  const auto [from, to] = WordAt(*lines_, caretAt(event->position().toPoint()).pos);
-  anchor_ = from;
-  caret_ = {to, false, {}};
-  dragging_ = false;
-  double_click_point_ = event->position().toPoint();
-  double_click_clock_.start();
-  restartBlink();
-  viewport()->update();
-}
-
-void TextArea::contextMenuEvent(QContextMenuEvent* event) {
-  QMenu menu(this);
-  addEditActions(&menu);
-  QAction* copy_action = menu.addAction(tr("&Copy"), this, &TextArea::copy);
-  copy_action->setEnabled(hasSelection());
-  menu.addSeparator();
-  menu.addAction(tr("Select &All"), this, &TextArea::selectAll);
-  menu.exec(event->globalPos());
-}
 
 void TextArea::focusInEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusInEvent(event);
@@ -349,9 +307,10 @@ void TextArea::timerEvent(QTimerEvent* event) {
     viewport()->update();
   } else if (event->timerId() == drag_timer_.timerId()) {
     // The pointer rests above or below the view during a drag: keep turning the view.
-    caret_ = caretAt(drag_point_);
+    dragTo(drag_point_);
     ensureCaretVisible();
     viewport()->update();
+    announceCaret();
   } else {
     QAbstractScrollArea::timerEvent(event);
   }

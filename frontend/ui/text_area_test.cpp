@@ -1,7 +1,12 @@
 // The two text boxes as a user drives them: keys, mouse and clipboard on the real widgets.
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -9,8 +14,10 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "number_edit.h"
+#include "text_area_accessible.h"
 #include "text_viewer.h"
 #include "text_viewer_test_support.h"
 
@@ -52,10 +59,11 @@ TEST(NumberEdit, EditsAsAnyTextBox) {
   EXPECT_EQ(box->text(), "32");
   QTest::keyClick(box.get(), Qt::Key_Return);
   QTest::keyClicks(box.get(), QStringLiteral("x"));
-  // As a keyboard of another language types: one character within Latin-1, one beyond ('?').
+  // As a keyboard of another language types: one character within Latin-1, one beyond; both
+  // are kept, as UTF-8.
   QTest::sendKeyEvent(QTest::Press, box.get(), Qt::Key_unknown, QString::fromUtf8("\u00e9\u4e00"),
                       Qt::NoModifier);
-  EXPECT_EQ(box->text(), "3\nx\xe9?2");
+  EXPECT_EQ(box->text(), "3\nx\u00e9\u4e002");
   EXPECT_EQ(changed.count(), 11);
   // Five steps back: the two characters, "x", the line break, Backspace and Delete.
   for (int i = 0; i < 5; ++i) QTest::keyClick(box.get(), Qt::Key_Z, Qt::ControlModifier);
@@ -134,6 +142,33 @@ TEST(TextViewer, SelectsWithTheMouseAndCopiesEverything) {
   EXPECT_EQ(SelectedText(*viewer), "0123456789");
   QTest::mouseClick(port, Qt::LeftButton, {}, in_word);
   EXPECT_EQ(SelectedText(*viewer), "0123456789\n");
+  // A drag after a double click grows the selection by whole words, either way.
+  viewer->setDocument(Document("alpha beta gamma"));
+  const auto at_col = [&](int col) { return QPoint(3 + static_cast<int>((col + 0.3) * char_width), y); };
+  QTest::mousePress(port, Qt::LeftButton, {}, at_col(7));
+  QTest::mouseRelease(port, Qt::LeftButton, {}, at_col(7));
+  QMouseEvent double_click(QEvent::MouseButtonDblClick, at_col(7), port->mapToGlobal(at_col(7)),
+                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(port, &double_click);
+  EXPECT_EQ(SelectedText(*viewer), "beta");
+  const auto drag_to = [&](QPoint point) {
+    QMouseEvent move(QEvent::MouseMove, point, port->mapToGlobal(point), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(port, &move);
+  };
+  drag_to(at_col(12));
+  EXPECT_EQ(SelectedText(*viewer), "beta gamma");
+  drag_to(at_col(1));
+  EXPECT_EQ(SelectedText(*viewer), "alpha beta");
+  QTest::mouseRelease(port, Qt::LeftButton, {}, at_col(1));
+
+  // A UTF-8 file is copied as the text it is; a byte that is not UTF-8 comes out as U+FFFD.
+  viewer->setDocument(Document("\u00e9\xff\u4e2d\U0001F600"));
+  QTest::keyClick(viewer.get(), Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(viewer.get(), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_TRUE(QApplication::clipboard()->text().startsWith(
+      QString::fromUtf8("\u00e9\ufffd\u4e2d\U0001F600")))
+      << QApplication::clipboard()->text().toStdString();
 
   std::string digits(10'000'000, '0');
   for (std::size_t i = 0; i < digits.size(); i += 7) digits[i] = '9';
@@ -144,6 +179,234 @@ TEST(TextViewer, SelectsWithTheMouseAndCopiesEverything) {
   const QString copied = QApplication::clipboard()->text();
   ASSERT_EQ(copied.size(), static_cast<qsizetype>(digits.size() + 1));
   EXPECT_TRUE(copied.toLatin1().toStdString() == digits + "\n");
+}
+
+// What an accessibility client hears, recorded by the update handler below (Qt takes a plain
+// function): the kind and, for text changes, the offset and the texts.
+std::vector<std::string>& Heard() {
+  static std::vector<std::string> heard;
+  return heard;
+}
+
+void Record(QAccessibleEvent* event) {
+  std::string what;
+  switch (event->type()) {
+    case QAccessible::TextInserted: {
+      auto* e = static_cast<QAccessibleTextInsertEvent*>(event);
+      what = "insert " + std::to_string(e->changePosition()) + " " + e->textInserted().toStdString();
+      break;
+    }
+    case QAccessible::TextRemoved: {
+      auto* e = static_cast<QAccessibleTextRemoveEvent*>(event);
+      what = "remove " + std::to_string(e->changePosition()) + " " + e->textRemoved().toStdString();
+      break;
+    }
+    case QAccessible::TextUpdated: {
+      auto* e = static_cast<QAccessibleTextUpdateEvent*>(event);
+      what = "update " + std::to_string(e->changePosition()) + " " + e->textRemoved().toStdString() +
+             " -> " + e->textInserted().toStdString();
+      break;
+    }
+    case QAccessible::TextCaretMoved:
+      what = "caret " + std::to_string(static_cast<QAccessibleTextCursorEvent*>(event)->cursorPosition());
+      break;
+    case QAccessible::TextSelectionChanged: {
+      auto* e = static_cast<QAccessibleTextSelectionEvent*>(event);
+      what = "selection " + std::to_string(e->selectionStart()) + "-" + std::to_string(e->selectionEnd());
+      break;
+    }
+    default:
+      return;
+  }
+  Heard().push_back(what);
+}
+
+// A screen reader finds both boxes as editable text (the viewer's read-only), reads the text,
+// the caret and the selection in UTF-16 units whatever the script and edits the custom box; a
+// range of ten million digits comes back capped, not whole.
+TEST(TextArea, ScreenReadersReadAndEditTheText) {
+  auto box = Shown<NumberEdit>(265, 200);
+  QAccessibleInterface* access = QAccessible::queryAccessibleInterface(box.get());
+  ASSERT_NE(access, nullptr);
+  EXPECT_EQ(access->role(), QAccessible::EditableText);
+  EXPECT_FALSE(access->state().readOnly);
+  EXPECT_EQ(access->text(QAccessible::Name).toStdString(), "");  // Form1 names it
+  QAccessibleTextInterface* text = access->textInterface();
+  QAccessibleEditableTextInterface* editable = access->editableTextInterface();
+  ASSERT_NE(text, nullptr);
+  ASSERT_NE(editable, nullptr);
+
+  // An emoji is two units, an Arabic-Indic digit one.
+  QTest::sendKeyEvent(QTest::Press, box.get(), Qt::Key_unknown, QString::fromUtf8("\U0001F600"),
+                      Qt::NoModifier);
+  QTest::sendKeyEvent(QTest::Press, box.get(), Qt::Key_unknown, QString::fromUtf8("\u0661"),
+                      Qt::NoModifier);
+  EXPECT_EQ(text->characterCount(), 3);
+  EXPECT_EQ(text->cursorPosition(), 3);
+  EXPECT_EQ(text->text(2, 3).toStdString(), "\u0661");
+  QTest::keyClick(box.get(), Qt::Key_Left, Qt::ShiftModifier);
+  int start = -1;
+  int end = -1;
+  text->selection(0, &start, &end);
+  EXPECT_EQ(text->selectionCount(), 1);
+  EXPECT_EQ(std::pair(start, end), std::pair(2, 3));
+  editable->replaceText(0, 2, QStringLiteral("12"));
+  EXPECT_EQ(box->text(), "12\u0661");
+  text->setCursorPosition(1);
+  EXPECT_EQ(text->cursorPosition(), 1);
+  EXPECT_EQ(text->textAtOffset(1, QAccessible::WordBoundary, &start, &end).toStdString(),
+            "12\u0661");
+  EXPECT_EQ(std::pair(start, end), std::pair(0, 3));
+
+  TextViewer viewer;
+  viewer.setDocument(Document(std::string(10'000'000, '7')));
+  QAccessibleInterface* viewed = QAccessible::queryAccessibleInterface(&viewer);
+  ASSERT_NE(viewed, nullptr);
+  EXPECT_TRUE(viewed->state().readOnly);
+  EXPECT_EQ(viewed->editableTextInterface(), nullptr);
+  QAccessibleTextInterface* viewed_text = viewed->textInterface();
+  ASSERT_NE(viewed_text, nullptr);
+  EXPECT_GE(viewed_text->characterCount(), 10'000'000);
+  EXPECT_EQ(viewed_text->text(0, viewed_text->characterCount()).size(),
+            static_cast<qsizetype>(kMaxAccessibleUnits));
+  EXPECT_EQ(viewed_text->text(9'999'990, 9'999'995), QStringLiteral("77777"));
+}
+
+// A listening screen reader hears each change of the text, the caret and the selection. Qt
+// delivers these only where the platform has an accessibility bridge (an X display with the
+// accessibility bus), not on the offscreen platform: there the test has nothing to observe.
+TEST(TextArea, ScreenReadersHearEveryChange) {
+  // The bridge comes up once it has found the accessibility bus, a moment after start.
+  const bool listening = QGuiApplication::platformName() != QLatin1String("offscreen") &&
+                         QTest::qWaitFor([] { return QAccessible::isActive(); }, 2000);
+  if (!listening) GTEST_SKIP() << "no accessibility bridge on this platform";
+  auto box = Shown<NumberEdit>(265, 200);
+  QAccessible::installUpdateHandler(&Record);
+  Heard().clear();
+  QTest::sendKeyEvent(QTest::Press, box.get(), Qt::Key_unknown, QString::fromUtf8("\U0001F600"),
+                      Qt::NoModifier);
+  QTest::keyClicks(box.get(), QStringLiteral("4"));
+  QTest::keyClick(box.get(), Qt::Key_Left, Qt::ShiftModifier);
+  QTest::keyClick(box.get(), Qt::Key_Backspace);
+  QTest::keyClick(box.get(), Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(box.get(), Qt::Key_Backspace);
+  QAccessible::installUpdateHandler(nullptr);
+  EXPECT_EQ(Heard(), std::vector<std::string>({"insert 0 \U0001F600", "caret 2", "insert 2 4",
+                                               "caret 3", "selection 2-3", "caret 2",
+                                               "remove 2 4", "selection 2-2", "update 0 \U0001F600 -> \U0001F6004",
+                                               "caret 3", "remove 2 4", "caret 2"}));
+}
+
+// Text dragged from another program and dropped on the custom box goes where it lands, its
+// digits of other scripts kept as typed.
+TEST(NumberEdit, TextDroppedFromElsewhereGoesWhereItLands) {
+  auto box = Shown<NumberEdit>(265, 200);
+  box->setText("1234");
+  QMimeData data;
+  data.setText(QString::fromUtf8("\u0661\u0669"));
+  const qreal char_width = QFontMetricsF(box->font()).horizontalAdvance(QString(64, QLatin1Char('0'))) / 64;
+  const QPointF at(3 + 2 * char_width, 8);
+  QWidget* port = box->viewport();
+  QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(port, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(port, &move);
+  QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(port, &drop);
+  EXPECT_TRUE(drop.isAccepted());
+  EXPECT_EQ(box->text(), "12\u0661\u066934");
+}
+
+// The offset of `pos` in `text` (lines joined by LF), as a QPlainTextEdit counts ASCII.
+int OffsetIn(const std::string& text, TextPos pos) {
+  std::size_t at = 0;
+  for (std::uint64_t line = 0; line < pos.line; ++line) at = text.find('\n', at) + 1;
+  return static_cast<int>(at + pos.col);
+}
+
+// Every word key from every position of a few texts, in the custom box and in the desktop's own
+// plain text box: the caret, the selection and the text come out the same.
+TEST(NumberEdit, WordKeysMoveSelectAndDeleteAsTheDesktopsTextBox) {
+  const std::vector<std::string> texts = {
+      "abc def", "  foo.bar(baz)  qux ", "a, b;; c", "x\n  y z\n\nw", "12 345...678",
+  };
+  const struct {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+  } keys[] = {
+      {"Ctrl+Left", Qt::Key_Left, Qt::ControlModifier},
+      {"Ctrl+Right", Qt::Key_Right, Qt::ControlModifier},
+      {"Ctrl+Shift+Left", Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier},
+      {"Ctrl+Shift+Right", Qt::Key_Right, Qt::ControlModifier | Qt::ShiftModifier},
+      {"Ctrl+Backspace", Qt::Key_Backspace, Qt::ControlModifier},
+      {"Ctrl+Delete", Qt::Key_Delete, Qt::ControlModifier},
+  };
+  NumberEdit box;
+  QPlainTextEdit desktop;
+  for (const std::string& text : texts) {
+    for (std::size_t start = 0; start <= text.size(); ++start) {
+      for (const auto& key : keys) {
+        SCOPED_TRACE(::testing::Message() << key.name << " at " << start << " of \"" << text << "\"");
+        box.setText(text);
+        desktop.setPlainText(QString::fromStdString(text));
+        for (QWidget* widget : {static_cast<QWidget*>(&box), static_cast<QWidget*>(&desktop)}) {
+          QTest::keyClick(widget, Qt::Key_Home, Qt::ControlModifier);
+          for (std::size_t i = 0; i < start; ++i) QTest::keyClick(widget, Qt::Key_Right);
+          QTest::keyClick(widget, key.key, key.modifiers);
+        }
+        const QTextCursor cursor = desktop.textCursor();
+        const std::string edited = box.text();
+        ASSERT_EQ(edited, desktop.toPlainText().toStdString());
+        const auto [from, to] = box.selectionRange();
+        EXPECT_EQ(OffsetIn(edited, from), cursor.selectionStart());
+        EXPECT_EQ(OffsetIn(edited, to), cursor.selectionEnd());
+      }
+    }
+  }
+}
+
+// The menu holds the desktop's entries in its order with their keys shown; asked for from the
+// keyboard it opens under the caret, not in the middle of the box.
+TEST(NumberEdit, ContextMenuHasTheDesktopsEntriesAndOpensAtTheCaret) {
+  auto box = Shown<NumberEdit>(265, 200);
+  QTest::keyClicks(box.get(), QStringLiteral("1234"));
+  QStringList entries;
+  QPoint menu_at;
+  QTimer::singleShot(0, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) return;
+    for (QAction* action : menu->actions()) entries << (action->isSeparator() ? "-" : action->text());
+    menu_at = menu->pos();
+    menu->close();
+  });
+  QTest::keyClick(box.get(), Qt::Key_Menu);
+  const auto with_keys = [](const char* text, QKeySequence::StandardKey key) {
+    return QString::fromLatin1(text) + QLatin1Char('\t') +
+           QKeySequence(key).toString(QKeySequence::NativeText);
+  };
+  EXPECT_EQ(entries, QStringList({with_keys("&Undo", QKeySequence::Undo),
+                                  with_keys("&Redo", QKeySequence::Redo), "-",
+                                  with_keys("Cu&t", QKeySequence::Cut),
+                                  with_keys("&Copy", QKeySequence::Copy),
+                                  with_keys("&Paste", QKeySequence::Paste), "Delete", "-",
+                                  with_keys("Select All", QKeySequence::SelectAll)}));
+  // The caret is after "1234" in the first row: the menu's corner is there, left of the middle.
+  const QPoint caret = box->viewport()->mapToGlobal(QPoint(0, 0));
+  const qreal char_width = QFontMetricsF(box->font()).horizontalAdvance(QString(64, QLatin1Char('0'))) / 64;
+  EXPECT_NEAR(menu_at.x() - caret.x(), 3 + 4 * char_width, 2);
+  EXPECT_LT(menu_at.y() - caret.y(), box->viewport()->height() / 2);
+}
+
+// A click in the empty space below the last row puts the caret at the end of the text, not in
+// the last row under the pointer.
+TEST(NumberEdit, AClickBelowTheTextPutsTheCaretAtItsEnd) {
+  auto box = Shown<NumberEdit>(265, 200);
+  box->setText("12345678\n12");
+  QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, QPoint(5, 150));
+  QTest::keyClicks(box.get(), QStringLiteral("9"));
+  EXPECT_EQ(box->text(), "12345678\n129");
 }
 
 }  // namespace

@@ -20,6 +20,11 @@ inline constexpr char kCommand4[] = "Click here to view the latest division repo
 inline constexpr char kCommand3[] = "Click here to delete all listed files!";
 inline constexpr char kCommand7[] = "Click here for help and information!";
 
+// Shown in the main window's status line when either text box refuses to copy or drag a
+// selection.
+inline constexpr char kCopyTooLarge[] =
+    "The selection is too large for the clipboard: select less to copy or drag it.";
+
 inline constexpr char kForm2Title[] = "Dalvo built in viewer";
 inline constexpr char kMenu1[] = "Close!";
 

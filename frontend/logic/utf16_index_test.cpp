@@ -1,0 +1,38 @@
+#include "utf16_index.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "edit_buffer.h"
+
+namespace dalvo {
+namespace {
+
+// Offsets in UTF-16 units over lines of ASCII (mapped without reading) and lines of other
+// characters (read), both ways: a character beyond U+FFFF is two units, a stray byte one, a
+// line break one; an offset between the two units of a pair gives the character's start.
+TEST(Utf16Index, CountsUnitsAcrossLinesAndMapsBack) {
+  EditBuffer text;
+  // line 0: "12"; line 1: e-acute, emoji, stray byte, "x"; line 2: empty; line 3: "789"
+  text.Replace(0, 0, "12\n\u00e9\U0001F600\x80x\n\n789");
+  Utf16Index index;
+  index.Reset(text);
+  EXPECT_EQ(index.Total(), 13u);
+  const struct {
+    TextPos pos;
+    std::uint64_t offset;
+  } cases[] = {
+      {{0, 0}, 0}, {{0, 2}, 2},  {{1, 0}, 3},  {{1, 2}, 4},  {{1, 6}, 6},
+      {{1, 7}, 7}, {{1, 8}, 8},  {{2, 0}, 9},  {{3, 0}, 10}, {{3, 3}, 13},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(index.OffsetOf(c.pos), c.offset) << c.pos.line << ":" << c.pos.col;
+    EXPECT_EQ(index.PosOf(c.offset), c.pos) << c.offset;
+  }
+  EXPECT_EQ(index.PosOf(5), (TextPos{1, 2}));  // inside the emoji's pair
+  EXPECT_EQ(index.PosOf(99), (TextPos{3, 3}));
+}
+
+}  // namespace
+}  // namespace dalvo
