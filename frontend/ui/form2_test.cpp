@@ -5,6 +5,7 @@
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QFontMetricsF>
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "fake_platform.h"
 #include "fonts.h"
 #include "text_viewer.h"
 #include "text_viewer_test_support.h"
@@ -100,6 +102,31 @@ TEST(Form2, WrapsANumberAtTheEdgeAndProseBetweenWords) {
     EXPECT_EQ(text->rowCount(), c.rows + 3) << c.line.substr(0, 20);
     EXPECT_EQ(ShownText(*text), "before\n" + c.line + "\nafter\n");
   }
+}
+
+// A document handed over unindexed is indexed between the window's events: setDocument returns
+// at once, events are answered while it goes on, and when the file is whole the box is laid out
+// for all of it and stops.
+TEST(TextViewer, IndexesBetweenEventsAndLaysTheWholeFileOutAtTheEnd) {
+  std::string content;
+  while (content.size() < (std::size_t{24} << 20)) content += std::string(99, '7') + "\n";
+  FakePlatform platform;
+  platform.PutFile("/w/big.txt", content);
+  Form2 viewer;
+  TextViewer* text = viewer.text1();
+  viewer.show();
+  auto document = std::make_unique<ViewerDocument>(platform.OpenForReading("/w/big.txt"));
+  text->setDocument(std::move(document));
+  EXPECT_TRUE(text->indexing());
+  EXPECT_EQ(text->document().Bytes(), 0u);
+  std::uint64_t indexed_when_answered = UINT64_MAX;
+  QTimer::singleShot(0, text, [&] { indexed_when_answered = text->document().Bytes(); });
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !text->indexing(); }, 30000));
+  EXPECT_LT(indexed_when_answered, content.size());
+  EXPECT_EQ(text->document().Bytes(), content.size());
+  const std::uint64_t lines = content.size() / 100;
+  const std::uint64_t rows_per_line = (99 + text->columns() - 1) / text->columns();
+  EXPECT_EQ(text->rowCount(), lines * rows_per_line + 1);  // and the empty last line
 }
 
 }  // namespace
