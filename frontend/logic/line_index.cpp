@@ -91,25 +91,33 @@ LineIndex::Break LineIndex::FindBreak(std::uint64_t number, ByteSource& bytes) c
   const std::uint64_t region_end = std::min(region_start + region_, bytes_);
   std::uint64_t pos = region_start;
   std::uint64_t count = checkpoints_[region];
-  char before = 0;
-  if (pos > 0) {
-    const std::string_view prev = bytes.BytesAt(pos - 1);
-    if (!prev.empty()) before = prev[0];
-  }
+  bool from_found = false;
   // A break found before and lying in this region saves reading up to it.
   for (const Break& f : found_) {
     if (f.number != 0 && f.number < number && f.at >= region_start && f.number >= count &&
         f.end >= pos) {
       pos = f.end;
       count = f.number;
-      before = 0;  // a CR's LF is part of its break's end, so the next byte pairs with nothing
+      from_found = true;
     }
   }
+  // Whether the byte before `pos` is a CR, whose LF at `pos` would be no break of its own.
+  // After a break found before it is not: a CR's LF is part of that break's end.
+  char before = 0;
+  if (!from_found && pos > 0) {
+    const std::string_view prev = bytes.BytesAt(pos - 1);
+    if (!prev.empty()) before = prev[0];
+  }
+  // Read in stretches growing from a short one: the next line is usually short, and a scan for
+  // a CR in a text of LFs alone would otherwise run to the region's end every time.
+  std::size_t stretch = 256;
   while (pos < region_end) {
     const std::string_view view = bytes.BytesAt(pos);
     if (view.empty()) break;
-    const std::string_view part =
-        view.substr(0, static_cast<std::size_t>(std::min<std::uint64_t>(view.size(), region_end - pos)));
+    const std::string_view part = view.substr(
+        0, static_cast<std::size_t>(std::min<std::uint64_t>(
+               std::min<std::uint64_t>(view.size(), stretch), region_end - pos)));
+    stretch = std::min<std::size_t>(stretch * 2, std::size_t{1} << 20);
     BreakFinder finder(part);
     for (std::size_t j = finder.Next(0); j < part.size(); j = finder.Next(j + 1)) {
       const char prev = j > 0 ? part[j - 1] : before;
