@@ -83,6 +83,7 @@ bool FakePlatform::ShouldFail(Op op, const std::string& path) {
 
 void FakePlatform::PutFile(const std::string& path, const std::string& content) {
   files_[path] = content;
+  held_files_.erase(path);  // a new file: those held open are no longer reached by the name
   versions_[path] = next_version_++;
 }
 
@@ -197,6 +198,7 @@ bool FakePlatform::DeleteFile(const std::string& path) {
   if (ShouldFail(Op::kDeleteFile, path) || undeletable_.count(path) != 0) return false;
   if (files_.erase(path) == 0) return false;
   versions_.erase(path);
+  held_files_.erase(path);
   deleted_.push_back(path);
   return true;
 }
@@ -213,6 +215,7 @@ bool FakePlatform::DeleteMatching(const std::string& dir, const std::string& pat
     }
     files_.erase(path);
     versions_.erase(path);
+    held_files_.erase(path);
     deleted_.push_back(path);
   }
   return all;
@@ -228,6 +231,8 @@ bool FakePlatform::Rename(const std::string& source, const std::string& target) 
   // A rename keeps the file, and so its version.
   versions_[target] = versions_.count(source) != 0 ? versions_.at(source) : 0;
   versions_.erase(source);
+  held_files_[target] = std::move(held_files_[source]);
+  held_files_.erase(source);
   renamed_.emplace_back(source, target);
   return true;
 }

@@ -128,7 +128,7 @@ class FakePlatform : public Platform {
 
   std::vector<FailRule> fail_rules_;
   std::map<std::string, std::uint64_t> versions_;  // full path -> version of the file
-  // full path -> the contents of that file held open (the held ones of earlier versions too)
+  // full path -> the contents of the file of that name held open (OpenForReading)
   std::map<std::string, std::vector<std::weak_ptr<std::string>>> held_files_;
   std::string work_dir_name_;                      // the last path HoldWorkDir was asked for
   std::uint64_t next_version_ = 1;
