@@ -47,6 +47,13 @@ class LineIndex {
   std::uint64_t LineStart(std::uint64_t line, ByteSource& bytes) const;
   // The characters of `line` (as for LineStart), its break not included.
   std::uint64_t LineLength(std::uint64_t line, ByteSource& bytes) const;
+  // Where `line` (as for LineStart) begins and where it ends (its break, or the text's end;
+  // never before its start), in one walk.
+  struct Span {
+    std::uint64_t start = 0;
+    std::uint64_t end = 0;
+  };
+  Span LineSpan(std::uint64_t line, ByteSource& bytes) const;
 
   // Memory held by the checkpoints now, and the most it can reach.
   std::size_t HeldBytes() const { return checkpoints_.capacity() * sizeof(std::uint64_t); }
@@ -60,6 +67,7 @@ class LineIndex {
     std::uint64_t number = 0;  // 0: no break remembered here
     std::uint64_t at = 0;
     std::uint64_t end = 0;
+    std::uint64_t region = 0;  // the region it was found in
   };
 
   // Checkpoints for every region boundary at or before `offset`, with the breaks counted so far.

@@ -105,20 +105,16 @@ std::uint64_t ViewerDocument::LineCount() const {
   return FileLines() + (indexed_ ? tail_lines_.size() + 1 : 0);
 }
 
-std::uint64_t ViewerDocument::Start(std::uint64_t line) const {
-  return std::min(index_.LineStart(line, cache_), shown_end_);
-}
-
-std::uint64_t ViewerDocument::End(std::uint64_t line) const {
-  return std::min(index_.LineStart(line, cache_) + index_.LineLength(line, cache_), shown_end_);
+LineIndex::Span ViewerDocument::FileLine(std::uint64_t line) const {
+  const LineIndex::Span span = index_.LineSpan(line, cache_);
+  return {std::min(span.start, shown_end_), std::min(span.end, shown_end_)};
 }
 
 std::uint64_t ViewerDocument::LineLength(std::uint64_t line) const {
   const std::uint64_t file_lines = FileLines();
   if (line < file_lines) {
-    const std::uint64_t start = Start(line);
-    const std::uint64_t end = End(line);
-    return end > start ? end - start : 0;
+    const LineIndex::Span span = FileLine(line);
+    return span.end - span.start;
   }
   line -= file_lines;
   return line < tail_lines_.size() ? tail_lines_[line].size() : 0;
@@ -130,10 +126,9 @@ void ViewerDocument::AppendLine(std::uint64_t line, std::uint64_t from, std::uin
   const std::size_t before = out.size();
   const std::uint64_t file_lines = FileLines();
   if (line < file_lines) {
-    const std::uint64_t start = Start(line);
-    const std::uint64_t end = std::max(End(line), start);
-    std::uint64_t at = start + from;
-    const std::uint64_t stop = std::min(start + to, end);
+    const LineIndex::Span span = FileLine(line);
+    std::uint64_t at = span.start + from;
+    const std::uint64_t stop = std::min(span.start + to, span.end);
     while (at < stop) {
       const std::string_view view = cache_.BytesAt(at);
       if (view.empty()) break;

@@ -77,8 +77,7 @@ class ViewerDocument : public TextLines {
   // Lines of the file shown now: the ended ones and, while indexing, the growing last one.
   std::uint64_t FileLines() const { return index_.LineCount() + (indexed_ ? 0 : 1); }
   // A file line's start and end, cut to what is shown.
-  std::uint64_t Start(std::uint64_t line) const;
-  std::uint64_t End(std::uint64_t line) const;
+  LineIndex::Span FileLine(std::uint64_t line) const;
   void Finish();
 
   std::unique_ptr<ReadableFile> file_;  // before cache_, which borrows it
