@@ -4,12 +4,18 @@
 // painting it left behind is done.
 //   1. a number file of --digits digits is divided with "Automatically view the results" ticked
 //      (engine and 50 ms polling included) until the report is shown;
-//   2. --runs times: the report button opens the report (read, indexed, shown), Ctrl+End goes to
-//      its end, "Close!" empties the viewer; the peak resident memory after these is the
-//      viewer's, compared with twice the report's size plus 100 MiB;
-//   3. --runs times: the number is pasted into the custom number box, twenty keystrokes are
+//   2. --runs times: the report button opens the report (its start indexed, shown; the window
+//      answers), then the time until the viewer has indexed all of it, Ctrl+End goes to its end,
+//      "Close!" empties the viewer; the peak resident memory after these is the viewer's,
+//      compared with kViewerBoundMiB;
+//   3. --runs times: the custom number box is given kKeystrokeDigits digits, clicked in its
+//      middle, and one digit typed there: the first keystroke, which moves the edit buffer's gap;
+//   4. --runs times: the number is pasted into the custom number box, twenty keystrokes are
 //      typed in the middle of it (a digit, then Backspace), and the box is cleared.
 // Prints each run, the medians, and one line "ROW|..." that bench/viewer/run.sh makes a table of.
+// With --view-file PATH it only views that file instead (linked into the work directory and
+// double-clicked): the time until the window answers, until the file is indexed whole, Ctrl+End
+// and Ctrl+Home, and the peak resident memory, for files of any size.
 // Exits non-zero when a wait times out or a result is wrong.
 #include <QAbstractButton>
 #include <QAction>
@@ -28,12 +34,14 @@
 #include <QTest>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "file_list_box.h"
@@ -48,11 +56,14 @@ namespace {
 
 constexpr int kWaitLimitMs = 600000;
 constexpr int kKeystrokes = 20;
+constexpr double kViewerBoundMiB = 200;
+constexpr long long kKeystrokeDigits = 10'000'000;
 const char kNumberName[] = "bench_number.txt";
 
 struct Options {
   long long digits = 10'000'000;
   int runs = 5;
+  QString view_file;
 };
 
 Options ParseOptions(const QStringList& args) {
@@ -60,6 +71,7 @@ Options ParseOptions(const QStringList& args) {
   for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
     if (args[i] == QLatin1String("--digits")) options.digits = args[i + 1].toLongLong();
     if (args[i] == QLatin1String("--runs")) options.runs = args[i + 1].toInt();
+    if (args[i] == QLatin1String("--view-file")) options.view_file = args[i + 1];
   }
   options.digits = std::max(1LL, options.digits);
   options.runs = std::max(1, options.runs);
@@ -169,6 +181,59 @@ class Stopwatch {
   bool toggled_ = false;
 };
 
+// --view-file: the file at `path`, linked (or copied) into the work directory, double-clicked
+// --runs times; 0 when every run showed it whole.
+int ViewFile(dalvo::ui::MainWindowBinding& binding, const QString& work_dir, const QString& path,
+             int runs) {
+  const QString name = QStringLiteral("viewed.txt");
+  // A hard link: the same file, whatever its size, without copying it.
+  if (::link(QFile::encodeName(path).constData(),
+             QFile::encodeName(work_dir + name).constData()) != 0 &&
+      !QFile::copy(path, work_dir + name)) {
+    std::fprintf(stderr, "cannot put %s into the work directory\n", qPrintable(path));
+    return 2;
+  }
+  const auto bytes = static_cast<std::uint64_t>(QFileInfo(work_dir + name).size());
+  dalvo::ui::Form1& form = binding.form1();
+  binding.view().RefreshFileList({name.toStdString()});
+  const QList<QListWidgetItem*> items = form.file1()->findItems(name, Qt::MatchFixedString);
+  if (items.isEmpty()) return 2;
+  form.file1()->setCurrentItem(items.first());
+  Stopwatch stopwatch(form.check1());
+  for (int run = 0; run < runs; ++run) {
+    QElapsedTimer whole_clock;
+    whole_clock.start();
+    const double open = stopwatch.Time([&] { binding.module().File1_DblClick(); });
+    dalvo::ui::Form2* viewer = binding.view().viewer();
+    if (open < 0 || viewer == nullptr || !viewer->isVisible()) return 1;
+    dalvo::ui::TextViewer* text = viewer->text1();
+    double answer_while_indexing = 0;
+    while (text->indexing()) {
+      const double ms = stopwatch.Time([] {});
+      if (ms < 0) return 1;
+      answer_while_indexing = std::max(answer_while_indexing, ms);
+    }
+    const double whole = Ms(whole_clock.nsecsElapsed());
+    if (text->document().Bytes() != bytes) return 1;
+    const double end = stopwatch.Time([&] { PostKey(text, Qt::Key_End, Qt::ControlModifier); });
+    if (end < 0 || text->verticalScrollBar()->value() != text->verticalScrollBar()->maximum()) {
+      return 1;
+    }
+    const double home = stopwatch.Time([&] { PostKey(text, Qt::Key_Home, Qt::ControlModifier); });
+    std::printf("run %d: %llu bytes: double-click -> usable %.1f ms, -> indexed whole %.1f ms "
+                "(slowest answer while indexing %.1f ms), Ctrl+End %.1f ms, Ctrl+Home %.1f ms, "
+                "%llu rows, document holds %.1f MiB (bound %.1f MiB), peak RSS %.1f MiB\n",
+                run + 1, static_cast<unsigned long long>(bytes), open, whole,
+                answer_while_indexing, end, home,
+                static_cast<unsigned long long>(text->rowCount()),
+                static_cast<double>(text->document().HeldBytes()) / 1048576.0,
+                static_cast<double>(text->document().MaxHeldBytes()) / 1048576.0, PeakRssMiB());
+    viewer->menu1()->trigger();
+  }
+  QFile::remove(work_dir + name);
+  return PeakRssMiB() < kViewerBoundMiB ? 0 : 3;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -189,6 +254,9 @@ int main(int argc, char** argv) {
   form.activateWindow();
   const QString work_dir = temp.path() + QStringLiteral("/dalvo work dir/");
   const QString report_path = work_dir + QStringLiteral("latest_division_report.tmp");
+  if (!options.view_file.isEmpty()) {
+    return ViewFile(binding, work_dir, options.view_file, options.runs);
+  }
 
   QElapsedTimer make_clock;
   make_clock.start();
@@ -221,13 +289,17 @@ int main(int argc, char** argv) {
               division_ms, static_cast<long long>(report_bytes));
   binding.module().Menu1_Click();  // "Close!": the viewer lets go of the report
 
-  // 2. The report button, Ctrl+End, Close!
-  std::vector<double> open_ms, end_ms;
+  // 2. The report button, the indexing to its end, Ctrl+End, Close!
+  std::vector<double> open_ms, whole_ms, end_ms;
   for (int run = 0; run < options.runs; ++run) {
+    QElapsedTimer whole_clock;
+    whole_clock.start();
     const double open = stopwatch.Time([&] { PostClick(form.command(4)); });
     dalvo::ui::Form2* viewer = binding.view().viewer();
     if (open < 0 || viewer == nullptr || !viewer->isVisible()) return 1;
     dalvo::ui::TextViewer* text = viewer->text1();
+    if (!SpinUntil([&] { return !text->indexing(); })) return 1;
+    whole_ms.push_back(Ms(whole_clock.nsecsElapsed()));
     if (text->document().Bytes() != static_cast<std::uint64_t>(report_bytes)) {
       std::fprintf(stderr, "the viewer holds %llu bytes of a %lld-byte report\n",
                    static_cast<unsigned long long>(text->document().Bytes()),
@@ -241,15 +313,42 @@ int main(int argc, char** argv) {
     }
     open_ms.push_back(open);
     end_ms.push_back(end);
-    std::printf("run %d: report button -> usable %.1f ms, Ctrl+End -> usable %.1f ms (%llu rows)\n",
-                run + 1, open, end, static_cast<unsigned long long>(text->rowCount()));
+    std::printf("run %d: report button -> usable %.1f ms, -> indexed whole %.1f ms, "
+                "Ctrl+End -> usable %.1f ms (%llu rows)\n",
+                run + 1, open, whole_ms.back(), end,
+                static_cast<unsigned long long>(text->rowCount()));
     viewer->menu1()->trigger();
   }
   const double viewer_rss = PeakRssMiB();
-  const double viewer_bound = 2.0 * static_cast<double>(report_bytes) / 1048576.0 + 100.0;
+  const double viewer_bound = kViewerBoundMiB;
 
-  // 3. Paste into the custom number box, keystrokes in its middle, clear.
+  // 3. The first keystroke in the middle of a custom number of kKeystrokeDigits digits.
   dalvo::ui::NumberEdit* box = form.text1();
+  std::vector<double> first_key_ms;
+  {
+    unsigned state = 54321;
+    const QByteArray digits = DigitBlock(state, kKeystrokeDigits, true);
+    for (int run = 0; run < options.runs; ++run) {
+      box->setText(std::string_view(digits.constData(), static_cast<std::size_t>(digits.size())));
+      box->setFocus();
+      QCoreApplication::processEvents();
+      box->verticalScrollBar()->setValue(box->verticalScrollBar()->maximum() / 2);
+      QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, box->viewport()->rect().center());
+      const double ms = stopwatch.Time(
+          [&] { PostKey(box, Qt::Key_5, Qt::NoModifier, QStringLiteral("5")); });
+      if (ms < 0 || box->text().size() != static_cast<std::size_t>(kKeystrokeDigits) + 1) {
+        std::fprintf(stderr, "the keystroke did not arrive\n");
+        return 1;
+      }
+      first_key_ms.push_back(ms);
+      std::printf("run %d: first keystroke in the middle of %lld digits -> usable %.2f ms\n",
+                  run + 1, kKeystrokeDigits, ms);
+      QTest::mouseClick(form.command(6), Qt::LeftButton);  // clear
+      if (!box->isEmpty()) return 1;
+    }
+  }
+
+  // 4. Paste into the custom number box, keystrokes in its middle, clear.
   std::vector<double> paste_ms, key_ms;
   {
     const QString digits = ReadLatin1(work_dir + QLatin1String(kNumberName));
@@ -297,12 +396,16 @@ int main(int argc, char** argv) {
   std::printf("median: keystroke in the middle -> usable: %.2f ms\n", Median(key_ms));
   std::printf("division click -> report shown (engine included): %.1f ms\n", division_ms);
   std::printf("median: report button -> usable: %.1f ms\n", Median(open_ms));
+  std::printf("median: report button -> indexed whole: %.1f ms\n", Median(whole_ms));
+  std::printf("median: first keystroke in the middle of %lld digits -> usable: %.2f ms\n",
+              kKeystrokeDigits, Median(first_key_ms));
   std::printf("median: Ctrl+End -> usable: %.1f ms\n", Median(end_ms));
-  std::printf("peak RSS after the viewer runs: %.1f MiB (bound: 2 x %.1f MiB + 100 MiB = %.1f)\n",
-              viewer_rss, static_cast<double>(report_bytes) / 1048576.0, viewer_bound);
+  std::printf("peak RSS after the viewer runs: %.1f MiB (bound: %.1f MiB; report %.1f MiB)\n",
+              viewer_rss, viewer_bound, static_cast<double>(report_bytes) / 1048576.0);
   std::printf("peak RSS of the whole run (pastes included): %.1f MiB\n", whole_rss);
-  std::printf("ROW|%lld|%d|%.1f|%.2f|%.1f|%.1f|%.1f|%.1f|%.1f|%.1f\n", options.digits,
-              options.runs, Median(paste_ms), Median(key_ms), division_ms, Median(open_ms),
-              Median(end_ms), viewer_rss, viewer_bound, whole_rss);
+  std::printf("ROW|%lld|%d|%.1f|%.2f|%.2f|%.1f|%.1f|%.1f|%.1f|%.1f|%.1f|%.1f\n", options.digits,
+              options.runs, Median(paste_ms), Median(key_ms), Median(first_key_ms), division_ms,
+              Median(open_ms), Median(whole_ms), Median(end_ms), viewer_rss, viewer_bound,
+              whole_rss);
   return viewer_rss < viewer_bound ? 0 : 3;
 }

@@ -1,64 +1,93 @@
-// LineIndex: where the lines of a file fed piece by piece begin and how long they are. A line
-// ends at CR, at CR LF or at a lone LF (the engine writes its reports with LFs, the help text
-// has CR LFs); the break is no part of the line. Pieces may split a line, or a CR from its LF,
-// anywhere. About one byte a line plus 24 bytes for each line of 63 characters or more, so even
-// a file of nothing but line breaks costs less than its own size. No failure.
+// LineIndex: where the lines of a text fed piece by piece begin and end, in memory bounded
+// whatever the text's size or number of lines. A line ends at CR, at CR LF or at a lone LF (the
+// engine writes its reports with LFs, the help text has CR LFs); the break is no part of the
+// line, and pieces may split a line, or a CR from its LF, anywhere. The index keeps only the
+// number of breaks before every region of the text (a checkpoint a region, the regions doubling
+// in size when the checkpoints pass their bound) and finds a line by reading one region again
+// from a ByteSource. No failure: bytes that cannot be read again give lines ending at their
+// region's end.
 #ifndef DALVO_FRONTEND_LOGIC_LINE_INDEX_H_
 #define DALVO_FRONTEND_LOGIC_LINE_INDEX_H_
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <string_view>
 #include <vector>
 
+#include "byte_source.h"
+
 namespace dalvo {
+
+struct LineIndexOptions {
+  // The size of a region to begin with (0 counts as 1): reading one costs a lookup this much.
+  std::uint64_t region_bytes = std::uint64_t{64} << 10;
+  // The most checkpoints kept (at least 2); one more doubles the regions and halves them.
+  std::size_t max_checkpoints = std::size_t{1} << 20;
+};
 
 class LineIndex {
  public:
-  // Takes the next bytes of the file.
+  explicit LineIndex(LineIndexOptions options = {});
+
+  // Takes the next bytes of the text.
   void Add(std::string_view piece);
-  // Ends a line that has characters but no break yet, as if a break followed; an LF right
-  // after a CR taken in before this call then starts a line of its own.
+  // Ends the text: a last line that has characters but no break is ended as if a break
+  // followed. Nothing is added afterwards.
   void EndLine();
 
   // Lines ended so far (by a break or by EndLine).
-  std::uint64_t LineCount() const { return count_; }
-  // Characters of the ended line `line` (< LineCount()), its break not included.
-  std::uint64_t LineLength(std::uint64_t line) const;
-  // The offset of the first byte of the ended line `line` (< LineCount()). Constant time when
-  // lines are asked for in order; otherwise up to kGroupLines steps.
-  std::uint64_t LineStart(std::uint64_t line) const;
+  std::uint64_t LineCount() const { return breaks_ + (ended_ ? 1 : 0); }
   // The bytes taken in.
   std::uint64_t Bytes() const { return bytes_; }
 
- private:
-  static constexpr std::uint64_t kGroupLines = 256;
-  // A line's entry: its length times 4 plus the bytes of its break (0, 1 or 2), for lengths
-  // below 63; kLong sends the reader to long_.
-  static constexpr std::uint8_t kLong = 0xFF;
-  static constexpr std::uint64_t kShortLimit = 63;
+  // The offset of the first byte of `line` (<= LineCount(): the line not yet ended counts, with
+  // what it has so far), reading the text again from `bytes` as needed. Quick for the line
+  // after the one asked for last; otherwise a search over the checkpoints and one region read.
+  std::uint64_t LineStart(std::uint64_t line, ByteSource& bytes) const;
+  // The characters of `line` (as for LineStart), its break not included.
+  std::uint64_t LineLength(std::uint64_t line, ByteSource& bytes) const;
+  // Where `line` (as for LineStart) begins and where it ends (its break, or the text's end;
+  // never before its start), in one walk.
+  struct Span {
+    std::uint64_t start = 0;
+    std::uint64_t end = 0;
+  };
+  Span LineSpan(std::uint64_t line, ByteSource& bytes) const;
 
-  struct LongLine {
-    std::uint64_t line;
-    std::uint64_t length;
-    std::uint64_t break_bytes;
+  // Memory held by the checkpoints now, and the most it can reach.
+  std::size_t HeldBytes() const { return checkpoints_.capacity() * sizeof(std::uint64_t); }
+  std::size_t MaxHeldBytes() const { return 2 * (max_checkpoints_ + 1) * sizeof(std::uint64_t); }
+  // The present size of a region.
+  std::uint64_t RegionBytes() const { return region_; }
+
+ private:
+  // Where break `number` (counted from 1) begins and where the line after it begins.
+  struct Break {
+    std::uint64_t number = 0;  // 0: no break remembered here
+    std::uint64_t at = 0;
+    std::uint64_t end = 0;
+    std::uint64_t region = 0;  // the region it was found in
   };
 
-  void PushLine(std::uint64_t length, std::uint64_t break_bytes);
-  // The ended line `line` takes its characters plus its break.
-  std::uint64_t Span(std::uint64_t line) const;
-  const LongLine& Long(std::uint64_t line) const;
+  // Checkpoints for every region boundary at or before `offset`, with the breaks counted so far.
+  void CheckpointsUpTo(std::uint64_t offset);
+  // Break `number` (1 to breaks_), read from `bytes` through one region.
+  Break FindBreak(std::uint64_t number, ByteSource& bytes) const;
+  // The offset where `line` ends (its break, or the end of the text).
+  std::uint64_t LineEnd(std::uint64_t line, ByteSource& bytes) const;
 
-  std::deque<std::uint8_t> entries_;  // a deque: growing never copies (or doubles) the index
-  std::vector<LongLine> long_;
-  std::vector<std::uint64_t> group_start_;  // offset of line i * kGroupLines
-  std::uint64_t count_ = 0;
+  std::uint64_t region_;
+  std::size_t max_checkpoints_;
+  std::vector<std::uint64_t> checkpoints_{0};  // [r]: breaks beginning before r * region_
+  std::uint64_t breaks_ = 0;
   std::uint64_t bytes_ = 0;
-  std::uint64_t next_start_ = 0;   // where the line after the last ended one begins
-  std::uint64_t open_length_ = 0;  // characters of the line not yet ended
-  bool after_cr_ = false;          // the last line ended at a CR; an LF next completes it
-  mutable std::uint64_t cached_line_ = UINT64_MAX;  // LineStart's last answer
-  mutable std::uint64_t cached_start_ = 0;
+  std::uint64_t open_start_ = 0;  // where the line after the last break begins
+  char last_ = 0;                 // the last byte taken in
+  bool ended_ = false;            // EndLine ended a line that had no break
+  // The breaks found last: a walk through the lines in order reads each region once.
+  mutable std::array<Break, 2> found_{};
+  mutable std::size_t next_found_ = 0;
 };
 
 }  // namespace dalvo

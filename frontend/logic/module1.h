@@ -156,8 +156,8 @@ class Module1 {
               const std::vector<std::string>& args);
   // Ends a run that cannot go on: status text, beep, flags reset, idle buttons, timer off.
   void AbortRun(const std::string& status_text);
-  // Loads the whole file dir & name into the viewer (existence test; lines end at CR, CR LF
-  // or LF).
+  // Shows the file dir & name in the viewer, held open and read on demand (existence test;
+  // lines end at CR, CR LF or LF); its start is indexed here, the rest by the viewer.
   void LoadIntoViewer(const std::string& dir, const std::string& name, bool append_paths);
   bool DeletionGroup();
   bool RenamingGroup();

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -82,6 +83,20 @@ enum class EngineStartError {
   kMissing,        // no program file at the engine's path (nothing, or not a regular file)
   kNotExecutable,  // a file that may not or cannot be executed (permission, format)
   kFailed,         // the process could not be made (resources, limits, anything else)
+};
+
+// A regular file opened for reading and held open by its owner until released: the same file
+// stays readable at any offset however its name is renamed over or removed afterwards; a file
+// truncated under it reads short. Not thread-safe.
+class ReadableFile {
+ public:
+  virtual ~ReadableFile() = default;
+  // Reads up to `count` bytes at `offset` into `buffer`: the number read, fewer than `count`
+  // only at the file's present end (0 at or past it); empty when the read fails.
+  virtual std::optional<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
+                                            std::size_t count) = 0;
+  // The file's present size in bytes; empty when it cannot be told.
+  virtual std::optional<std::uint64_t> Size() = 0;
 };
 
 class Platform {
@@ -174,6 +189,12 @@ class Platform {
   [[nodiscard]] virtual bool ReadFileInPieces(
       const std::string& path, std::size_t piece_bytes,
       const std::function<bool(std::string_view)>& sink, std::uint64_t& size) = 0;
+
+  // Opens the regular file `path` for reading and hands it over held open (inside the held work
+  // directory through its descriptor, the name's own link never followed). A named pipe or a
+  // device is refused without waiting on it. nullptr when the file cannot be opened or is not
+  // a regular file.
+  virtual std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) = 0;
 
   // Writes `content` to `path`: into a new file of its own beside it (unnamed where the file
   // system allows, else created exclusively under a hidden name nobody can guess; never an

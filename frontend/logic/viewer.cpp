@@ -14,28 +14,20 @@ void Module1::LoadIntoViewer(const std::string& dir, const std::string& name, bo
   if (name.empty()) return;
   const MatchResult match = platform_.FirstMatch(dir, name);
   if (!match.ok || !EqualsIgnoreCase(match.name, name)) return;
-  // Read before touching the viewer: a file that exists but cannot be read shows nothing and
-  // leaves the viewer as it was. The whole file is read, piece by piece into the document,
-  // which copies the bytes and indexes the lines; the viewer lays out only what it shows.
-  auto document = std::make_unique<ViewerDocument>();
-  std::uint64_t size = 0;
   // Names differing only in case can stand side by side here: the file of exactly the asked
   // name comes first, the listing's match only when there is none.
   const std::string path =
       platform_.FileSize(dir + name).has_value() ? dir + name : dir + match.name;
-  const bool read = platform_.ReadFileInPieces(
-      path, kViewerReadPiece,
-      [&document](std::string_view piece) {
-        document->Add(piece);
-        return true;
-      },
-      size);
-  if (!read) return;
-  document->EndLine();
-  if (append_paths) {
-    document->Add(app_dir_ + "\r\n");
-    document->Add(work_dir_ + "\r\n");
-  }
+  // The file is held open and read on demand: a file renamed over or deleted while shown stays
+  // the one shown, and memory does not grow with its size.
+  std::unique_ptr<ReadableFile> file = platform_.OpenForReading(path);
+  if (file == nullptr) return;
+  auto document = std::make_unique<ViewerDocument>(
+      std::move(file), append_paths ? app_dir_ + "\r\n" + work_dir_ + "\r\n" : std::string());
+  // Its start is indexed before the viewer is touched: a file that cannot be read shows
+  // nothing and leaves the viewer as it was, and a help text or a report is whole at once.
+  // The viewer indexes the rest a step at a time, showing what it has so far.
+  if (document->IndexMore(kViewerFirstIndexBytes) == IndexProgress::kFailed) return;
   view_.SetViewerText("");
   view_.ShowViewer();
   view_.SetViewerDocument(std::move(document));

@@ -1,13 +1,47 @@
 #include "viewer_document.h"
-#include "text_test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "fake_platform.h"
+#include "text_test_support.h"
+
 namespace dalvo {
 namespace {
+
+constexpr char kPath[] = "/tmp/dalvo work dir/shown.txt";
+
+// A document of the file kPath of `platform`, held open.
+std::unique_ptr<ViewerDocument> Open(FakePlatform& platform, ViewerDocumentOptions options = {},
+                                     std::string tail = {}) {
+  return std::make_unique<ViewerDocument>(platform.OpenForReading(kPath), std::move(tail),
+                                          options);
+}
+
+void IndexWhole(ViewerDocument& document, std::uint64_t step = 1 << 20) {
+  while (document.IndexMore(step) == IndexProgress::kMore) {
+  }
+}
+
+// What the viewer shows of `bytes` with each line break as "|": while indexing, the lines so
+// far, the last one growing; once whole, a last line without a break is ended too (and the
+// empty line after the last break shows nothing).
+std::string Shown(const std::string& bytes, bool whole) {
+  std::string shown;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] != '\r' && bytes[i] != '\n') {
+      shown += bytes[i];
+      continue;
+    }
+    shown += '|';
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+  }
+  if (whole && !bytes.empty() && bytes.back() != '\r' && bytes.back() != '\n') shown += '|';
+  return shown;
+}
 
 // What the viewer shows of a file: its lines, each followed by a line break (CR LF here), the
 // last one too; a line ends at CR, CR LF or LF.
@@ -50,11 +84,11 @@ TEST(ViewerDocument, ATenMillionDigitReportIsShownWhole) {
   const std::string report = quotient +
                              ".0000\n\nNumber of digits read from file \"t.txt\": 10000001\n"
                              "The number IS a multiple of 19!\n\n";
-  ViewerDocument document;
-  for (std::size_t at = 0; at < report.size(); at += 1 << 20) {
-    document.Add(std::string_view(report).substr(at, 1 << 20));
-  }
-  document.EndLine();
+  FakePlatform platform;
+  platform.PutFile(kPath, report);
+  const std::unique_ptr<ViewerDocument> owner = Open(platform);
+  ViewerDocument& document = *owner;
+  IndexWhole(document);
   ASSERT_EQ(document.LineCount(), 6u);
   EXPECT_EQ(document.LineLength(0), quotient.size() + 5);
   std::string last_digits;
@@ -70,9 +104,11 @@ TEST(ViewerDocument, ATenMillionDigitReportIsShownWhole) {
 TEST(ViewerDocument, TextBetweenAnyTwoPositionsCrossesStorageBlocks) {
   const std::string content = "19\r\nabcdefgh\n\nxyz\r7";
   const std::vector<std::string> lines = {"19", "abcdefgh", "", "xyz", "7", ""};
-  ViewerDocument document(3);
-  for (char c : content) document.Add(std::string_view(&c, 1));
-  document.EndLine();
+  FakePlatform platform;
+  platform.PutFile(kPath, content);
+  const std::unique_ptr<ViewerDocument> owner = Open(platform, {3, 6, 16, 1});
+  ViewerDocument& document = *owner;
+  IndexWhole(document, 1);
   ASSERT_EQ(document.LineCount(), lines.size());
   for (std::uint64_t a = 0; a < lines.size(); ++a) {
     for (std::uint64_t b = a; b < lines.size(); ++b) {
@@ -93,6 +129,122 @@ TEST(ViewerDocument, TextBetweenAnyTwoPositionsCrossesStorageBlocks) {
       }
     }
   }
+}
+
+// Lines spanning blocks and regions, a file without a line break, a file of nothing but line
+// breaks, CR LFs split between blocks: at every block size (regions the same, their
+// checkpoints bounded tightly) and every indexing step, what is shown so far and then the whole
+// file are the lines of the bytes indexed.
+TEST(ViewerDocument, ShowsTheLinesIndexedSoFarAtEveryBlockSizeAndStep) {
+  std::string mixed;
+  for (int i = 0; i < 300; ++i) {
+    mixed.append(static_cast<std::size_t>(i % 37), static_cast<char>('a' + i % 26));
+    mixed += i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r";
+  }
+  const std::string contents[] = {
+      std::string(5000, '7'),                    // no line break at all
+      std::string(3000, '\n'),                   // only line breaks
+      std::string(1500, '\r') + std::string(1500, '\n'),
+      "\r\n\r\n\r\r\n\n\r",
+      std::string(2000, '3') + "\r\n" + std::string(2000, '4') + "\n\nverdict\n",
+      mixed,
+  };
+  const ViewerDocumentOptions layouts[] = {
+      {1, 4, 2, 1}, {3, 9, 4, 5}, {64, 256, 8, 100}, {4096, 8192, 1 << 20, 1 << 20}};
+  for (const std::string& content : contents) {
+    for (const ViewerDocumentOptions& layout : layouts) {
+      SCOPED_TRACE(::testing::Message() << content.size() << " bytes, blocks of "
+                                        << layout.block_bytes);
+      FakePlatform platform;
+      platform.PutFile(kPath, content);
+      const std::unique_ptr<ViewerDocument> document = Open(platform, layout);
+      for (int steps = 0; document->IndexMore(997) == IndexProgress::kMore; ++steps) {
+        const std::string so_far = content.substr(0, document->Bytes());
+        ASSERT_TRUE(WholeText(*document, "|") == Shown(so_far, false)) << "step " << steps;
+      }
+      ASSERT_TRUE(document->Indexed());
+      ASSERT_TRUE(WholeText(*document, "|") == Shown(content, true));
+      ASSERT_EQ(document->Bytes(), content.size());
+    }
+  }
+}
+
+TEST(ViewerDocument, ATailFollowsTheFileOnceItIsWhole) {
+  for (const char* content : {"help\r\ntext\r\n", "help\r\ntext", ""}) {
+    FakePlatform platform;
+    platform.PutFile(kPath, content);
+    const std::unique_ptr<ViewerDocument> document =
+        Open(platform, {2, 8, 4, 3}, "/opt/dalvo/\r\n/tmp/w/\r\n");
+    ASSERT_EQ(document->IndexMore(3), std::string(content).size() > 3 ? IndexProgress::kMore
+                                                                    : IndexProgress::kDone);
+    IndexWhole(*document);
+    EXPECT_EQ(WholeText(*document, "|"), Shown(content, true) + "/opt/dalvo/|/tmp/w/|");
+  }
+}
+
+// The file is held open: renamed over or removed while shown, it is still the one shown. Cut
+// shorter in place, it shows what remains once Recheck has seen it; lines past its new end
+// are empty, the line count stays, and before the recheck the bytes that are gone read as
+// blanks, never as fewer characters than asked for.
+TEST(ViewerDocument, AFileReplacedIsStillShownAndATruncatedOneShowsWhatRemains) {
+  const std::string content = "first line\n" + std::string(300, '5') + "\r\nthird\nfourth\n";
+  FakePlatform platform;
+  platform.PutFile(kPath, content);
+  const std::unique_ptr<ViewerDocument> document = Open(platform, {16, 32, 4, 16});
+  IndexWhole(*document);
+  const std::string whole = WholeText(*document, "|");
+  platform.PutFile(kPath, "renamed over");
+  platform.files_.clear();
+  EXPECT_FALSE(document->Recheck());
+  EXPECT_TRUE(WholeText(*document, "|") == whole);
+
+  FakePlatform truncating;
+  truncating.PutFile(kPath, content);
+  const std::unique_ptr<ViewerDocument> cut = Open(truncating, {16, 32, 4, 16});
+  IndexWhole(*cut);
+  const std::uint64_t lines = cut->LineCount();
+  truncating.TruncateFile(kPath, 100);
+  std::string row;
+  cut->AppendLine(1, 280, 300, row);  // past the new end, not in the cache
+  EXPECT_EQ(row, std::string(20, ' '));
+  EXPECT_TRUE(cut->Recheck());
+  EXPECT_EQ(cut->LineCount(), lines);
+  EXPECT_EQ(WholeText(*cut, "|"), "first line|" + std::string(89, '5') + "|||");
+  EXPECT_FALSE(cut->Recheck());
+
+  // Shorter than its size when opened: indexing ends where the bytes end.
+  FakePlatform shrinking;
+  shrinking.PutFile(kPath, content);
+  const std::unique_ptr<ViewerDocument> early = Open(shrinking, {16, 32, 4, 16});
+  ASSERT_EQ(early->IndexMore(16), IndexProgress::kMore);
+  shrinking.TruncateFile(kPath, 40);
+  IndexWhole(*early);
+  EXPECT_EQ(early->Bytes(), 40u);
+  EXPECT_EQ(WholeText(*early, "|"), Shown(content.substr(0, 40), true));
+}
+
+// Reading a file many times the size of the cache, in order and out of it, keeps the
+// document's memory within its bound, and the bound far below the file's size.
+TEST(ViewerDocument, MemoryStaysWithinItsBoundWhateverIsRead) {
+  std::string content;
+  for (int i = 0; content.size() < (std::size_t{4} << 20); ++i) {
+    content += std::to_string(i * 7919) + (i % 5 == 0 ? std::string(5000, '9') : "") + "\n";
+  }
+  FakePlatform platform;
+  platform.PutFile(kPath, content);
+  const ViewerDocumentOptions options{4096, 64 << 10, 64, 1 << 16};
+  const std::unique_ptr<ViewerDocument> document = Open(platform, options);
+  IndexWhole(*document);
+  EXPECT_LT(document->MaxHeldBytes(), content.size() / 32);
+  EXPECT_TRUE(WholeText(*document, "|") == Shown(content, true));
+  EXPECT_LE(document->HeldBytes(), document->MaxHeldBytes());
+  std::string piece;
+  for (std::uint64_t line = document->LineCount(); line > 0; line -= 997) {
+    document->AppendLine(line - 1, 0, document->LineLength(line - 1), piece);
+    if (line <= 997) break;
+  }
+  EXPECT_LE(document->HeldBytes(), document->MaxHeldBytes());
+  EXPECT_GE(document->HeldBytes(), std::size_t{64} << 10);  // the cache was used to its bound
 }
 
 }  // namespace

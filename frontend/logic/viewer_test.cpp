@@ -135,8 +135,8 @@ TEST_F(Viewer, ManyLinesAreAllShown) {
   EXPECT_EQ(view_.viewer_document_->LineCount(), lines.size() / 23 + 1);
 }
 
-// The viewer keeps its own copy: the next division truncates and rewrites the report while the
-// old one is still shown, and a file may be deleted while it is shown.
+// The viewer holds the file open: the next division replaces the report (by renaming a new
+// file over it) while the old one is still shown, and a file may be deleted while it is shown.
 TEST_F(Viewer, FileRewrittenOrDeletedWhileShownLeavesTheShownTextAlone) {
   Put("latest_division_report.tmp", std::string(3 * kViewerReadPiece, '4') + "\n");
   module_.Command4_Click();

@@ -12,9 +12,14 @@
 
 namespace dalvo {
 
-// Files are read for the viewer this many bytes at a time: the read buffer stays small, and
-// each piece goes straight into the document.
+// Files are read for the viewer's index this many bytes at a time: the read buffer stays small.
 inline constexpr std::size_t kViewerReadPiece = std::size_t{1} << 20;
+
+// The first part of a file indexed before the viewer shows it: small files (the help text, a
+// report of a few million digits) are whole at once; the viewer indexes the rest in steps of
+// kViewerIndexStep between the window's events.
+inline constexpr std::uint64_t kViewerFirstIndexBytes = std::uint64_t{16} << 20;
+inline constexpr std::uint64_t kViewerIndexStep = std::uint64_t{4} << 20;
 
 // "<name>  -  <bytes> bytes.", the size as a plain decimal number.
 std::string FileSizeLine(std::string_view name, std::uint64_t bytes);

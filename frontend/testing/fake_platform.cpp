@@ -14,7 +14,52 @@ std::string NameIn(const std::string& dir, const std::string& path) {
   return rest.find('/') == std::string::npos ? rest : "";
 }
 
+// A file held open: its own copy of the content, which a truncation in place reaches.
+class FakeReadableFile : public ReadableFile {
+ public:
+  FakeReadableFile(std::shared_ptr<std::string> content, FakePlatform& platform)
+      : content_(std::move(content)), platform_(platform) {}
+
+  std::optional<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
+                                    std::size_t count) override {
+    if (platform_.read_fails_after_pieces_ >= 0 &&
+        handed_ >= static_cast<std::size_t>(platform_.read_fails_after_pieces_)) {
+      return std::nullopt;
+    }
+    ++handed_;
+    ++platform_.pieces_read_;
+    platform_.largest_piece_ = std::max(platform_.largest_piece_, count);
+    if (offset >= content_->size()) return 0;
+    const std::size_t n = std::min(count, content_->size() - static_cast<std::size_t>(offset));
+    content_->copy(buffer, n, static_cast<std::size_t>(offset));
+    return n;
+  }
+  std::optional<std::uint64_t> Size() override { return content_->size(); }
+
+ private:
+  std::shared_ptr<std::string> content_;
+  FakePlatform& platform_;
+  std::size_t handed_ = 0;
+};
+
 }  // namespace
+
+void FakePlatform::TruncateFile(const std::string& path, std::size_t size) {
+  auto it = files_.find(path);
+  if (it != files_.end() && it->second.size() > size) it->second.resize(size);
+  for (const auto& held : held_files_[path]) {
+    if (auto content = held.lock(); content && content->size() > size) content->resize(size);
+  }
+}
+
+std::unique_ptr<ReadableFile> FakePlatform::OpenForReading(const std::string& path) {
+  if (ShouldFail(Op::kReadFile, path) || unreadable_.count(path) != 0) return nullptr;
+  auto it = files_.find(path);
+  if (it == files_.end()) return nullptr;
+  auto content = std::make_shared<std::string>(it->second);
+  held_files_[path].push_back(content);
+  return std::make_unique<FakeReadableFile>(std::move(content), *this);
+}
 
 void FakePlatform::FailNext(Op op, const std::string& path_part, int times) {
   fail_rules_.push_back({op, path_part, times});
@@ -38,6 +83,7 @@ bool FakePlatform::ShouldFail(Op op, const std::string& path) {
 
 void FakePlatform::PutFile(const std::string& path, const std::string& content) {
   files_[path] = content;
+  held_files_.erase(path);  // a new file: those held open are no longer reached by the name
   versions_[path] = next_version_++;
 }
 
@@ -170,6 +216,7 @@ bool FakePlatform::DeleteFile(const std::string& path) {
   if (ShouldFail(Op::kDeleteFile, path) || undeletable_.count(path) != 0) return false;
   if (files_.erase(path) == 0) return false;
   versions_.erase(path);
+  held_files_.erase(path);
   deleted_.push_back(path);
   return true;
 }
@@ -186,6 +233,7 @@ bool FakePlatform::DeleteMatching(const std::string& dir, const std::string& pat
     }
     files_.erase(path);
     versions_.erase(path);
+    held_files_.erase(path);
     deleted_.push_back(path);
   }
   return all;
@@ -201,6 +249,8 @@ bool FakePlatform::Rename(const std::string& source, const std::string& target) 
   // A rename keeps the file, and so its version.
   versions_[target] = versions_.count(source) != 0 ? versions_.at(source) : 0;
   versions_.erase(source);
+  held_files_[target] = std::move(held_files_[source]);
+  held_files_.erase(source);
   renamed_.emplace_back(source, target);
   return true;
 }

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -36,6 +37,9 @@ class FakePlatform : public Platform {
   // Adds or replaces a file (a new version of it, as the engine's rewrite makes one).
   void PutFile(const std::string& path, const std::string& content = "");
   bool HasFile(const std::string& path) const { return files_.count(path) != 0; }
+  // Cuts the file `path` to `size` bytes in place: the copies held open by OpenForReading are
+  // cut too, as a truncated inode is.
+  void TruncateFile(const std::string& path, std::size_t size);
   // The bare names of the regular files directly in `dir` (ends in "/"), sorted by name.
   std::vector<std::string> FilesIn(const std::string& dir) const;
 
@@ -73,6 +77,10 @@ class FakePlatform : public Platform {
   bool ReadFileInPieces(const std::string& path, std::size_t piece_bytes,
                         const std::function<bool(std::string_view)>& sink,
                         std::uint64_t& size) override;
+  // The file as it is now, held: later PutFile or removal leaves it alone, TruncateFile cuts
+  // it. Honours the kReadFile failures and unreadable_ at the open, read_fails_after_pieces_
+  // (reads of this file) and counts pieces_read_ and largest_piece_.
+  std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) override;
   bool WriteFile(const std::string& path, const std::string& content) override;
   bool StartEngine(const std::string& program, const std::vector<std::string>& args,
                    const std::string& working_dir) override;
@@ -93,10 +101,13 @@ class FakePlatform : public Platform {
   std::map<std::string, EntryInfo> entries_;    // full path -> directories, links, odd entries
   std::set<std::string> undeletable_;           // full paths DeleteMatching cannot remove
   std::set<std::string> unreadable_;            // full paths ReadFileInPieces cannot read
-  // ReadFileInPieces fails after handing out this many pieces; negative: never.
+  // ReadFileInPieces fails after handing out this many pieces, and a file held open by
+  // OpenForReading after this many reads of it; negative: never.
   int read_fails_after_pieces_ = -1;
-  std::size_t pieces_read_ = 0;    // pieces ReadFileInPieces has handed out, all calls
-  std::size_t largest_piece_ = 0;  // the largest of them, in bytes
+  // Pieces ReadFileInPieces has handed out and reads of held files, all calls; the largest
+  // piece or read asked for, in bytes.
+  std::size_t pieces_read_ = 0;
+  std::size_t largest_piece_ = 0;
   bool engine_fails_to_start_ = false;
   EngineStartError start_error_ = EngineStartError::kFailed;  // why it fails, when it does
   EngineStatus engine_;                         // what PollEngine answers
@@ -125,6 +136,8 @@ class FakePlatform : public Platform {
 
   std::vector<FailRule> fail_rules_;
   std::map<std::string, std::uint64_t> versions_;  // full path -> version of the file
+  // full path -> the contents of the file of that name held open (OpenForReading)
+  std::map<std::string, std::vector<std::weak_ptr<std::string>>> held_files_;
   std::string work_dir_name_;                      // the last path HoldWorkDir was asked for
   std::uint64_t next_version_ = 1;
 };

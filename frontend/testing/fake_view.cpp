@@ -1,6 +1,7 @@
 #include "fake_view.h"
 
 #include "text_test_support.h"
+#include "viewer_text.h"
 
 namespace dalvo {
 
@@ -34,7 +35,9 @@ void FakeView::SetViewerText(const std::string& text) {
   viewer_document_.reset();
 }
 
-void FakeView::SetViewerDocument(std::unique_ptr<const ViewerDocument> document) {
+void FakeView::SetViewerDocument(std::unique_ptr<ViewerDocument> document) {
+  while (document->IndexMore(kViewerIndexStep) == IndexProgress::kMore) {
+  }
   SetViewerText(WholeText(*document, "\r\n"));
   viewer_document_ = std::move(document);
 }

@@ -46,8 +46,9 @@ class FakeView : public View {
   std::string SelectedFileName() override { return selected_; }
   void SetTimerEnabled(bool enabled) override { timer_enabled_ = enabled; }
   void SetViewerText(const std::string& text) override;
-  // Keeps the document and records its text with every line break as CR LF.
-  void SetViewerDocument(std::unique_ptr<const ViewerDocument> document) override;
+  // Indexes the document whole, as the viewer's steps would, keeps it and records its text
+  // with every line break as CR LF.
+  void SetViewerDocument(std::unique_ptr<ViewerDocument> document) override;
   void ShowViewer() override { viewer_visible_ = true; }
   void HideViewer() override { viewer_visible_ = false; }
   void UnloadViewer() override;
@@ -86,7 +87,7 @@ class FakeView : public View {
   int viewer_loads_ = 0;
   int viewer_unloads_ = 0;
   std::string viewer_text_;
-  std::unique_ptr<const ViewerDocument> viewer_document_;  // the last document set, if any
+  std::unique_ptr<ViewerDocument> viewer_document_;  // the last document set, if any
   std::vector<std::string> viewer_texts_;  // every text set, in order
   Size viewer_outer_{28800, 16200};
   Size viewer_box_{};

@@ -4,12 +4,31 @@
 #ifndef DALVO_FRONTEND_TESTING_TEXT_TEST_SUPPORT_H_
 #define DALVO_FRONTEND_TESTING_TEXT_TEST_SUPPORT_H_
 
+#include <algorithm>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
+#include "byte_source.h"
 #include "text_lines.h"
 
 namespace dalvo {
+
+// A text in memory as a ByteSource handing out at most `stretch` bytes at a time, so a reader's
+// reads end at every place a block of that size would end them.
+class StringSource : public ByteSource {
+ public:
+  explicit StringSource(std::string text, std::size_t stretch = 1 << 20)
+      : text_(std::move(text)), stretch_(std::max<std::size_t>(stretch, 1)) {}
+  std::string_view BytesAt(std::uint64_t at) override {
+    if (at >= text_.size()) return {};
+    return std::string_view(text_).substr(static_cast<std::size_t>(at), stretch_);
+  }
+
+ private:
+  std::string text_;
+  std::size_t stretch_;
+};
 
 // The text from `from` to `to` (either order), each line break as `line_break`.
 inline std::string TextBetween(const TextLines& lines, TextPos from, TextPos to,

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "held_file.h"
 #include "replacing_write.h"
 #include "wildcard.h"
 
@@ -266,6 +267,14 @@ bool QtPlatform::ReadFileInPieces(const std::string& path, std::size_t piece_byt
     if (got == 0) return true;
     if (!sink(std::string_view(buffer.data(), static_cast<std::size_t>(got)))) return true;
   }
+}
+
+std::unique_ptr<ReadableFile> QtPlatform::OpenForReading(const std::string& path) {
+  // O_NONBLOCK: a named pipe put in the file's place opens at once and is then refused.
+  std::uint64_t size = 0;
+  const int fd = OpenRegularForReading(OpenFile(path, O_RDONLY | O_NONBLOCK), size);
+  if (fd < 0) return nullptr;
+  return std::make_unique<HeldFile>(fd);
 }
 
 bool QtPlatform::WriteFile(const std::string& path, const std::string& content) {

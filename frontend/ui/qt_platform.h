@@ -50,6 +50,7 @@ class QtPlatform : public Platform {
   bool ReadFileInPieces(const std::string& path, std::size_t piece_bytes,
                         const std::function<bool(std::string_view)>& sink,
                         std::uint64_t& size) override;
+  std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) override;
   bool WriteFile(const std::string& path, const std::string& content) override;
   bool StartEngine(const std::string& program, const std::vector<std::string>& args,
                    const std::string& working_dir) override;

@@ -2,13 +2,14 @@
 // for another directory (another user's, with a planted link), every operation and the engine
 // still reach the directory that was held; a released one is reached by no name; a second
 // holder is refused the lock; names that are not valid text are listed, read, passed to the
-// engine and deleted.
+// engine and deleted; a file held open for reading stays the one opened.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -165,6 +166,34 @@ TEST_F(HeldWorkDir, NamesThatAreNotValidTextAreListedReadPassedAndDeleted) {
     EXPECT_TRUE(platform.DeleteMatching(in, "*.txt")) << held;
     EXPECT_TRUE(Names(work_).empty()) << held;
   }
+}
+
+// What the viewer holds: the file opened stays the one read after another is renamed over its
+// name, reads short once truncated; a link in its place or a named pipe is refused at once.
+TEST_F(HeldWorkDir, AFileHeldForReadingIsTheOneOpenedAndReadsWhatItHas) {
+  ASSERT_TRUE(platform_.HoldWorkDir(work_).held);
+  const std::string in = work_ + "/";
+  ASSERT_TRUE(Spill(in + "report.tmp", "the old report"));
+  ASSERT_TRUE(Spill(in + "next.tmp", "the next one"));
+  const std::unique_ptr<ReadableFile> file = platform_.OpenForReading(in + "report.tmp");
+  ASSERT_NE(file, nullptr);
+  ASSERT_EQ(::rename((in + "next.tmp").c_str(), (in + "report.tmp").c_str()), 0);
+  std::string buffer(64, '\0');
+  EXPECT_EQ(file->ReadAt(4, buffer.data(), buffer.size()), std::optional<std::size_t>(10));
+  EXPECT_EQ(buffer.substr(0, 10), "old report");
+
+  const std::unique_ptr<ReadableFile> cut = platform_.OpenForReading(in + "report.tmp");
+  ASSERT_NE(cut, nullptr);
+  ASSERT_EQ(::truncate((in + "report.tmp").c_str(), 3), 0);
+  EXPECT_EQ(cut->Size(), std::optional<std::uint64_t>(3));
+  EXPECT_EQ(cut->ReadAt(1, buffer.data(), buffer.size()), std::optional<std::size_t>(2));
+  EXPECT_EQ(cut->ReadAt(8, buffer.data(), buffer.size()), std::optional<std::size_t>(0));
+
+  ASSERT_EQ(::symlink((root_ + "victim.txt").c_str(), (in + "link.txt").c_str()), 0);
+  EXPECT_EQ(platform_.OpenForReading(in + "link.txt"), nullptr);
+  ASSERT_EQ(::mkfifo((in + "pipe.txt").c_str(), 0600), 0);
+  EXPECT_EQ(platform_.OpenForReading(in + "pipe.txt"), nullptr);  // refused, not waited on
+  EXPECT_EQ(platform_.OpenForReading(in + "gone.txt"), nullptr);
 }
 
 }  // namespace

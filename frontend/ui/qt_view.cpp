@@ -120,7 +120,7 @@ void QtView::SetViewerText(const std::string& text) {
       std::make_unique<const ViewerDocument>(ViewerDocument::FromText(text)));
 }
 
-void QtView::SetViewerDocument(std::unique_ptr<const ViewerDocument> document) {
+void QtView::SetViewerDocument(std::unique_ptr<ViewerDocument> document) {
   ensureViewer().text1()->setDocument(std::move(document));
 }
 

@@ -54,7 +54,7 @@ class QtView : public QObject, public View {
   void SetTimerEnabled(bool enabled) override;
 
   void SetViewerText(const std::string& text) override;
-  void SetViewerDocument(std::unique_ptr<const ViewerDocument> document) override;
+  void SetViewerDocument(std::unique_ptr<ViewerDocument> document) override;
   void ShowViewer() override;
   void HideViewer() override;
   void UnloadViewer() override;

@@ -1,16 +1,95 @@
 #include "text_viewer.h"
 
-namespace dalvo::ui {
+#include <QEvent>
+#include <QTimer>
+#include <QTimerEvent>
 
-TextViewer::TextViewer(QWidget* parent) : TextArea(parent) { setDocument(nullptr); }
+#include "viewer_text.h"
+
+namespace dalvo::ui {
+namespace {
+
+// Laying the text out again costs time in proportion to its lines; while indexing it is done
+// only after this many times as long as the last layout took, so it stays a small part of it.
+constexpr qint64 kLayoutShare = 8;
+
+}  // namespace
+
+TextViewer::TextViewer(QWidget* parent) : TextArea(parent) {
+  setDocument(std::unique_ptr<const ViewerDocument>());
+}
+
+void TextViewer::setDocument(std::unique_ptr<ViewerDocument> document) {
+  if (document == nullptr) {
+    setDocument(std::unique_ptr<const ViewerDocument>());
+    return;
+  }
+  ViewerDocument* live = document.get();
+  showDocument(std::move(document), live);
+}
 
 void TextViewer::setDocument(std::unique_ptr<const ViewerDocument> document) {
   if (document == nullptr) {
     document = std::make_unique<const ViewerDocument>(ViewerDocument::FromText(""));
   }
+  showDocument(std::move(document), nullptr);
+}
+
+void TextViewer::showDocument(std::unique_ptr<const ViewerDocument> document,
+                              ViewerDocument* live) {
+  index_timer_.stop();
   // The area lets go of the old text before it is released.
   setLines(*document);
   document_ = std::move(document);
+  live_ = live;
+  since_layout_.start();
+  layout_ns_ = 0;
+  if (live_ != nullptr && !live_->Indexed()) index_timer_.start(0, this);
+}
+
+void TextViewer::indexSlice() {
+  QElapsedTimer clock;
+  clock.start();
+  IndexProgress progress = IndexProgress::kMore;
+  while (progress == IndexProgress::kMore && clock.elapsed() < kIndexSliceMs) {
+    progress = live_->IndexMore(kViewerIndexStep);
+  }
+  const bool done = progress != IndexProgress::kMore;
+  if (done) index_timer_.stop();
+  if (done || since_layout_.nsecsElapsed() >= kLayoutShare * layout_ns_) {
+    QElapsedTimer layout_clock;
+    layout_clock.start();
+    relayoutAll();
+    layout_ns_ = layout_clock.nsecsElapsed();
+    since_layout_.start();
+  }
+}
+
+void TextViewer::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == index_timer_.timerId()) {
+    indexSlice();
+    return;
+  }
+  TextArea::timerEvent(event);
+}
+
+bool TextViewer::event(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+      if (live_ != nullptr && live_->Recheck()) relayoutAll();
+      break;
+    default:
+      break;
+  }
+  return TextArea::event(event);
+}
+
+void TextViewer::paintEvent(QPaintEvent* event) {
+  // Laid out again after this paint, not inside it: the rows painted now read the cut lines as
+  // blanks or shorter, never past what is there.
+  if (live_ != nullptr && live_->Recheck()) QTimer::singleShot(0, this, [this] { relayoutAll(); });
+  TextArea::paintEvent(event);
 }
 
 }  // namespace dalvo::ui
