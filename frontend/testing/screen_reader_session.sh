@@ -8,21 +8,51 @@
 set -euo pipefail
 
 if [ -z "${DALVO_SCREEN_READER_SESSION:-}" ]; then
-  for tool in xvfb-run dbus-run-session dbus-send; do
+  for tool in Xvfb xauth dbus-run-session dbus-send; do
     command -v "$tool" >/dev/null || {
       echo "screen_reader_session: $tool is missing (scripts/install_deps.sh)" >&2
       exit 77
     }
   done
-  # The accessibility bus puts its socket in the runtime directory (else below ~/.cache): a
-  # fresh private one, removed afterwards, keeps the user's own untouched.
+  # The display's cookie and socket name, the buses' sockets (the accessibility bus puts its own
+  # in the runtime directory, else below ~/.cache): all in a fresh private directory, removed
+  # afterwards, so the user's own stay untouched.
   runtime=$(mktemp -d)
-  trap 'rm -rf "$runtime"' EXIT
+  xvfb=""
+  cleanup() {
+    if [ -n "$xvfb" ]; then
+      kill "$xvfb" 2>/dev/null || true
+      wait "$xvfb" 2>/dev/null || true
+    fi
+    rm -rf "$runtime"
+  }
+  trap cleanup EXIT
   trap 'exit 130' INT
   trap 'exit 143' TERM
+
+  # Only clients with this cookie reach the display. The server takes every cookie of its file
+  # whatever display it is listed for, and its number is known only once it runs.
+  export XAUTHORITY="$runtime/Xauthority"
+  : >"$XAUTHORITY"
+  cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+  xauth -q add :0 . "$cookie"
+  # Xvfb picks a free display number itself and writes it to descriptor 3 once it listens, so
+  # two sessions started at once never race for one number, and nothing polls.
+  mkfifo "$runtime/display"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -auth "$XAUTHORITY" \
+    3>"$runtime/display" 2>"$runtime/xvfb.log" &
+  xvfb=$!
+  number=""
+  read -r -t 20 number <"$runtime/display" || true
+  if [ -z "$number" ]; then
+    echo "screen_reader_session: Xvfb did not start:" >&2
+    cat "$runtime/xvfb.log" >&2
+    exit 1
+  fi
+  xauth -q add ":$number" . "$cookie"
   status=0
-  DALVO_SCREEN_READER_SESSION=1 XDG_RUNTIME_DIR="$runtime" \
-    xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- "$0" "$@" || status=$?
+  DALVO_SCREEN_READER_SESSION=1 DISPLAY=":$number" XDG_RUNTIME_DIR="$runtime" \
+    dbus-run-session -- "$0" "$@" || status=$?
   exit "$status"
 fi
 
