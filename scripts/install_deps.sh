@@ -21,6 +21,10 @@ DALVO_DEVELOPER_PACKAGES=(
   libgtest-dev libgmock-dev            # unit tests
   libbenchmark-dev libgmp-dev bc       # bench/ (GMP and bc only as peers to compare with)
   xvfb xauth xdotool imagemagick       # a display, clicks and capture for the screenshot script
+  at-spi2-core dbus-daemon dbus-bin    # the accessibility bus and a private session bus, for the
+                                       # tests of what a screen reader hears (Qt's bridge needs them)
+  python3-pyatspi openbox xclip x11-utils  # scripts/a11y_check.py: a reader's client, a window
+                                       # manager, a clipboard owner, xprop
   clang libclang-rt-14-dev llvm-14     # sanitizer builds and the fuzzer (llvm-14: symbolized reports)
   desktop-file-utils appstream man-db  # linting the installed desktop entry, metainfo, manuals
   lintian file                         # linting the Debian package (file: cpack -G DEB)

@@ -65,6 +65,8 @@ class TextArea : public QAbstractScrollArea {
   // once per change of the text (a pass over it), only when a client asks.
   bool isReadOnly() const { return read_only_; }
   const TextLines& lines() const { return *lines_; }
+  // The rows of the text at the box's present width, as it shows them.
+  const WrapLayout& wrapLayout() const { return layout_; }
   TextPos caretPosition() const { return caret_.pos; }
   TextPos anchorPosition() const { return anchor_; }
   std::uint64_t unitCount() const;

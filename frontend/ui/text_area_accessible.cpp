@@ -142,7 +142,7 @@ class TextAreaAccessible : public QAccessibleWidget,
     return Between(from, to);
   }
 
-  // The character, word or line (with its break) that holds `pos`; the whole text for no
+  // The character, word, row or line (with its break) that holds `pos`; the whole text for no
   // boundary. A word is what a double click selects.
   std::pair<TextPos, TextPos> Segment(TextPos pos, QAccessible::TextBoundaryType boundary) const {
     const TextLines& lines = area()->lines();
@@ -151,9 +151,16 @@ class TextAreaAccessible : public QAccessibleWidget,
         return {pos, NextCharPos(lines, pos)};
       case QAccessible::WordBoundary:
         return WordAt(lines, pos);
+      case QAccessible::LineBoundary: {
+        // A line is a row as the box shows it, as in the desktop's text boxes: a reader that
+        // follows the caret down a wrapped number reads one row, not the whole number.
+        const WrapLayout& layout = area()->wrapLayout();
+        const TextPos row = layout.RowStart(layout.RowOf(pos));
+        TextPos next = row;
+        return {row, layout.NextRow(next) ? next : EndOf(lines)};
+      }
       case QAccessible::SentenceBoundary:
       case QAccessible::ParagraphBoundary:
-      case QAccessible::LineBoundary:
         return {TextPos{pos.line, 0}, pos.line + 1 < lines.LineCount()
                                           ? TextPos{pos.line + 1, 0}
                                           : TextPos{pos.line, lines.LineLength(pos.line)}};

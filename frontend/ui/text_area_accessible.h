@@ -1,7 +1,7 @@
 // What screen readers see of the two text boxes: editable text (the custom box) or read-only
-// text (the viewer) whose text, caret and selection they read and set in UTF-16 units. A query
-// reads only what it returns, at most kMaxAccessibleUnits units (the first of a longer range),
-// so asking for all of a billion digits costs what a mebibyte does. Nothing fails.
+// text (the viewer) whose text, caret, selection and lines (rows as shown) they read and set in
+// UTF-16 units. A query reads only what it returns, at most kMaxAccessibleUnits units (the
+// first of a longer range), so all of a billion digits costs what a mebibyte does. No failure.
 #pragma once
 
 #include <cstdint>
