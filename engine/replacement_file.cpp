@@ -143,8 +143,13 @@ bool ReplacementFile::Open(const std::string& target, const ReplaceOptions& opti
     if (options.follow_links_in_place && reached && IsWrittenThrough(leads_to)) {
       return OpenInPlace(true, &leads_to);
     }
-    // Never replaced there; not followed either unless it leads where writing through is meant.
-    if (IsSystemFolder(directory_)) return OpenInPlace(false, nullptr);
+    // Only the system puts links in its own folders (/dev/stdout, /dev/fd/3, /proc/self/fd/3),
+    // and they lead to what this process's descriptors already reach: such a link that leads
+    // to a file is written through. Nothing is ever renamed over there.
+    if (IsSystemFolder(directory_)) {
+      const bool through = options.follow_links_in_place && reached && !S_ISDIR(leads_to.st_mode);
+      return through ? OpenInPlace(true, &leads_to) : OpenInPlace(false, nullptr);
+    }
     return OpenNew(nullptr);  // the link goes, a new file of this user's takes its name
   }
   if (options.write_special_in_place || IsSystemFolder(directory_)) return OpenInPlace(false, &st);

@@ -1,5 +1,6 @@
 #include "replacement_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -108,6 +109,21 @@ TEST(ReplacementFile, AFileWithSeveralLinksIsWrittenInPlace) {
   ASSERT_EQ(Replace(dir.path() / "r.txt", "new"), 0);
   EXPECT_EQ(dir.Read("r.txt"), "new");
   EXPECT_EQ(dir.Read("other.txt"), "new");
+}
+
+TEST(ReplacementFile, ADescriptorsOwnLinkIsWrittenThroughToItsFile) {
+  // /dev/fd/N and /proc/self/fd/N name a file the program was handed open (3>report.txt).
+  const TestTempDir dir;
+  dir.Write("r.txt", "an older report");
+  const int descriptor = ::open((dir.path() / "r.txt").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(descriptor, 0);
+  for (const std::string folder : {"/proc/self/fd/", "/dev/fd/"}) {
+    const std::string text = "written through " + folder;
+    EXPECT_EQ(Replace(folder + std::to_string(descriptor), text), 0) << folder;
+    EXPECT_EQ(dir.Read("r.txt"), text) << folder;
+  }
+  ::close(descriptor);
+  EXPECT_EQ(dir.Names(), std::set<std::string>({"r.txt"}));
 }
 
 TEST(ReplacementFile, LongNamesAreReplacedNotWrittenInPlace) {
