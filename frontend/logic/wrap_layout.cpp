@@ -6,7 +6,8 @@
 
 namespace dalvo {
 
-WrapLayout::WrapLayout(std::size_t max_groups) : max_groups_(std::max<std::size_t>(max_groups, 2)) {}
+WrapLayout::WrapLayout(std::size_t max_groups)
+    : max_groups_(std::max<std::size_t>(max_groups, 2)) {}
 
 void WrapLayout::Reset(const TextLines& lines, std::uint64_t cols) {
   Begin(lines, cols);
