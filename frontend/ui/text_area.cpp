@@ -83,15 +83,17 @@ void TextArea::relayoutAll() {
 
 void TextArea::relayoutAppended(std::uint64_t line) {
   ++text_generation_;
+  // A chunk now, so the rows grow with every call; the rest in slices of their own, so that the
+  // subclass's work and the layout's do not add up to one long wait.
   layout_.LinesAppended(line, kLayoutChunkLines);
-  layOutSlice();
+  layOutSlice(0);
 }
 
-void TextArea::layOutSlice() {
+void TextArea::layOutSlice(int ms) {
   QElapsedTimer clock;
   clock.start();
   bool done = layout_.Done();
-  while (!done && clock.elapsed() < kLayoutSliceMs) done = layout_.LayOutMore(kLayoutChunkLines);
+  while (!done && clock.elapsed() < ms) done = layout_.LayOutMore(kLayoutChunkLines);
   if (done) {
     layout_timer_.stop();
   } else if (!layout_timer_.isActive()) {

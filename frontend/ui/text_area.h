@@ -164,9 +164,9 @@ class TextArea : public QAbstractScrollArea {
  private:
   // Font metrics and the column count; lays the text out again when the columns change.
   void measure();
-  // Lays out more of the text for about kLayoutSliceMs and shows what is known; continues from
-  // a 0 ms timer until all of it is laid out.
-  void layOutSlice();
+  // Lays out more of the text for about `ms` and shows what is known; continues from a 0 ms
+  // timer, kLayoutSliceMs a time, until all of it is laid out.
+  void layOutSlice(int ms = kLayoutSliceMs);
   // The columns that fit the viewport's width with the present font.
   std::uint64_t columnsForWidth() const;
   // Rows wholly in view (at least 1) and the largest top row.
