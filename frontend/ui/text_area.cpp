@@ -83,6 +83,11 @@ void TextArea::relayoutAll() {
 
 void TextArea::relayoutAppended(std::uint64_t line) {
   ++text_generation_;
+  // Rows from the top's line on are laid out again: the text at the top comes back once they are.
+  if (!pending_top_ && line < layout_.LaidLines()) {
+    const TextPos top = layout_.RowStart(top_row_);
+    if (top.line >= line) pending_top_ = top;
+  }
   // A chunk now, so the rows grow with every call; the rest in slices of their own, so that the
   // subclass's work and the layout's do not add up to one long wait.
   layout_.LinesAppended(line, kLayoutChunkLines);

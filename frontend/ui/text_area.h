@@ -91,8 +91,8 @@ class TextArea : public QAbstractScrollArea {
   void relayoutLine(std::uint64_t line);
   void relayoutAll();
   // After the subclass added lines at the end of its text, or changed it from `line` on (the
-  // previous last line may have grown): the rows before `line` stay, the rest are laid out again
-  // in slices; the caret, the selection and the top row stay.
+  // previous last line may have grown, or lines were cut off): the rows before `line` stay, the
+  // rest are laid out again in slices; the caret, the selection and the text at the top stay.
   void relayoutAppended(std::uint64_t line);
 
   // Whether the user may change the text (accessibility says so); a box is read-only until its

@@ -64,7 +64,7 @@ bool TextViewer::event(QEvent* event) {
   switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::ShortcutOverride:
-      if (live_ != nullptr && live_->Recheck()) relayoutAll();
+      if (live_ != nullptr && live_->Recheck()) relayoutAppended(0);
       break;
     default:
       break;
@@ -75,7 +75,9 @@ bool TextViewer::event(QEvent* event) {
 void TextViewer::paintEvent(QPaintEvent* event) {
   // Laid out again after this paint, not inside it: the rows painted now read the cut lines as
   // blanks or shorter, never past what is there.
-  if (live_ != nullptr && live_->Recheck()) QTimer::singleShot(0, this, [this] { relayoutAll(); });
+  if (live_ != nullptr && live_->Recheck()) {
+    QTimer::singleShot(0, this, [this] { relayoutAppended(0); });
+  }
   TextArea::paintEvent(event);
 }
 
