@@ -6,13 +6,74 @@
 
 namespace dalvo {
 
+WrapLayout::WrapLayout(std::size_t max_groups)
+    : max_groups_(std::max<std::size_t>(max_groups, 2)) {}
+
 void WrapLayout::Reset(const TextLines& lines, std::uint64_t cols) {
+  Begin(lines, cols);
+  LayOutMore(UINT64_MAX);
+}
+
+void WrapLayout::Begin(const TextLines& lines, std::uint64_t cols) {
   lines_ = &lines;
   cols_ = std::max<std::uint64_t>(cols, 1);
   cached_line_ = UINT64_MAX;
-  const std::uint64_t groups = (lines.LineCount() + kGroupLines - 1) / kGroupLines;
-  rows_before_.assign(groups + 1, 0);
-  for (std::uint64_t g = 0; g < groups; ++g) rows_before_[g + 1] = rows_before_[g] + GroupRows(g);
+  group_lines_ = kGroupLines;
+  laid_lines_ = 0;
+  rows_before_.assign(1, 0);  // the storage stays: it is bounded
+}
+
+bool WrapLayout::LayOutMore(std::uint64_t max_lines) {
+  if (lines_ == nullptr) return true;
+  const std::uint64_t count = lines_->LineCount();
+  if (laid_lines_ > count) Truncate((count - 1) / group_lines_);
+  std::uint64_t done = 0;
+  while (laid_lines_ < count && (done == 0 || done < max_lines)) {
+    // A group laid out short (the text ended inside it then, or it is the odd one left by a
+    // merge) is laid out again whole.
+    if (laid_lines_ % group_lines_ != 0) Truncate(rows_before_.size() - 2);
+    const std::uint64_t group = laid_lines_ / group_lines_;
+    const std::uint64_t end = std::min(laid_lines_ + group_lines_, count);
+    const std::uint64_t rows = GroupRows(group);
+    done += end - laid_lines_;
+    laid_lines_ = end;
+    AddGroup(rows);
+  }
+  return laid_lines_ >= count;
+}
+
+bool WrapLayout::LinesAppended(std::uint64_t first_changed, std::uint64_t max_lines) {
+  if (lines_ == nullptr) return true;
+  if (cached_line_ != UINT64_MAX && cached_line_ >= first_changed) cached_line_ = UINT64_MAX;
+  const std::uint64_t group = first_changed / group_lines_;
+  if (group + 1 < rows_before_.size()) Truncate(static_cast<std::size_t>(group));
+  return LayOutMore(max_lines);
+}
+
+void WrapLayout::Truncate(std::size_t groups) {
+  rows_before_.resize(groups + 1);
+  laid_lines_ = groups * group_lines_;
+}
+
+void WrapLayout::AddGroup(std::uint64_t rows) {
+  // Grown by hand so that the reserve never passes the bound.
+  if (rows_before_.size() == rows_before_.capacity()) {
+    rows_before_.reserve(std::min<std::size_t>(std::max<std::size_t>(16, 2 * rows_before_.size()),
+                                               max_groups_ + 2));
+  }
+  rows_before_.push_back(rows_before_.back() + rows);
+  const std::size_t groups = rows_before_.size() - 1;
+  if (groups <= max_groups_) return;
+  // Pairs of groups merge: a merged group's first row is its first half's, the total stays.
+  std::size_t kept = 0;
+  for (std::size_t g = 0; g < groups; g += 2) rows_before_[kept++] = rows_before_[g];
+  rows_before_[kept++] = rows_before_[groups];
+  rows_before_.resize(kept);
+  group_lines_ *= 2;
+}
+
+std::uint64_t WrapLayout::LaidEnd() const {
+  return lines_ == nullptr ? 0 : std::min(laid_lines_, lines_->LineCount());
 }
 
 const std::vector<std::uint64_t>& WrapLayout::WordRowStarts(std::uint64_t line) const {
@@ -93,8 +154,8 @@ std::uint64_t WrapLayout::RowInLine(std::uint64_t line, std::uint64_t col, bool 
 }
 
 std::uint64_t WrapLayout::GroupRows(std::uint64_t group) const {
-  const std::uint64_t first = group * kGroupLines;
-  const std::uint64_t end = std::min(first + kGroupLines, lines_->LineCount());
+  const std::uint64_t first = group * group_lines_;
+  const std::uint64_t end = std::min(first + group_lines_, lines_->LineCount());
   std::uint64_t rows = 0;
   for (std::uint64_t line = first; line < end; ++line) rows += RowsOfLine(line);
   return rows;
@@ -102,7 +163,7 @@ std::uint64_t WrapLayout::GroupRows(std::uint64_t group) const {
 
 void WrapLayout::LineChanged(std::uint64_t line) {
   if (line == cached_line_) cached_line_ = UINT64_MAX;
-  const std::uint64_t group = line / kGroupLines;
+  const std::uint64_t group = line / group_lines_;
   if (lines_ == nullptr || group + 1 >= rows_before_.size()) return;
   const std::uint64_t old_rows = rows_before_[group + 1] - rows_before_[group];
   const std::uint64_t new_rows = GroupRows(group);
@@ -113,14 +174,14 @@ void WrapLayout::LineChanged(std::uint64_t line) {
 }
 
 TextPos WrapLayout::RowStart(std::uint64_t row) const {
-  if (lines_ == nullptr) return {};
+  if (lines_ == nullptr || rows_before_.size() < 2) return {};
   row = std::min(row, RowCount() - 1);
   // The last group whose first row is at or before `row`.
   const auto after = std::upper_bound(rows_before_.begin(), rows_before_.end() - 1, row);
   const auto group = static_cast<std::uint64_t>(after - rows_before_.begin()) - 1;
   std::uint64_t left = row - rows_before_[group];
-  const std::uint64_t count = lines_->LineCount();
-  for (std::uint64_t line = group * kGroupLines; line < count; ++line) {
+  const std::uint64_t count = LaidEnd();
+  for (std::uint64_t line = group * group_lines_; line < count; ++line) {
     const std::uint64_t rows = RowsOfLine(line);
     if (left < rows) {
       const std::uint64_t length = lines_->LineLength(line);
@@ -129,21 +190,22 @@ TextPos WrapLayout::RowStart(std::uint64_t row) const {
     }
     left -= rows;
   }
-  return {count - 1, 0};  // not reached: the groups' counts cover every row
+  return {count > 0 ? count - 1 : 0, 0};  // not reached: the groups' counts cover every row
 }
 
 std::uint64_t WrapLayout::FirstRowOf(std::uint64_t line) const {
-  if (lines_ == nullptr) return 0;
-  line = std::min(line, lines_->LineCount() - 1);
-  const std::uint64_t group = line / kGroupLines;
+  if (lines_ == nullptr || rows_before_.size() < 2) return 0;
+  if (line >= LaidEnd()) return RowCount() - 1;
+  const std::uint64_t group = line / group_lines_;
   std::uint64_t row = rows_before_[group];
-  for (std::uint64_t l = group * kGroupLines; l < line; ++l) row += RowsOfLine(l);
+  for (std::uint64_t l = group * group_lines_; l < line; ++l) row += RowsOfLine(l);
   return row;
 }
 
 std::uint64_t WrapLayout::RowOf(TextPos pos, bool at_row_end) const {
-  if (lines_ == nullptr) return 0;
+  if (lines_ == nullptr || rows_before_.size() < 2) return 0;
   pos = Clamp(*lines_, pos);
+  if (pos.line >= LaidEnd()) return RowCount() - 1;
   return FirstRowOf(pos.line) + RowInLine(pos.line, pos.col, at_row_end);
 }
 
@@ -154,7 +216,7 @@ bool WrapLayout::NextRow(TextPos& row_start) const {
     row_start.col += length;
     return true;
   }
-  if (row_start.line + 1 >= lines_->LineCount()) return false;
+  if (row_start.line + 1 >= LaidEnd()) return false;
   row_start = {row_start.line + 1, 0};
   return true;
 }

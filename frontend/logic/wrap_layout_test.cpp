@@ -95,6 +95,66 @@ TEST(WrapLayout, ManyGroupsAndALineChangedInPlace) {
   }
 }
 
+// Two layouts of the same text give the same rows: the first row of every `stride`-th line, and
+// the start of 400 rows spread over all.
+void ExpectSameRows(const TextLines& text, const WrapLayout& layout, const WrapLayout& reference,
+                    std::uint64_t stride) {
+  ASSERT_TRUE(layout.Done());
+  ASSERT_EQ(layout.RowCount(), reference.RowCount());
+  for (std::uint64_t line = 0; line < text.LineCount(); line += stride) {
+    ASSERT_EQ(layout.FirstRowOf(line), reference.FirstRowOf(line)) << "line " << line;
+  }
+  for (std::uint64_t row = 0; row < reference.RowCount(); row += reference.RowCount() / 400 + 1) {
+    ASSERT_EQ(layout.RowStart(row), reference.RowStart(row)) << "row " << row;
+  }
+  const TextPos end = EndOf(text);
+  EXPECT_EQ(layout.RowOf(end), reference.RowOf(end));
+}
+
+// Text added at the end a piece at a time, as the viewer indexes a file: the last line growing
+// each time (prose turning into a line past the word-wrap limit, digits growing past it), and
+// now and then many prose lines. Laid out from the previous last line on, a hundred lines a step
+// and with few groups (so they merge), the rows are those of the whole text laid out at once.
+TEST(WrapLayout, LinesAppendedGiveTheRowsOfTheWholeText) {
+  const std::vector<std::string> prose = {"lorem ipsum dolor sit amet, consectetur", "",
+                                          "caf\xc3\xa9 au lait  et   plus", "a b"};
+  for (std::uint64_t cols : {1u, 5u, 13u, 80u}) {
+    EditBuffer text;
+    WrapLayout layout(2);
+    layout.Reset(text, cols);
+    for (std::uint64_t step = 0; step < 24; ++step) {
+      const std::uint64_t first_changed = text.LineCount() - 1;
+      std::string added(1500, static_cast<char>('0' + step % 10));
+      if (step % 4 == 3) {
+        for (std::size_t k = 0; k < 150; ++k) added += "\n" + prose[k % prose.size()];
+      }
+      text.Replace(text.Size(), text.Size(), added);
+      bool done = layout.LinesAppended(first_changed, 100);
+      while (!done) done = layout.LayOutMore(100);
+      WrapLayout reference;
+      reference.Reset(text, cols);
+      ASSERT_NO_FATAL_FAILURE(ExpectSameRows(text, layout, reference, 3))
+          << cols << " columns, step " << step;
+    }
+  }
+}
+
+// Past the bound on groups pairs merge: the layout's storage stays within it, and its rows are
+// those of a layout that never merged.
+TEST(WrapLayout, GroupsStayBoundedWhateverTheLineCount) {
+  std::vector<std::uint64_t> lengths;
+  for (std::uint64_t i = 0; i < 200000; ++i) lengths.push_back(i % 9);
+  const EditBuffer text = TextOf(lengths);
+  constexpr std::size_t kGroups = 16;
+  WrapLayout layout(kGroups);
+  layout.Reset(text, 4);
+  EXPECT_LE(layout.StorageBytes(), (kGroups + 2) * sizeof(std::uint64_t));
+  WrapLayout reference;
+  reference.Reset(text, 4);
+  EXPECT_GT(reference.StorageBytes(), 10 * layout.StorageBytes());  // it did not merge
+  ASSERT_NO_FATAL_FAILURE(ExpectSameRows(text, layout, reference, 4999));
+}
+
 // Lines shorter than the word-wrap limit break after the blanks between words; the blanks hang
 // at the end of their row. A word wider than the box, and every longer line, is cut anywhere.
 TEST(WrapLayout, ProseWrapsAtWordsAndLongLinesAnywhere) {

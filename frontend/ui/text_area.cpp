@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -38,6 +39,9 @@ constexpr MoveKey kMoveKeys[] = {
     {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, CaretMove::kTextEnd},
 };
 
+// Lines laid out between two looks at the clock.
+constexpr std::uint64_t kLayoutChunkLines = 4096;
+
 }  // namespace
 
 TextArea::TextArea(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -53,11 +57,12 @@ TextArea::TextArea(QWidget* parent) : QAbstractScrollArea(parent) {
 void TextArea::setLines(const TextLines& lines) {
   lines_ = &lines;
   ++text_generation_;
-  layout_.Reset(lines, columnsForWidth());
+  layout_.Begin(lines, columnsForWidth());
   caret_ = {};
   anchor_ = {};
   top_row_ = 0;
-  updateScrollBar();
+  pending_top_.reset();
+  layOutSlice();
   setTopRow(0);
   restartBlink();
   announceCaret();
@@ -73,6 +78,41 @@ void TextArea::relayoutLine(std::uint64_t line) {
 void TextArea::relayoutAll() {
   ++text_generation_;
   if (lines_ != nullptr) layout_.Reset(*lines_, layout_.Cols());
+  layOutSlice();
+}
+
+void TextArea::relayoutAppended(std::uint64_t line) {
+  ++text_generation_;
+  // Rows from the top's line on are laid out again: the text at the top comes back once they are.
+  if (!pending_top_ && line < layout_.LaidLines()) {
+    const TextPos top = layout_.RowStart(top_row_);
+    if (top.line >= line) pending_top_ = top;
+  }
+  // A chunk now, so the rows grow with every call; the rest in slices of their own, so that the
+  // subclass's work and the layout's do not add up to one long wait.
+  layout_.LinesAppended(line, kLayoutChunkLines);
+  layOutSlice(0);
+}
+
+void TextArea::layOutSlice(int ms) {
+  QElapsedTimer clock;
+  clock.start();
+  bool done = layout_.Done();
+  while (!done && clock.elapsed() < ms) done = layout_.LayOutMore(kLayoutChunkLines);
+  if (done) {
+    layout_timer_.stop();
+  } else if (!layout_timer_.isActive()) {
+    layout_timer_.start(0, this);
+  }
+  if (pending_top_) {
+    // Until the layout reaches the text that was at the top, the last rows known are shown.
+    if (done || pending_top_->line < layout_.LaidLines()) {
+      top_row_ = layout_.RowOf(*pending_top_);
+      pending_top_.reset();
+    } else {
+      top_row_ = layout_.RowCount();
+    }
+  }
   updateScrollBar();
   viewport()->update();
 }
@@ -85,11 +125,11 @@ void TextArea::measure() {
   ascent_ = static_cast<int>(std::ceil(metrics.ascent()));
   const std::uint64_t cols = columnsForWidth();
   if (lines_ == nullptr || cols == layout_.Cols()) return;
-  // The text at the top of the view stays at the top after the rows change.
-  const TextPos top = layout_.RowStart(top_row_);
-  layout_.Reset(*lines_, cols);
-  top_row_ = layout_.RowOf(top);
-  updateScrollBar();
+  // The text at the top of the view stays at the top after the rows change (once they are laid
+  // out that far).
+  if (!pending_top_) pending_top_ = layout_.RowStart(top_row_);
+  layout_.Begin(*lines_, cols);
+  layOutSlice();
 }
 
 std::uint64_t TextArea::columnsForWidth() const {
@@ -133,6 +173,7 @@ void TextArea::scrollContentsBy(int, int) {
   // Moves of the bar made here already set the top row exactly; only the user's moves (drag,
   // wheel, arrows, clicks in the groove) go from the bar's value to a row.
   if (syncing_scroll_bar_) return;
+  pending_top_.reset();
   top_row_ = TopRowFor(verticalScrollBar()->value(), maxTopRow());
   viewport()->update();
 }
@@ -162,6 +203,7 @@ void TextArea::selectAll() {
 }
 
 void TextArea::ensureCaretVisible() {
+  pending_top_.reset();  // the caret's place wins over the top kept from before a resize
   const std::uint64_t row = layout_.RowOf(caret_.pos, caret_.at_row_end);
   const std::uint64_t page = pageRows();
   if (row < top_row_) {
@@ -305,6 +347,8 @@ void TextArea::timerEvent(QTimerEvent* event) {
   if (event->timerId() == blink_timer_.timerId()) {
     caret_shown_ = !caret_shown_;
     viewport()->update();
+  } else if (event->timerId() == layout_timer_.timerId()) {
+    layOutSlice();
   } else if (event->timerId() == drag_timer_.timerId()) {
     // The pointer rests above or below the view during a drag: keep turning the view.
     dragTo(drag_point_);

@@ -58,6 +58,11 @@ class TextArea : public QAbstractScrollArea {
   // The number of rows of the text wrapped at columns(); the first one shown.
   std::uint64_t rowCount() const { return layout_.RowCount(); }
   std::uint64_t topRow() const { return top_row_; }
+  // Whether all of the text is laid out: a long text is laid out again in slices of about
+  // kLayoutSliceMs between the window's events (after a new width or font, or lines added), the
+  // rows known so far shown and the scroll range growing.
+  bool laidOut() const { return layout_.Done(); }
+  static constexpr int kLayoutSliceMs = 25;
   // Rises with every change of the text, so a lazy copy can tell that it is out of date.
   std::uint64_t textGeneration() const { return text_generation_; }
 
@@ -87,6 +92,10 @@ class TextArea : public QAbstractScrollArea {
   // After the subclass changed its text: only the length of `line` changed, or anything did.
   void relayoutLine(std::uint64_t line);
   void relayoutAll();
+  // After the subclass added lines at the end of its text, or changed it from `line` on (the
+  // previous last line may have grown, or lines were cut off): the rows before `line` stay, the
+  // rest are laid out again in slices; the caret, the selection and the text at the top stay.
+  void relayoutAppended(std::uint64_t line);
 
   // Whether the user may change the text (accessibility says so); a box is read-only until its
   // subclass says otherwise.
@@ -157,6 +166,9 @@ class TextArea : public QAbstractScrollArea {
  private:
   // Font metrics and the column count; lays the text out again when the columns change.
   void measure();
+  // Lays out more of the text for about `ms` and shows what is known; continues from a 0 ms
+  // timer, kLayoutSliceMs a time, until all of it is laid out.
+  void layOutSlice(int ms = kLayoutSliceMs);
   // The columns that fit the viewport's width with the present font.
   std::uint64_t columnsForWidth() const;
   // Rows wholly in view (at least 1) and the largest top row.
@@ -197,6 +209,8 @@ class TextArea : public QAbstractScrollArea {
   QElapsedTimer double_click_clock_;  // a press soon after a double click is a triple click
   QBasicTimer blink_timer_;
   QBasicTimer drag_timer_;  // scrolls while a drag holds the pointer above or below the view
+  QBasicTimer layout_timer_;  // lays the text out a slice at a time
+  std::optional<TextPos> pending_top_;  // shown at the top once the layout reaches it
 };
 
 }  // namespace dalvo::ui

@@ -110,7 +110,9 @@ void TextArea::paintEvent(QPaintEvent*) {
   }
   if (hasFocus() && caret_shown_) {
     const std::uint64_t caret_row = layout_.RowOf(caret_.pos, caret_.at_row_end);
-    if (caret_row >= top_row_ && caret_row < top_row_ + pageRows() + 1) {
+    // A caret in text not laid out yet is not in view.
+    if (caret_.pos.line < layout_.LaidLines() && caret_row >= top_row_ &&
+        caret_row < top_row_ + pageRows() + 1) {
       const std::uint64_t x = layout_.CellsBefore(layout_.RowStart(caret_row), caret_.pos.col);
       const qreal left = kMargin + static_cast<qreal>(x) * char_width_;
       const int top = kMargin + static_cast<int>(caret_row - top_row_) * row_height_;

@@ -122,6 +122,30 @@ TEST(TextViewer, KeysReachEveryRowAndTheScrollBarFollows) {
   EXPECT_EQ(viewer->topRow(), last_top);
 }
 
+// A new width lays a long text out again in slices between the window's events; once it is all
+// laid out, the line that was at the top of the view is at the top again.
+TEST(TextViewer, ANewWidthKeepsTheTopLineWhileTheRowsAreLaidOutAgain) {
+  auto viewer = Shown<TextViewer>(300, 200);
+  std::string text;
+  for (int line = 0; line < 1'000'000; ++line) {
+    text += std::to_string(line) + " lorem ipsum dolor sit\n";
+  }
+  viewer->setDocument(Document(text));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return viewer->laidOut(); }, 30000));
+  QScrollBar* bar = viewer->verticalScrollBar();
+  bar->setValue(bar->maximum() / 3);
+  const QPoint top_left(TextArea::kMargin + 1, TextArea::kMargin + 1);
+  const TextPos top = viewer->posAt(top_left);
+  const std::uint64_t rows = viewer->rowCount();
+  ASSERT_GT(top.line, 1000u);
+
+  viewer->resize(150, 200);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return viewer->laidOut(); }, 30000));
+  EXPECT_GT(viewer->rowCount(), rows);
+  EXPECT_EQ(viewer->posAt(top_left).line, top.line);
+  EXPECT_FALSE(viewer->indexing());
+}
+
 // Copying ten million digits with Ctrl+A, Ctrl+C puts every one of them on the clipboard; a
 // mouse drag selects what it passes over, a double click a word, a triple click a line.
 TEST(TextViewer, SelectsWithTheMouseAndCopiesEverything) {

@@ -7,13 +7,6 @@
 #include "viewer_text.h"
 
 namespace dalvo::ui {
-namespace {
-
-// Laying the text out again costs time in proportion to its lines; while indexing it is done
-// only after this many times as long as the last layout took, so it stays a small part of it.
-constexpr qint64 kLayoutShare = 8;
-
-}  // namespace
 
 TextViewer::TextViewer(QWidget* parent) : TextArea(parent) {
   setDocument(std::unique_ptr<const ViewerDocument>());
@@ -42,12 +35,12 @@ void TextViewer::showDocument(std::unique_ptr<const ViewerDocument> document,
   setLines(*document);
   document_ = std::move(document);
   live_ = live;
-  since_layout_.start();
-  layout_ns_ = 0;
   if (live_ != nullptr && !live_->Indexed()) index_timer_.start(0, this);
 }
 
 void TextViewer::indexSlice() {
+  // The last line indexed may still grow; the lines before it are final.
+  const std::uint64_t first_changed = live_->LineCount() - 1;
   QElapsedTimer clock;
   clock.start();
   IndexProgress progress = IndexProgress::kMore;
@@ -56,13 +49,7 @@ void TextViewer::indexSlice() {
   }
   const bool done = progress != IndexProgress::kMore;
   if (done) index_timer_.stop();
-  if (done || since_layout_.nsecsElapsed() >= kLayoutShare * layout_ns_) {
-    QElapsedTimer layout_clock;
-    layout_clock.start();
-    relayoutAll();
-    layout_ns_ = layout_clock.nsecsElapsed();
-    since_layout_.start();
-  }
+  relayoutAppended(first_changed);
 }
 
 void TextViewer::timerEvent(QTimerEvent* event) {
@@ -77,7 +64,7 @@ bool TextViewer::event(QEvent* event) {
   switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::ShortcutOverride:
-      if (live_ != nullptr && live_->Recheck()) relayoutAll();
+      if (live_ != nullptr && live_->Recheck()) relayoutAppended(0);
       break;
     default:
       break;
@@ -88,7 +75,9 @@ bool TextViewer::event(QEvent* event) {
 void TextViewer::paintEvent(QPaintEvent* event) {
   // Laid out again after this paint, not inside it: the rows painted now read the cut lines as
   // blanks or shorter, never past what is there.
-  if (live_ != nullptr && live_->Recheck()) QTimer::singleShot(0, this, [this] { relayoutAll(); });
+  if (live_ != nullptr && live_->Recheck()) {
+    QTimer::singleShot(0, this, [this] { relayoutAppended(0); });
+  }
   TextArea::paintEvent(event);
 }
 

@@ -1,8 +1,8 @@
 // TextViewer: the viewer's text box (Form2's Text1). Read-only: it shows a ViewerDocument, a
 // file of any size read on demand, from its top, and lets the user select and copy any part
 // of it. It owns the document it shows; what is not indexed yet it indexes a slice at a time
-// between the window's events, the scroll range growing, so the window answers while a large
-// file is indexed. Nothing fails.
+// between the window's events, the rows of the lines added laid out after each slice, the scroll
+// range growing, so the window answers while a large file is indexed. Nothing fails.
 #pragma once
 
 #include <QBasicTimer>
@@ -31,8 +31,8 @@ class TextViewer : public TextArea {
   // Shows a document as it stands, never indexed further (nullptr: an empty text).
   void setDocument(std::unique_ptr<const ViewerDocument> document);
   const ViewerDocument& document() const { return *document_; }
-  // Whether the document shown is still being indexed.
-  bool indexing() const { return index_timer_.isActive(); }
+  // Whether the document shown is still being indexed, or its rows laid out.
+  bool indexing() const { return index_timer_.isActive() || !laidOut(); }
 
  protected:
   // Each paint and each key first asks the document whether its file was cut shorter under it,
@@ -43,14 +43,12 @@ class TextViewer : public TextArea {
 
  private:
   void showDocument(std::unique_ptr<const ViewerDocument> document, ViewerDocument* live);
-  // One slice of indexing, then a new layout when it is due.
+  // One slice of indexing, then the rows of the lines it added.
   void indexSlice();
 
   std::unique_ptr<const ViewerDocument> document_;
   ViewerDocument* live_ = nullptr;  // document_ itself when it was handed over to be indexed
   QBasicTimer index_timer_;
-  QElapsedTimer since_layout_;
-  qint64 layout_ns_ = 0;  // how long the last layout took
 };
 
 }  // namespace dalvo::ui
