@@ -106,6 +106,7 @@ bool ReplacementFile::Open(const std::string& target, const ReplaceOptions& opti
   Discard();
   target_ = target;
   error_ = 0;
+  special_in_place_ = options.write_special_in_place;
   if (target.empty() || target.back() == '/') {
     return OpenInPlace(options.follow_links_in_place, nullptr);  // no name to put a file under
   }
@@ -210,8 +211,11 @@ bool ReplacementFile::OpenInPlace(bool follow_links, const struct stat* expected
   const int at = directory_ >= 0 ? directory_ : AT_FDCWD;
   const std::string& name = directory_ >= 0 ? base_ : target_;
   // A link is followed only to the file that was checked, which exists: nothing is created
-  // through a link. A FIFO blocks here until a reader comes, as a report into a pipe's name should.
-  const int flags = O_WRONLY | O_CLOEXEC | O_NOCTTY | (follow_links ? 0 : O_NOFOLLOW | O_CREAT);
+  // through a link. A FIFO blocks here until a reader comes, as a report into a pipe's name
+  // should; where special files are not to be written (the marker), one that stands in the way
+  // of a folder this user may not create files in is refused without waiting on it.
+  const int flags = O_WRONLY | O_CLOEXEC | O_NOCTTY | (follow_links ? 0 : O_NOFOLLOW | O_CREAT) |
+                    (special_in_place_ ? 0 : O_NONBLOCK);
   const int descriptor = ::openat(at, name.c_str(), flags, 0666);
   CloseDirectory();
   if (descriptor < 0) {
@@ -224,6 +228,7 @@ bool ReplacementFile::OpenInPlace(bool follow_links, const struct stat* expected
   if (error == 0 && expected != nullptr && !SameFile(st, *expected)) {
     error = EAGAIN;  // swapped since it was checked: try again, nothing was touched
   }
+  if (error == 0 && !special_in_place_ && !S_ISREG(st.st_mode)) error = EACCES;
   if (error == 0 && S_ISREG(st.st_mode) && ::ftruncate(descriptor, 0) != 0) error = errno;
   if (error != 0) {
     error_ = error;

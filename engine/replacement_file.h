@@ -73,6 +73,7 @@ class ReplacementFile {
   std::string temporary_;  // a named new file in directory_; empty for an unnamed one
   int slot_ = -1;          // where a stop signal finds temporary_, -1 for none
   bool replacing_ = false;  // a regular file had the name when the new one was opened
+  bool special_in_place_ = true;  // ReplaceOptions::write_special_in_place of this Open
   int error_ = 0;
 };
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "test_temp_dir.h"
+#include "test_tmpfs.h"
 
 namespace dalvo {
 namespace {
@@ -158,6 +159,20 @@ TEST(ReplacementFile, AMountPointIsWrittenInPlace) {
   EXPECT_EQ(seen, "new");
   EXPECT_EQ(dir.Read("mounted.txt"), "new");
   EXPECT_EQ(dir.Names(), (std::set<std::string>{"r.txt", "mounted.txt"}));
+}
+
+TEST(ReplacementFile, AFifoInAFolderNoFileCanBeMadeInIsNotWaitedOn) {
+  // The marker's options: a FIFO is replaced, never written. Where nothing can be made beside
+  // it (a read-only file system), the open must fail at once instead of waiting for a reader.
+  const TestTmpfs disk("size=64k");
+  if (!disk.mounted()) GTEST_SKIP() << disk.problem();
+  ASSERT_EQ(::mkfifo((disk.path() / "m.tmp").c_str(), 0644), 0);
+  ASSERT_EQ(::mount(nullptr, disk.path().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0)
+      << std::strerror(errno);
+  ReplacementFile file;
+  EXPECT_FALSE(file.Open((disk.path() / "m.tmp").string(),
+                         ReplaceOptions{.write_special_in_place = false}));
+  EXPECT_NE(file.error(), 0);
 }
 
 }  // namespace
