@@ -34,6 +34,19 @@ std::uint64_t CharsBetween(const TextLines& lines, TextPos from, TextPos to,
   return chars + to.col;
 }
 
+bool MoreCharsThan(const TextLines& lines, TextPos from, TextPos to, std::uint64_t limit) {
+  from = Clamp(lines, from);
+  to = Clamp(lines, to);
+  if (to < from) std::swap(from, to);
+  if (const std::optional<std::uint64_t> bound = lines.CharsBound(from, to)) return *bound > limit;
+  if (from.line == to.line) return to.col - from.col > limit;
+  std::uint64_t chars = lines.LineLength(from.line) - from.col + 1;
+  for (std::uint64_t line = from.line + 1; line < to.line && chars <= limit; ++line) {
+    chars += lines.LineLength(line) + 1;
+  }
+  return chars + to.col > limit;
+}
+
 void VisitText(const TextLines& lines, TextPos from, TextPos to, std::string_view line_break,
                const std::function<void(std::string_view)>& sink) {
   from = Clamp(lines, from);

@@ -8,6 +8,7 @@
 #include <compare>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,12 @@ class TextLines {
   // Appends the characters [from, to) of `line` to `out`; from <= to <= LineLength(line).
   virtual void AppendLine(std::uint64_t line, std::uint64_t from, std::uint64_t to,
                           std::string& out) const = 0;
+  // An upper bound of the characters from `from` to `to` (from <= to, both in the text), each
+  // line break counted as one, where the text can tell it with a lookup or two (a file's byte
+  // offsets); empty where it cannot, and the lines must be counted.
+  virtual std::optional<std::uint64_t> CharsBound(TextPos /*from*/, TextPos /*to*/) const {
+    return std::nullopt;
+  }
 };
 
 // The position after the last character of the text.
@@ -42,6 +49,12 @@ TextPos Clamp(const TextLines& lines, TextPos pos);
 // Linear in the number of lines between them.
 std::uint64_t CharsBetween(const TextLines& lines, TextPos from, TextPos to,
                            std::uint64_t break_size);
+
+// Whether the text from `from` to `to` (either order) holds more than `limit` characters, line
+// breaks counted as one. Judged by the text's CharsBound where it has one (so a text of a
+// hundred million short lines answers at once; a bound above `limit` counts as more), else by
+// counting the lines, which stops once the count passes `limit`.
+bool MoreCharsThan(const TextLines& lines, TextPos from, TextPos to, std::uint64_t limit);
 
 // Hands the text from `from` to `to` (either order) to `sink` in order, in pieces of at most
 // about a mebibyte, each line break as `line_break`. Memory: one piece.

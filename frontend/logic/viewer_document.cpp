@@ -148,4 +148,16 @@ void ViewerDocument::AppendLine(std::uint64_t line, std::uint64_t from, std::uin
   out.resize(before + static_cast<std::size_t>(to - from), ' ');
 }
 
+std::optional<std::uint64_t> ViewerDocument::CharsBound(TextPos from, TextPos to) const {
+  // A file position is its byte offset; the tail's lines follow the file's bytes and the break
+  // that may end its last line, so a position there lies at most the tail's size beyond.
+  const std::uint64_t file_lines = FileLines();
+  const std::uint64_t file_end = std::min(shown_end_, index_.Bytes());
+  const std::uint64_t low =
+      from.line < file_lines ? FileLine(from.line).start + from.col : file_end;
+  const std::uint64_t high = to.line < file_lines ? FileLine(to.line).start + to.col
+                                                  : file_end + 1 + tail_bytes_ + tail_lines_.size();
+  return high > low ? high - low : 0;
+}
+
 }  // namespace dalvo

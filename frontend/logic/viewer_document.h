@@ -72,6 +72,8 @@ class ViewerDocument : public TextLines {
   // Always appends to - from characters: those the file no longer has as blanks.
   void AppendLine(std::uint64_t line, std::uint64_t from, std::uint64_t to,
                   std::string& out) const override;
+  // The bytes between the two positions: a line break is one byte or two (CR LF).
+  std::optional<std::uint64_t> CharsBound(TextPos from, TextPos to) const override;
 
  private:
   // Lines of the file shown now: the ended ones and, while indexing, the growing last one.

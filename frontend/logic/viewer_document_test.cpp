@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "edit_buffer.h"
 #include "fake_platform.h"
 #include "text_test_support.h"
 
@@ -180,6 +181,44 @@ TEST(ViewerDocument, ATailFollowsTheFileOnceItIsWhole) {
     IndexWhole(*document);
     EXPECT_EQ(WholeText(*document, "|"), Shown(content, true) + "/opt/dalvo/|/tmp/w/|");
   }
+}
+
+// The size check of a copy asks the document instead of counting a hundred million lines: its
+// bound never falls short of the characters between any two positions (line breaks of one or
+// two bytes, the tail after the file), and where no bound is known the lines are counted.
+TEST(ViewerDocument, ACopysSizeIsBoundedWithoutCountingTheLines) {
+  for (const char* content : {"ab\r\ncd\nef\rgh", "\n\n\r\n", "no break", ""}) {
+    FakePlatform platform;
+    platform.PutFile(kPath, content);
+    const std::unique_ptr<ViewerDocument> document = Open(platform, {2, 8, 4, 3}, "/opt/\r\n");
+    IndexWhole(*document);
+    const TextPos end = EndOf(*document);
+    for (TextPos from; from <= end; from = from.col < document->LineLength(from.line)
+                                              ? TextPos{from.line, from.col + 1}
+                                              : TextPos{from.line + 1, 0}) {
+      for (TextPos to = from; to <= end; to = to.col < document->LineLength(to.line)
+                                                  ? TextPos{to.line, to.col + 1}
+                                                  : TextPos{to.line + 1, 0}) {
+        const std::uint64_t chars = CharsBetween(*document, from, to, 1);
+        const std::uint64_t bound = document->CharsBound(from, to).value_or(0);
+        // Over by at most a byte a CR LF, and within the tail by the tail and one break.
+        ASSERT_GE(bound, chars) << content << " " << from.line << ":" << from.col << "-"
+                                << to.line << ":" << to.col;
+        ASSERT_LE(bound, chars + 2 + 7 + 2) << content;
+        ASSERT_FALSE(MoreCharsThan(*document, from, to, bound)) << content;
+        if (chars > 0) {
+          ASSERT_TRUE(MoreCharsThan(*document, from, to, chars - 1)) << content;
+        }
+      }
+    }
+  }
+  // Without a bound, the count decides to the character.
+  EditBuffer counted;
+  counted.Replace(0, 0, "ab\ncd\n\nef");
+  const TextPos end = EndOf(counted);
+  EXPECT_FALSE(MoreCharsThan(counted, {}, end, 9));
+  EXPECT_TRUE(MoreCharsThan(counted, {}, end, 8));
+  EXPECT_TRUE(MoreCharsThan(counted, end, {}, 8));
 }
 
 // The file is held open: renamed over or removed while shown, it is still the one shown. Cut

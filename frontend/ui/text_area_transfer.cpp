@@ -23,6 +23,11 @@ namespace {
 
 const QString kPlainText = QStringLiteral("text/plain");
 
+// Screen readers take offsets as int: one past a file's first 2^31 units stands at the last.
+int ClampedInt(std::uint64_t units) {
+  return static_cast<int>(std::min<std::uint64_t>(units, INT_MAX));
+}
+
 // A selection as the primary selection or a drag offers it to other programs: the text is read
 // from the box only when one of them asks, so selecting a billion digits copies nothing. Once
 // the box is gone or its text has changed, the offer is empty.
@@ -63,7 +68,7 @@ QString TextArea::textBetween(TextPos from, TextPos to) const {
 void TextArea::copy() {
   if (lines_ == nullptr || !hasSelection()) return;
   const auto [from, to] = selectionRange();
-  if (CharsBetween(*lines_, from, to, 1) > kMaxCopyChars) {
+  if (MoreCharsThan(*lines_, from, to, kMaxCopyChars)) {
     emit copyRefused();
     return;
   }
@@ -72,14 +77,21 @@ void TextArea::copy() {
 
 void TextArea::offerPrimarySelection() {
   QClipboard* clipboard = QApplication::clipboard();
-  if (!hasSelection() || !clipboard->supportsSelection()) return;
+  if (lines_ == nullptr || !hasSelection() || !clipboard->supportsSelection()) return;
+  // Another program may ask for the primary selection at any time, unasked by the user; one
+  // too large to hand over is not offered (and an older one not left to stand for it).
+  const auto [from, to] = selectionRange();
+  if (MoreCharsThan(*lines_, from, to, kMaxCopyChars)) {
+    clipboard->clear(QClipboard::Selection);
+    return;
+  }
   clipboard->setMimeData(new SelectionData(*this, selectionRange()), QClipboard::Selection);
 }
 
 void TextArea::startDrag() {
   const auto [from, to] = selectionRange();
   if (lines_ == nullptr || from == to) return;
-  if (CharsBetween(*lines_, from, to, 1) > kMaxCopyChars) {
+  if (MoreCharsThan(*lines_, from, to, kMaxCopyChars)) {
     emit copyRefused();
     return;
   }
@@ -155,13 +167,13 @@ void TextArea::announceCaret() {
   announced_anchor_ = anchor_;
   if (selection_moved) {
     const auto [from, to] = selectionRange();
-    QAccessibleTextSelectionEvent event(this, static_cast<int>(unitOffsetOf(from)),
-                                        static_cast<int>(unitOffsetOf(to)));
-    event.setCursorPosition(static_cast<int>(unitOffsetOf(caret_.pos)));
+    QAccessibleTextSelectionEvent event(this, ClampedInt(unitOffsetOf(from)),
+                                        ClampedInt(unitOffsetOf(to)));
+    event.setCursorPosition(ClampedInt(unitOffsetOf(caret_.pos)));
     QAccessible::updateAccessibility(&event);
   }
   if (caret_moved) {
-    QAccessibleTextCursorEvent event(this, static_cast<int>(unitOffsetOf(caret_.pos)));
+    QAccessibleTextCursorEvent event(this, ClampedInt(unitOffsetOf(caret_.pos)));
     QAccessible::updateAccessibility(&event);
   }
 }
