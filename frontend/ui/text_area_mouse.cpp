@@ -106,7 +106,14 @@ void TextArea::mouseReleaseEvent(QMouseEvent* event) {
 void TextArea::dragTo(QPoint point) {
   caret_ = caretAt(point);
   if (!word_drag_) return;
-  // After a double click the selection holds the first word and grows by whole words.
+  // After a double click the selection holds the first word and grows by whole words. Within
+  // the first word it stays that word, which is not read again: a quotient of a billion digits
+  // is one word, and reading it at every move of the mouse would stall the window.
+  if (drag_word_.first <= caret_.pos && caret_.pos <= drag_word_.second) {
+    anchor_ = drag_word_.first;
+    caret_ = {drag_word_.second, false, {}};
+    return;
+  }
   const auto [from, to] = WordAt(*lines_, caret_.pos);
   if (caret_.pos < drag_word_.first) {
     anchor_ = drag_word_.second;
