@@ -43,48 +43,78 @@ std::uint64_t Walk(const TextLines& lines, std::uint64_t line, std::uint64_t to,
   return std::min(col, to);
 }
 
+// The units of the whole of `line`.
+std::uint64_t LineUnits(const TextLines& lines, std::uint64_t line) {
+  std::uint64_t units = 0;
+  Walk(lines, line, lines.LineLength(line), UINT64_MAX, units);
+  return units;
+}
+
 }  // namespace
 
-void Utf16Index::Reset(const TextLines& lines) {
+void Utf16Index::Reset(const TextLines& lines, std::uint64_t max_checkpoints) {
   lines_ = &lines;
   const std::uint64_t count = lines.LineCount();
-  line_starts_.assign(count, 0);
+  max_checkpoints = std::max<std::uint64_t>(max_checkpoints, 1);
+  stride_ = 1;
+  while ((count - 1) / stride_ + 1 > max_checkpoints) stride_ *= 2;
+  checkpoints_.assign((count - 1) / stride_ + 1, 0);
+  ascii_.assign(checkpoints_.size(), true);
   std::uint64_t units = 0;
   for (std::uint64_t line = 0; line < count; ++line) {
-    line_starts_[line] = units;
-    Walk(lines, line, lines.LineLength(line), UINT64_MAX, units);
+    if (line % stride_ == 0) checkpoints_[line / stride_] = units;
+    const std::uint64_t line_units = LineUnits(lines, line);
+    if (line_units != lines.LineLength(line)) ascii_[line / stride_] = false;
+    units += line_units;
     if (line + 1 < count) ++units;  // the line break
   }
   total_ = units;
 }
 
+std::uint64_t Utf16Index::UnitsOfLine(std::uint64_t line) const {
+  return ascii_[line / stride_] ? lines_->LineLength(line) : LineUnits(*lines_, line);
+}
+
+std::uint64_t Utf16Index::LineStart(std::uint64_t line) const {
+  std::uint64_t units = checkpoints_[line / stride_];
+  for (std::uint64_t before = line - line % stride_; before < line; ++before) {
+    units += UnitsOfLine(before) + 1;
+  }
+  return units;
+}
+
 std::uint64_t Utf16Index::UnitsIn(std::uint64_t line, std::uint64_t to) const {
-  const std::uint64_t next = line + 1 < line_starts_.size() ? line_starts_[line + 1] - 1 : total_;
-  const std::uint64_t line_units = next - line_starts_[line];
-  // A line as many units as bytes holds only single-byte characters: offsets are columns.
-  if (line_units == lines_->LineLength(line)) return to;
+  // A line of single-byte characters (the digits of a long number) is not read: offsets are
+  // columns.
+  if (ascii_[line / stride_]) return to;
   std::uint64_t units = 0;
   Walk(*lines_, line, to, UINT64_MAX, units);
   return units;
 }
 
 std::uint64_t Utf16Index::OffsetOf(TextPos pos) const {
-  if (lines_ == nullptr || line_starts_.empty()) return 0;
+  if (lines_ == nullptr || checkpoints_.empty()) return 0;
   pos = Clamp(*lines_, pos);
-  return line_starts_[pos.line] + UnitsIn(pos.line, pos.col);
+  return LineStart(pos.line) + UnitsIn(pos.line, pos.col);
 }
 
 TextPos Utf16Index::PosOf(std::uint64_t offset) const {
-  if (lines_ == nullptr || line_starts_.empty()) return {};
+  if (lines_ == nullptr || checkpoints_.empty()) return {};
   offset = std::min(offset, total_);
-  const auto after = std::upper_bound(line_starts_.begin(), line_starts_.end(), offset);
-  const auto line = static_cast<std::uint64_t>(after - line_starts_.begin()) - 1;
-  const std::uint64_t within = offset - line_starts_[line];
+  const auto after = std::upper_bound(checkpoints_.begin(), checkpoints_.end(), offset);
+  std::uint64_t line = static_cast<std::uint64_t>(after - checkpoints_.begin() - 1) * stride_;
+  std::uint64_t start = checkpoints_[line / stride_];
+  const std::uint64_t count = lines_->LineCount();
+  // Forward from the checkpoint to the line that holds `offset`: at most stride - 1 lines.
+  for (; line + 1 < count && (line + 1) % stride_ != 0; ++line) {
+    const std::uint64_t next = start + UnitsOfLine(line) + 1;
+    if (next > offset) break;
+    start = next;
+  }
   const std::uint64_t length = lines_->LineLength(line);
-  const std::uint64_t next = line + 1 < line_starts_.size() ? line_starts_[line + 1] - 1 : total_;
-  if (next - line_starts_[line] == length) return {line, std::min(within, length)};
+  if (ascii_[line / stride_]) return {line, std::min(offset - start, length)};
   std::uint64_t units = 0;
-  return {line, Walk(*lines_, line, length, within, units)};
+  return {line, Walk(*lines_, line, length, offset - start, units)};
 }
 
 }  // namespace dalvo

@@ -16,22 +16,27 @@ TEST(Utf16Index, CountsUnitsAcrossLinesAndMapsBack) {
   EditBuffer text;
   // line 0: "12"; line 1: e-acute, emoji, stray byte, "x"; line 2: empty; line 3: "789"
   text.Replace(0, 0, "12\n\u00e9\U0001F600\x80x\n\n789");
-  Utf16Index index;
-  index.Reset(text);
-  EXPECT_EQ(index.Total(), 13u);
-  const struct {
-    TextPos pos;
-    std::uint64_t offset;
-  } cases[] = {
-      {{0, 0}, 0}, {{0, 2}, 2},  {{1, 0}, 3},  {{1, 2}, 4},  {{1, 6}, 6},
-      {{1, 7}, 7}, {{1, 8}, 8},  {{2, 0}, 9},  {{3, 0}, 10}, {{3, 3}, 13},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(index.OffsetOf(c.pos), c.offset) << c.pos.line << ":" << c.pos.col;
-    EXPECT_EQ(index.PosOf(c.offset), c.pos) << c.offset;
+  // Every line a checkpoint, and one checkpoint for two or all four lines (the memory bound
+  // of a file of many lines): the same offsets.
+  for (const std::uint64_t checkpoints : {std::uint64_t{4}, std::uint64_t{2}, std::uint64_t{1}}) {
+    SCOPED_TRACE(checkpoints);
+    Utf16Index index;
+    index.Reset(text, checkpoints);
+    EXPECT_EQ(index.Total(), 13u);
+    const struct {
+      TextPos pos;
+      std::uint64_t offset;
+    } cases[] = {
+        {{0, 0}, 0}, {{0, 2}, 2},  {{1, 0}, 3},  {{1, 2}, 4},  {{1, 6}, 6},
+        {{1, 7}, 7}, {{1, 8}, 8},  {{2, 0}, 9},  {{3, 0}, 10}, {{3, 3}, 13},
+    };
+    for (const auto& c : cases) {
+      EXPECT_EQ(index.OffsetOf(c.pos), c.offset) << c.pos.line << ":" << c.pos.col;
+      EXPECT_EQ(index.PosOf(c.offset), c.pos) << c.offset;
+    }
+    EXPECT_EQ(index.PosOf(5), (TextPos{1, 2}));  // inside the emoji's pair
+    EXPECT_EQ(index.PosOf(99), (TextPos{3, 3}));
   }
-  EXPECT_EQ(index.PosOf(5), (TextPos{1, 2}));  // inside the emoji's pair
-  EXPECT_EQ(index.PosOf(99), (TextPos{3, 3}));
 }
 
 }  // namespace
