@@ -58,17 +58,47 @@ void Utf16Index::Reset(const TextLines& lines, std::uint64_t max_checkpoints) {
   max_checkpoints = std::max<std::uint64_t>(max_checkpoints, 1);
   stride_ = 1;
   while ((count - 1) / stride_ + 1 > max_checkpoints) stride_ *= 2;
-  checkpoints_.assign((count - 1) / stride_ + 1, 0);
-  ascii_.assign(checkpoints_.size(), true);
-  std::uint64_t units = 0;
-  for (std::uint64_t line = 0; line < count; ++line) {
-    if (line % stride_ == 0) checkpoints_[line / stride_] = units;
-    const std::uint64_t line_units = LineUnits(lines, line);
-    if (line_units != lines.LineLength(line)) ascii_[line / stride_] = false;
+  checkpoints_.clear();
+  ascii_.clear();
+  CountFrom(0, 0);
+}
+
+void Utf16Index::Extend(const TextLines& lines, std::uint64_t first_changed,
+                        std::uint64_t max_checkpoints) {
+  if (lines_ != &lines || checkpoints_.empty()) return Reset(lines, max_checkpoints);
+  const std::uint64_t count = lines.LineCount();
+  max_checkpoints = std::max<std::uint64_t>(max_checkpoints, 1);
+  // Past the bound, neighbouring groups merge: every other checkpoint stays.
+  while ((count - 1) / stride_ + 1 > max_checkpoints) {
+    for (std::size_t i = 0; 2 * i < checkpoints_.size(); ++i) {
+      checkpoints_[i] = checkpoints_[2 * i];
+      ascii_[i] = ascii_[2 * i] && (2 * i + 1 >= ascii_.size() || ascii_[2 * i + 1]);
+    }
+    checkpoints_.resize((checkpoints_.size() + 1) / 2);
+    ascii_.resize(checkpoints_.size());
+    stride_ *= 2;
+  }
+  const std::uint64_t group = std::min(first_changed, count_ - 1) / stride_;
+  const std::uint64_t units = checkpoints_[group];
+  checkpoints_.resize(group);
+  ascii_.resize(group);
+  CountFrom(group * stride_, units);
+}
+
+void Utf16Index::CountFrom(std::uint64_t line, std::uint64_t units) {
+  const std::uint64_t count = lines_->LineCount();
+  for (; line < count; ++line) {
+    if (line % stride_ == 0) {
+      checkpoints_.push_back(units);
+      ascii_.push_back(true);
+    }
+    const std::uint64_t line_units = LineUnits(*lines_, line);
+    if (line_units != lines_->LineLength(line)) ascii_.back() = false;
     units += line_units;
     if (line + 1 < count) ++units;  // the line break
   }
   total_ = units;
+  count_ = count;
 }
 
 std::uint64_t Utf16Index::UnitsOfLine(std::uint64_t line) const {

@@ -24,6 +24,12 @@ class Utf16Index {
   // text's bytes.
   void Reset(const TextLines& lines, std::uint64_t max_checkpoints = kMaxCheckpoints);
 
+  // After lines were added at the end of the text counted last (`first_changed`, the first
+  // line that grew or is new; lines before it unchanged): counts only from its checkpoint on.
+  // Otherwise as Reset.
+  void Extend(const TextLines& lines, std::uint64_t first_changed,
+              std::uint64_t max_checkpoints = kMaxCheckpoints);
+
   // The units of the whole text.
   std::uint64_t Total() const { return checkpoints_.empty() ? 0 : total_; }
   // The units before `pos` (clamped into the text).
@@ -35,6 +41,8 @@ class Utf16Index {
  private:
   // The units of `line` from its start to column `to`.
   std::uint64_t UnitsIn(std::uint64_t line, std::uint64_t to) const;
+  // Counts the lines from `line` (a checkpoint's, whose units come before it) to the end.
+  void CountFrom(std::uint64_t line, std::uint64_t units);
   // The units before `line`, walked from its checkpoint.
   std::uint64_t LineStart(std::uint64_t line) const;
   // The units of the whole of `line`: its bytes where its group is all ASCII, else read.
@@ -45,6 +53,7 @@ class Utf16Index {
   std::vector<std::uint64_t> checkpoints_;  // units before lines 0, stride_, 2 * stride_, ...
   std::vector<bool> ascii_;  // per checkpoint: its lines have as many units as bytes
   std::uint64_t total_ = 0;
+  std::uint64_t count_ = 0;  // the lines counted
 };
 
 }  // namespace dalvo

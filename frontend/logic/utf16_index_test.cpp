@@ -39,5 +39,29 @@ TEST(Utf16Index, CountsUnitsAcrossLinesAndMapsBack) {
   }
 }
 
+// The viewer adds lines while it indexes a file: extending the index from the first line that
+// changed gives what counting the whole text gives, also when checkpoints merge on the way.
+TEST(Utf16Index, ExtendedByLinesAddedCountsAsAWholeReset) {
+  const std::string pieces[] = {"ab", "c\n\u00e9", "\U0001F600\n\n", "xyz\n",
+                                "\u4e2d\n1\n2\n3", "\n\n\n45"};
+  EditBuffer text;
+  Utf16Index extended;
+  extended.Reset(text, 3);
+  for (const std::string& piece : pieces) {
+    const std::uint64_t last = text.LineCount() - 1;
+    text.Replace(text.Size(), text.Size(), piece);
+    extended.Extend(text, last, 3);
+    Utf16Index whole;
+    whole.Reset(text, 3);
+    SCOPED_TRACE(piece);
+    ASSERT_EQ(extended.Total(), whole.Total());
+    for (std::uint64_t offset = 0; offset <= whole.Total(); ++offset) {
+      const TextPos pos = whole.PosOf(offset);
+      ASSERT_EQ(extended.PosOf(offset), pos) << offset;
+      ASSERT_EQ(extended.OffsetOf(pos), whole.OffsetOf(pos)) << offset;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace dalvo

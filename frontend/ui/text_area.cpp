@@ -57,6 +57,7 @@ TextArea::TextArea(QWidget* parent) : QAbstractScrollArea(parent) {
 void TextArea::setLines(const TextLines& lines) {
   lines_ = &lines;
   ++text_generation_;
+  units_appended_from_.reset();
   layout_.Begin(lines, columnsForWidth());
   caret_ = {};
   anchor_ = {};
@@ -70,6 +71,7 @@ void TextArea::setLines(const TextLines& lines) {
 
 void TextArea::relayoutLine(std::uint64_t line) {
   ++text_generation_;
+  units_appended_from_.reset();
   layout_.LineChanged(line);
   updateScrollBar();
   viewport()->update();
@@ -77,11 +79,17 @@ void TextArea::relayoutLine(std::uint64_t line) {
 
 void TextArea::relayoutAll() {
   ++text_generation_;
+  units_appended_from_.reset();
   if (lines_ != nullptr) layout_.Reset(*lines_, layout_.Cols());
   layOutSlice();
 }
 
 void TextArea::relayoutAppended(std::uint64_t line) {
+  // The screen readers' offsets need counting only from the line added to, if nothing else
+  // changed since they were last counted.
+  if (units_generation_ == text_generation_ || units_appended_from_) {
+    units_appended_from_ = std::min(units_appended_from_.value_or(line), line);
+  }
   ++text_generation_;
   // Rows from the top's line on are laid out again: the text at the top comes back once they are.
   if (!pending_top_ && line < layout_.LaidLines()) {

@@ -192,6 +192,9 @@ class TextArea : public QAbstractScrollArea {
   bool read_only_ = true;
   mutable Utf16Index units_;
   mutable std::uint64_t units_generation_ = UINT64_MAX;
+  // Where the changes since units_ was counted are only lines added at the end: the first line
+  // they touched. Empty after any other change, which counts the text again.
+  mutable std::optional<std::uint64_t> units_appended_from_;
   TextPos announced_caret_;
   TextPos announced_anchor_;
   qreal char_width_ = 8;

@@ -120,7 +120,14 @@ std::uint64_t TextArea::unitCount() const {
 std::uint64_t TextArea::unitOffsetOf(TextPos pos) const {
   if (lines_ == nullptr) return 0;
   if (units_generation_ != text_generation_) {
-    units_.Reset(*lines_);
+    // Lines added by the viewer's indexing are counted on from where they start; any other
+    // change counts the text again.
+    if (units_appended_from_) {
+      units_.Extend(*lines_, *units_appended_from_);
+    } else {
+      units_.Reset(*lines_);
+    }
+    units_appended_from_.reset();
     units_generation_ = text_generation_;
   }
   return units_.OffsetOf(pos);
