@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <string_view>
@@ -211,6 +212,10 @@ class WithEngine : public ::testing::Test {
     ASSERT_EQ(work_, root_ + "tmp/dalvo work dir/");
   }
   void TearDown() override {
+    // Names that are not valid text are beyond QTemporaryDir's own clean-up, which works on
+    // QStrings; the file system's removal takes them as bytes.
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
     if (had_tmpdir_) {
       ::setenv("TMPDIR", saved_tmpdir_.c_str(), 1);
     } else {
