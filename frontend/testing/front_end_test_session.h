@@ -6,11 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include "fake_view.h"
+#include "file_test_io.h"
 #include "module1.h"
 #include "qt_platform.h"
 #include "real_engine_rig.h"
@@ -58,6 +63,21 @@ class Session {
   }
 
   std::string Status() const { return view_.Status(); }
+
+  // Starts the division of "huge.txt", a sparse file of 2^38 zero bytes that keeps the engine
+  // busy for minutes, and waits until the engine is seen running; `pids` gets its processes.
+  ::testing::AssertionResult StartLongDivision(std::vector<int>& pids) {
+    std::error_code error;
+    if (!Spill(work("huge.txt"), "")) return ::testing::AssertionFailure() << "huge.txt";
+    std::filesystem::resize_file(work("huge.txt"), std::uintmax_t{1} << 38, error);
+    if (error) return ::testing::AssertionFailure() << "huge.txt: " << error.message();
+    view_.selected_ = "huge.txt";
+    module_->Command2_Click();
+    if (!WaitFor([&] { return !(pids = PidsOfProgram(rig_.engine())).empty(); }, 10)) {
+      return ::testing::AssertionFailure() << "no engine running: " << Status();
+    }
+    return ::testing::AssertionSuccess();
+  }
 
   // Window closed: the viewer goes, then the logic and the platform, as the program ends.
   void Close() {

@@ -362,14 +362,8 @@ TEST(FrontEndFault, ADivisionThatCannotWriteItsReportFails) {
 TEST(FrontEndFault, ClosingTheWindowLeavesARunningEngineRunning) {
   Session s(DALVO_ENGINE_PATH);
   ASSERT_TRUE(s.Start());
-  {
-    QFile huge(QString::fromStdString(s.work("huge.txt")));
-    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64{1} << 38));
-  }
-  s.view().selected_ = "huge.txt";
-  s.module().Command2_Click();
   std::vector<int> pids;
-  ASSERT_TRUE(WaitFor([&] { return !(pids = PidsOfProgram(s.rig().engine())).empty(); }, 10));
+  ASSERT_TRUE(s.StartLongDivision(pids));
   const auto before_close = std::chrono::steady_clock::now();
   s.Close();
   const auto closing = std::chrono::steady_clock::now() - before_close;

@@ -122,14 +122,8 @@ std::vector<std::string> HiddenIn(const std::string& dir) {
 TEST(WorkDirFault, ANewCopyLeavesAClosedCopysRunningEngineAloneThenClearsLeftovers) {
   Session s(DALVO_ENGINE_PATH);
   ASSERT_TRUE(s.Start());
-  {
-    QFile huge(QString::fromStdString(s.work("huge.txt")));
-    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64{1} << 38));
-  }
-  s.view().selected_ = "huge.txt";
-  s.module().Command2_Click();
   std::vector<int> pids;
-  ASSERT_TRUE(WaitFor([&] { return !(pids = PidsOfProgram(s.rig().engine())).empty(); }, 10));
+  ASSERT_TRUE(s.StartLongDivision(pids));
   s.Close();
   // What a run killed long ago left behind.
   const std::string leftover = s.work(".number1.txt.Ab12Cd.part");
