@@ -13,6 +13,23 @@
 namespace dalvo {
 namespace {
 
+// The rows of `line` as the box shows them; on the way every row of the text is found again
+// from its number, and its end belongs to it.
+std::vector<std::string> ShownRows(const TextLines& text, const WrapLayout& layout,
+                                   std::uint64_t line) {
+  std::vector<std::string> rows;
+  TextPos row = layout.RowStart(0);
+  do {
+    std::string shown;
+    text.AppendLine(row.line, row.col, row.col + layout.RowLength(row), shown);
+    if (row.line == line) rows.push_back(shown);
+    const std::uint64_t number = layout.RowOf(row);
+    EXPECT_EQ(layout.RowStart(number), row);
+    EXPECT_EQ(layout.RowOf({row.line, row.col + layout.RowLength(row)}, true), number);
+  } while (layout.NextRow(row));
+  return rows;
+}
+
 EditBuffer TextOf(const std::vector<std::uint64_t>& lengths) {
   std::string text;
   for (std::size_t i = 0; i < lengths.size(); ++i) {
@@ -181,17 +198,7 @@ TEST(WrapLayout, ProseWrapsAtWordsAndLongLinesAnywhere) {
     text.Replace(0, 0, c.line + "\n" + c.line);
     WrapLayout layout;
     layout.Reset(text, c.cols);
-    std::vector<std::string> rows;
-    TextPos row = layout.RowStart(0);
-    do {
-      std::string shown;
-      text.AppendLine(row.line, row.col, row.col + layout.RowLength(row), shown);
-      if (row.line == 0) rows.push_back(shown);
-      const std::uint64_t number = layout.RowOf(row);
-      EXPECT_EQ(layout.RowStart(number), row);
-      EXPECT_EQ(layout.RowOf({row.line, row.col + layout.RowLength(row)}, true), number);
-    } while (layout.NextRow(row));
-    EXPECT_EQ(rows, c.rows) << c.line.substr(0, 20) << " at " << c.cols;
+    EXPECT_EQ(ShownRows(text, layout, 0), c.rows) << c.line.substr(0, 20) << " at " << c.cols;
     EXPECT_EQ(layout.RowCount(), 2 * c.rows.size());
   }
   // The last short line still wraps at words, the first long one is cut anywhere.
@@ -246,15 +253,7 @@ TEST(WrapLayout, CharactersTakeTheirCellsAndAFullLastRowIsTheLast) {
     text.Replace(0, 0, c.line);
     WrapLayout layout;
     layout.Reset(text, c.cols);
-    std::vector<std::string> rows;
-    TextPos row = layout.RowStart(0);
-    do {
-      std::string shown;
-      text.AppendLine(row.line, row.col, row.col + layout.RowLength(row), shown);
-      rows.push_back(shown);
-      EXPECT_EQ(layout.RowStart(layout.RowOf(row)), row);
-    } while (layout.NextRow(row));
-    EXPECT_EQ(rows, c.rows);
+    EXPECT_EQ(ShownRows(text, layout, 0), c.rows);
     ASSERT_EQ(layout.RowCount(), c.rows.size());
     const std::uint64_t last = layout.RowCount() - 1;
     EXPECT_EQ(layout.RowOf(EndOf(text)), last);
