@@ -25,10 +25,25 @@ struct [[nodiscard]] DivisionOutcome {
   int error = 0;  // the errno value of kInputUnreadable and kOutputUnwritable, 0 when unknown
 };
 
+// Reads the input as POSIX read does: the count of bytes read, 0 at the end, -1 with errno set
+// on a failure. The product reads its descriptor; tests put a failing reader here.
+using InputReader = ssize_t (*)(int descriptor, void* buffer, std::size_t size);
+
+// Buffer sizes and the reader of one division. The defaults serve the product (constant memory,
+// large enough reads and writes, ::read); tests pass tiny buffers to move the buffer ends through
+// the digits. A size of 0 is taken as 1; a null reader is ::read. The output is the same
+// whatever the options.
+struct DivisionOptions {
+  std::size_t read_bytes = 128 * 1024;
+  std::size_t write_bytes = 128 * 1024;
+  InputReader reader = nullptr;
+};
+
 // Divides the digits of `input_name` by 19 and writes quotient and report to `report`, which is
 // flushed before return. kOutputUnwritable when a write or the flush fails; kSameFile, with
 // nothing written, when `report` is a regular file and the input itself (`dalvo a >> a`).
-DivisionOutcome DivideBy19(const std::string& input_name, std::FILE* report);
+DivisionOutcome DivideBy19(const std::string& input_name, std::FILE* report,
+                           const DivisionOptions& options = {});
 
 // The same, into `output_name`. Input and output are compared by device and inode (links
 // included) before the output is opened: kSameFile then. The report is written as a new file
@@ -37,26 +52,8 @@ DivisionOutcome DivideBy19(const std::string& input_name, std::FILE* report);
 // its content. A device or FIFO, a link to one or to this process's own standard output, and a
 // file with several hard links are written in place (replacement_file.h). The output is closed
 // before return, so a completion marker may follow at once.
-DivisionOutcome DivideBy19ToFile(const std::string& input_name, const std::string& output_name);
-
-// Reads the input as POSIX read does: the count of bytes read, 0 at the end, -1 with errno set
-// on a failure. The product reads its descriptor; tests put a failing reader here.
-using InputReader = ssize_t (*)(int descriptor, void* buffer, std::size_t size);
-
-// Buffer sizes and the reader of one division. The defaults serve the product (constant memory,
-// large enough reads and writes, ::read); tests pass tiny buffers to move the buffer ends through
-// the digits. A size of 0 is taken as 1; a null reader is ::read.
-struct DivisionBuffers {
-  std::size_t read_bytes = 128 * 1024;
-  std::size_t write_bytes = 128 * 1024;
-  InputReader reader = nullptr;
-};
-
-// DivideBy19 and DivideBy19ToFile with chosen buffer sizes; same contracts, same output.
-DivisionOutcome DivideBy19(const std::string& input_name, std::FILE* report,
-                           const DivisionBuffers& buffers);
 DivisionOutcome DivideBy19ToFile(const std::string& input_name, const std::string& output_name,
-                                 const DivisionBuffers& buffers);
+                                 const DivisionOptions& options = {});
 
 // The text written to standard output when the input cannot be opened (both operations).
 std::string UnableToOpenMessage(const std::string& input_name);

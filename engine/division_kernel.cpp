@@ -74,8 +74,8 @@ const unsigned char* BlockDivider::RunStartedBlocks(const unsigned char* bytes,
     bytes = DivideGroupsAvx2(bytes, end, remainder_, held_, out);
   }
   vector_digits_ += static_cast<std::uint64_t>(bytes - start);
-  // The hot loop, sixteen steps of the rule a block (DivideBlock): everything lives in locals so the stores into the output cannot force
-  // reloads of the state.
+  // The hot loop, sixteen steps of the rule a block (DivideBlock): everything lives in locals
+  // so the stores into the output cannot force reloads of the state.
   std::uint32_t remainder = remainder_;
   char held = held_;
   char* cursor = out.cursor();
@@ -108,7 +108,8 @@ const unsigned char* BlockDivider::RunStartedBlocks(const unsigned char* bytes,
 }
 
 // Sixteen steps of the rule before the quotient has started: only the digits after the first
-// non-zero one are written. Checked against the rule by DivisionKernel.LongLeadingZerosThenAStartInsideABlock.
+// non-zero one are written. Checked against the rule by
+// DivisionKernel.LongLeadingZerosThenAStartInsideABlock.
 void BlockDivider::UnstartedBlock(std::uint64_t block, ReportBuffer& out) {
   const BlockQuotient step = DivideBlock(remainder_, block);
   remainder_ = step.remainder;

@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "division_output.h"
 #include "division_report.h"
 #include "division_rule.h"
 

@@ -17,7 +17,7 @@
 #include <cstdint>
 
 #include "division_kernel.h"
-#include "division_output.h"
+#include "division_report.h"
 
 namespace dalvo {
 namespace {

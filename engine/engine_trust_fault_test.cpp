@@ -80,7 +80,7 @@ TEST(EngineFault, AReadErrorInMidFileGivesNoVerdictAndKeepsTheOldReport) {
   dir.Write("t.txt", "38383838383838383838");
   dir.Write("r.txt", "old report");
   const std::string input = (dir.path() / "t.txt").string();
-  const DivisionBuffers failing{
+  const DivisionOptions failing{
       .read_bytes = 6, .write_bytes = 1, .reader = DigitsThenInputOutputError};
 
   g_reads = 0;
