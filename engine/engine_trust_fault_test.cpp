@@ -75,7 +75,7 @@ ssize_t DigitsThenInputOutputError(int, void* buffer, std::size_t size) {
   return static_cast<ssize_t>(n);
 }
 
-TEST(EngineFault, AReadErrorInMidFileGivesNoVerdictAndKeepsTheOldReport) {
+TEST(EngineTrustFault, AReadErrorInMidFileGivesNoVerdictAndKeepsTheOldReport) {
   const TestTempDir dir;
   dir.Write("t.txt", "38383838383838383838");
   dir.Write("r.txt", "old report");
@@ -98,7 +98,7 @@ TEST(EngineFault, AReadErrorInMidFileGivesNoVerdictAndKeepsTheOldReport) {
   EXPECT_EQ(text.find("Number of digits"), std::string::npos) << text;
 }
 
-TEST(EngineFault, AReadErrorFailsTheRun) {
+TEST(EngineTrustFault, AReadErrorFailsTheRun) {
   // Reading a process's memory at address 0 fails with EIO: a real failing read, no seam.
   const struct {
     std::vector<std::string> args;
@@ -121,7 +121,7 @@ TEST(EngineFault, AReadErrorFailsTheRun) {
 
 // ---- Standard output -----------------------------------------------------------------------
 
-TEST(EngineFault, AClosedPipeIsAFailedWriteNotTheEnd) {
+TEST(EngineTrustFault, AClosedPipeIsAFailedWriteNotTheEnd) {
   const struct {
     std::vector<std::string> args;
     std::set<std::string> after;  // beside t.txt
@@ -145,7 +145,7 @@ TEST(EngineFault, AClosedPipeIsAFailedWriteNotTheEnd) {
   }
 }
 
-TEST(EngineFault, StandardOutputThatIsTheInputIsRefused) {
+TEST(EngineTrustFault, StandardOutputThatIsTheInputIsRefused) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"a.txt"}, std::vector<std::string>{"-awo", "d", "19", "a.txt"}}) {
     const TestTempDir dir;
@@ -159,7 +159,7 @@ TEST(EngineFault, StandardOutputThatIsTheInputIsRefused) {
 
 // ---- Modes, links and the marker -------------------------------------------------------------
 
-TEST(EngineFault, NewFilesTakeTheUmaskAsAnyProgramsDo) {
+TEST(EngineTrustFault, NewFilesTakeTheUmaskAsAnyProgramsDo) {
   const struct {
     mode_t umask;
     mode_t mode;
@@ -180,7 +180,7 @@ TEST(EngineFault, NewFilesTakeTheUmaskAsAnyProgramsDo) {
   }
 }
 
-TEST(EngineFault, PlantedLinksAreReplacedNeverFollowed) {
+TEST(EngineTrustFault, PlantedLinksAreReplacedNeverFollowed) {
   const TestTempDir dir;
   dir.Write("t.txt", "38");
   dir.Write("victim", "the victim's own text");
@@ -202,7 +202,7 @@ TEST(EngineFault, PlantedLinksAreReplacedNeverFollowed) {
   EXPECT_TRUE(S_ISREG(LinkStatus(dir.path() / kMarker).st_mode));
 }
 
-TEST(EngineFault, ALinkToTheProgramsOwnStandardOutputIsWrittenThrough) {
+TEST(EngineTrustFault, ALinkToTheProgramsOwnStandardOutputIsWrittenThrough) {
   // dalvo -awo d 19 t.txt /dev/stdout > out.txt: the link leads to a regular file, which is the
   // one the shell opened as standard output.
   const TestTempDir dir;
@@ -216,7 +216,7 @@ TEST(EngineFault, ALinkToTheProgramsOwnStandardOutputIsWrittenThrough) {
   EXPECT_TRUE(S_ISLNK(LinkStatus(dir.path() / "stdout.link").st_mode));
 }
 
-TEST(EngineFault, AFifoOrDeviceUnderTheMarkersNameEndsAsAnEmptyFile) {
+TEST(EngineTrustFault, AFifoOrDeviceUnderTheMarkersNameEndsAsAnEmptyFile) {
   for (const mode_t kind : {mode_t{S_IFIFO}, mode_t{S_IFCHR}}) {
     const TestTempDir dir;
     dir.Write("t.txt", "38");
@@ -233,7 +233,7 @@ TEST(EngineFault, AFifoOrDeviceUnderTheMarkersNameEndsAsAnEmptyFile) {
   }
 }
 
-TEST(EngineFault, AMarkerThatCannotBeCreatedFailsTheRun) {
+TEST(EngineTrustFault, AMarkerThatCannotBeCreatedFailsTheRun) {
   const TestTempDir dir;
   dir.Write("t.txt", "38");
   fs::create_directory(dir.path() / kMarker);
@@ -245,7 +245,7 @@ TEST(EngineFault, AMarkerThatCannotBeCreatedFailsTheRun) {
   EXPECT_EQ(dir.Names(), (std::set<std::string>{"t.txt", "r.txt", kMarker}));
 }
 
-TEST(EngineFault, TheMarkerIsNeitherInputNorReport) {
+TEST(EngineTrustFault, TheMarkerIsNeitherInputNorReport) {
   const struct {
     std::vector<std::string> args;
     std::string name;    // as the refusal quotes it
@@ -281,7 +281,7 @@ TEST(EngineFault, TheMarkerIsNeitherInputNorReport) {
 
 // ---- Runs that overlap or are stopped ---------------------------------------------------------
 
-TEST(EngineFault, TwoGenerationsAtOnceNeverMixTheirVariants) {
+TEST(EngineTrustFault, TwoGenerationsAtOnceNeverMixTheirVariants) {
   const TestTempDir expected127;
   const TestTempDir expected129;
   ASSERT_TRUE(GenerateExpectedFiles(127, expected127.path()));
@@ -303,7 +303,7 @@ TEST(EngineFault, TwoGenerationsAtOnceNeverMixTheirVariants) {
   }
 }
 
-TEST(EngineFault, AStopSignalLeavesTheOldReportWholeAndNoTemporaryFile) {
+TEST(EngineTrustFault, AStopSignalLeavesTheOldReportWholeAndNoTemporaryFile) {
   for (const int stop : {SIGTERM, SIGINT, SIGHUP, SIGKILL}) {
     const TestTempDir dir;
     dir.Write("r.txt", "old report");
