@@ -2,6 +2,16 @@
 // The input is read once, front to back, in constant memory; the quotient is written while the
 // input is read. Callers own the streams they pass; failures come back as values, and only the
 // engine's main turns them into messages and an exit status.
+//
+// The division's files, in the order a division runs through them:
+//   read    division_pipeline.h  the input in chunks; long inputs on several threads
+//   divide  division_rule.h      the rule: one digit turns the remainder into a quotient digit
+//           division_kernel.h    the rule 16 and 64 digits at a time (the _avx2, _avx512,
+//                                _groups and _vector files hold its vector steps)
+//           division_chain.h     the state before each chunk, so chunks divide side by side
+//                                (its AVX-512 pass in division_chain_avx512.h)
+//   report  division_report.h    the buffer the quotient goes through, and the report's tail
+//   write   division.h (here)    the output, put in place once whole (replacement_file.h)
 #pragma once
 
 #include <sys/types.h>
