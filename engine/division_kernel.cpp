@@ -125,13 +125,13 @@ void BlockDivider::UnstartedBlock(std::uint64_t block, ReportBuffer& out) {
 }
 
 void BlockDivider::Digit(std::uint32_t digit, ReportBuffer& out) {
-  // The rule itself (TakeDigit), with the state kept in members.
+  // The rule's step (DivideDigit), field by field as TakeDigit takes it.
   if (started_) out.Put(held_);
-  const DivisionState after = TakeDigit(state(), digit);
-  remainder_ = after.remainder;
-  held_ = after.held;
-  started_ = after.started;
-  digit_count_ = after.digit_count;
+  const DigitStep step = DivideDigit(remainder_, digit);
+  remainder_ = step.remainder;
+  held_ = static_cast<char>('0' + step.quotient_digit);
+  started_ = started_ || step.quotient_digit != 0;
+  ++digit_count_;
 }
 
 }  // namespace dalvo
