@@ -55,12 +55,6 @@ bool HasNewFileOpen(pid_t pid, const TestTempDir& dir, const std::string& input)
   return false;
 }
 
-struct stat LinkStatus(const fs::path& path) {
-  struct stat st {};
-  lstat(path.c_str(), &st);
-  return st;
-}
-
 // ---- Read errors ---------------------------------------------------------------------------
 
 // A disk with a bad block: the first read yields digits, the next one fails.

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "division_test_support.h"
 #include "test_temp_dir.h"
 
 namespace dalvo {
@@ -28,13 +29,9 @@ class Generated {
   TestTempDir dir_;
 };
 
-// The remainder modulo 19 of the number whose decimal digits are `digits`, computed here by
-// folding the digits, independent of the engine's division.
-int RemainderMod19(const std::string& digits) {
-  int remainder = 0;
-  for (char c : digits) remainder = (remainder * 10 + (c - '0')) % 19;
-  return remainder;
-}
+// The remainder modulo 19 of the number whose decimal digits are `digits`, by the tests'
+// schoolbook division, independent of the engine's.
+int RemainderMod19(const std::string& digits) { return oracle::OracleDivide(digits).remainder; }
 
 bool AllDigits(const std::string& text) {
   return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
