@@ -65,7 +65,7 @@ void BM_BlockKernel(benchmark::State& state, std::size_t line_length, dalvo::Ker
     dalvo::ReportBuffer out(window.data(), window.size());
     dalvo::BlockDivider divider(path);
     divider.Consume(bytes, input.size(), out);
-    benchmark::DoNotOptimize(divider.remainder());
+    benchmark::DoNotOptimize(divider.state());
     benchmark::DoNotOptimize(window.data());
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(input.size()));
@@ -89,7 +89,7 @@ void BM_PerDigitProcedure(benchmark::State& state) {
     quotient.clear();
     dalvo::ReferenceDivider divider;
     for (const char c : input) divider.Step(static_cast<unsigned char>(c), quotient);
-    benchmark::DoNotOptimize(divider.running_value());
+    benchmark::DoNotOptimize(divider.state());
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(input.size()));
 }

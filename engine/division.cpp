@@ -10,9 +10,8 @@
 #include <mutex>
 #include <system_error>
 
-#include "division_output.h"
-#include "division_pipeline.h"
 #include "division_report.h"
+#include "division_pipeline.h"
 #include "replacement_file.h"
 
 namespace dalvo {
@@ -52,22 +51,22 @@ bool ReportIsTheInput(int input, int report) {
 // failure: a failed read, because a verdict on the digits read so far would be a wrong one; a
 // failed write, because the report is lost anyway and reading on would be wasted.
 DivisionOutcome DivideStream(std::FILE* input, const std::string& input_name, ReportBuffer& out,
-                             const DivisionBuffers& buffers) {
-  PipelineOptions options;
-  options.read_bytes = buffers.read_bytes;
+                             const DivisionOptions& options) {
+  PipelineOptions pipeline;
+  pipeline.read_bytes = options.read_bytes;
   // The reader seam reads where the descriptor stands; reads at an offset go one at a time
   // through a seek, so chunks read side by side still get the bytes they ask for.
   const auto seek_lock = std::make_shared<std::mutex>();
-  if (buffers.reader != nullptr) {
-    options.read = [reader = buffers.reader, seek_lock](int descriptor, unsigned char* buffer,
-                                                        std::size_t size, std::int64_t offset) {
+  if (options.reader != nullptr) {
+    pipeline.read = [reader = options.reader, seek_lock](int descriptor, unsigned char* buffer,
+                                                         std::size_t size, std::int64_t offset) {
       if (offset < 0) return static_cast<long>(reader(descriptor, buffer, size));
       const std::lock_guard lock(*seek_lock);
       if (::lseek(descriptor, static_cast<off_t>(offset), SEEK_SET) < 0) return -1L;
       return static_cast<long>(reader(descriptor, buffer, size));
     };
   }
-  const StreamDivision divided = DivideDescriptor(::fileno(input), out, options);
+  const StreamDivision divided = DivideDescriptor(::fileno(input), out, pipeline);
   if (divided.read_failed) return {DivisionStatus::kInputUnreadable, divided.read_error};
   if (divided.write_failed) return {DivisionStatus::kOutputUnwritable, out.error()};
   out.Append(FormatReportTail(divided.tally, input_name));
@@ -77,19 +76,15 @@ DivisionOutcome DivideStream(std::FILE* input, const std::string& input_name, Re
 
 }  // namespace
 
-DivisionOutcome DivideBy19(const std::string& input_name, std::FILE* report) {
-  return DivideBy19(input_name, report, DivisionBuffers{});
-}
-
 DivisionOutcome DivideBy19(const std::string& input_name, std::FILE* report,
-                           const DivisionBuffers& buffers) {
+                           const DivisionOptions& options) {
   const InputFile input = OpenInput(input_name);
   if (!input) return {DivisionStatus::kInputUnopenable};
   // Standard output appended to the input would be read back as more digits until the disk
   // is full.
   if (ReportIsTheInput(fileno(input.get()), fileno(report))) return {DivisionStatus::kSameFile};
-  ReportBuffer out(report, buffers.write_bytes);
-  DivisionOutcome outcome = DivideStream(input.get(), input_name, out, buffers);
+  ReportBuffer out(report, options.write_bytes);
+  DivisionOutcome outcome = DivideStream(input.get(), input_name, out, options);
   // The caller may create the completion marker next: everything must have left the process.
   if (std::fflush(report) != 0 && outcome.status == DivisionStatus::kOk) {
     outcome = {DivisionStatus::kOutputUnwritable, errno};
@@ -97,12 +92,8 @@ DivisionOutcome DivideBy19(const std::string& input_name, std::FILE* report,
   return outcome;
 }
 
-DivisionOutcome DivideBy19ToFile(const std::string& input_name, const std::string& output_name) {
-  return DivideBy19ToFile(input_name, output_name, DivisionBuffers{});
-}
-
 DivisionOutcome DivideBy19ToFile(const std::string& input_name, const std::string& output_name,
-                                 const DivisionBuffers& buffers) {
+                                 const DivisionOptions& options) {
   const InputFile input = OpenInput(input_name);
   if (!input) return {DivisionStatus::kInputUnopenable};
   // Truncating the output would destroy an input that is the same file under another name
@@ -117,8 +108,8 @@ DivisionOutcome DivideBy19ToFile(const std::string& input_name, const std::strin
   }
   DivisionOutcome outcome;
   {
-    ReportBuffer out(output.file(), buffers.write_bytes);
-    outcome = DivideStream(input.get(), input_name, out, buffers);
+    ReportBuffer out(output.file(), options.write_bytes);
+    outcome = DivideStream(input.get(), input_name, out, options);
   }
   // Only a whole report takes the output's name; after a failure the older report stays.
   if (outcome.status != DivisionStatus::kOk) {

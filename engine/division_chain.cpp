@@ -88,7 +88,8 @@ void SummarizeBlocks(const unsigned char* bytes, const unsigned char* end, Summi
   }
 }
 
-std::uint32_t LastDigit(const unsigned char* bytes, const unsigned char* end) {
+// The value of the last digit byte in [bytes, end), 0 when there is none.
+std::uint32_t LastDigitValue(const unsigned char* bytes, const unsigned char* end) {
   while (end != bytes) {
     const std::uint32_t digit = static_cast<std::uint32_t>(*--end) - '0';
     if (digit < 10) return digit;
@@ -114,7 +115,7 @@ PieceSummary SummarizePiece(const unsigned char* bytes, std::size_t size, Kernel
   if (summing.digit_count > 0) {
     const std::uint32_t sum = static_cast<std::uint32_t>(summing.weighted % 19);
     summary.remainder = kPowersOfTen[(summing.digit_count - 1) % 18] * sum % 19;
-    summary.last_digit = LastDigit(bytes, end);
+    summary.last_digit = LastDigitValue(bytes, end);
   }
   return summary;
 }
@@ -132,8 +133,10 @@ DivisionState AdvanceState(const DivisionState& before, const PieceSummary& piec
   // The last step's running value was 10 r + d, for the remainder r before the last digit d;
   // mod 19 it is the remainder after, so r = 2 (after - d), as 10 * 2 = 1 (mod 19).
   const std::uint32_t digit = piece.last_digit;
+  // The held digit is then that last step of the rule (division_rule.h) again; checked against
+  // the rule by DivisionChain.OneCutAtEveryOffset.
   const std::uint32_t previous = 2 * (after.remainder + 19 - digit) % 19;
-  after.held = static_cast<char>('0' + (10 * previous + digit) / 19);
+  after.held = TakeDigit({previous}, digit).held;
   return after;
 }
 

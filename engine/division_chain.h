@@ -2,7 +2,9 @@
 // division stands before the piece, and the state after the piece from the state before it.
 // Because 10^18 = 1 (mod 19), a piece's own remainder and digit count carry it across; so the
 // pieces of a long input can be summarised in one fast pass and then divided on several threads
-// at once, each from its exact starting state. Pure functions on caller-owned bytes; no failure.
+// at once, each from its exact starting state. The states it gives are those of the rule
+// (division_rule.h), checked against it by the DivisionChain tests. Pure functions on
+// caller-owned bytes; no failure.
 #pragma once
 
 #include <cstddef>

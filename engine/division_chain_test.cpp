@@ -18,14 +18,12 @@ const unsigned char* BytesOf(const std::string& text) {
   return reinterpret_cast<const unsigned char*>(text.data());
 }
 
-// The per-digit procedure's state after `text`, in the kernel's terms.
+// The rule's state after `text`, taken one byte at a time.
 DivisionState ReferenceState(const std::string& text) {
   ReferenceDivider reference;
   std::string ignored;
   for (const char c : text) reference.Step(static_cast<unsigned char>(c), ignored);
-  const auto last_digit = static_cast<int>(reference.quotient_estimate());
-  return {reference.running_value(), static_cast<char>('0' + last_digit),
-          reference.quotient_started(), reference.digit_count()};
+  return reference.state();
 }
 
 // Divides `input` cut at `cuts` (ascending offsets) as the threaded division does: every piece

@@ -3,7 +3,6 @@
 #include <string_view>
 
 #include "division_kernel_vector.h"
-#include "division_reference.h"
 
 namespace dalvo {
 
@@ -25,10 +24,9 @@ KernelPath AvailableKernelPath(KernelPath path) {
 }
 
 DivisionTally TallyOf(const DivisionState& state) {
-  // The last running value is recovered from its quotient digit and remainder; the estimate
-  // is then formed exactly as the per-digit procedure forms it.
-  const auto last_value = static_cast<std::uint32_t>(19 * (state.held - '0')) + state.remainder;
-  return {QuotientEstimate(last_value), state.started, state.digit_count};
+  // The rule's last value; DivisionChain and DivisionKernel compare the whole report with the
+  // per-digit rule's.
+  return {LastEstimate(state), state.started, state.digit_count};
 }
 
 BlockDivider::BlockDivider(KernelPath path, const DivisionState& state)
@@ -68,15 +66,16 @@ const unsigned char* BlockDivider::RunStartedBlocks(const unsigned char* bytes,
   const unsigned char* const start = bytes;
   // The wide loop takes long runs in whole groups of 64 digits; short runs, the blocks before a
   // non-digit or the end of the buffer, and output buffers too small for a group are left to
-  // the loop below.
+  // the loop below. Both are the rule (division_rule.h) in groups of 64 digits, checked against
+  // it by DivisionKernel.LongDigitRunsAtEveryGroupOffset.
   if (path_ == KernelPath::kWidest) {
     bytes = DivideGroupsAvx512(bytes, end, remainder_, held_, out);
   } else if (path_ == KernelPath::kWide) {
     bytes = DivideGroupsAvx2(bytes, end, remainder_, held_, out);
   }
   vector_digits_ += static_cast<std::uint64_t>(bytes - start);
-  // The hot loop: everything lives in locals so the stores into the output cannot force
-  // reloads of the state.
+  // The hot loop, sixteen steps of the rule a block (DivideBlock): everything lives in locals
+  // so the stores into the output cannot force reloads of the state.
   std::uint32_t remainder = remainder_;
   char held = held_;
   char* cursor = out.cursor();
@@ -108,6 +107,9 @@ const unsigned char* BlockDivider::RunStartedBlocks(const unsigned char* bytes,
   return bytes;
 }
 
+// Sixteen steps of the rule before the quotient has started: only the digits after the first
+// non-zero one are written. Checked against the rule by
+// DivisionKernel.LongLeadingZerosThenAStartInsideABlock.
 void BlockDivider::UnstartedBlock(std::uint64_t block, ReportBuffer& out) {
   const BlockQuotient step = DivideBlock(remainder_, block);
   remainder_ = step.remainder;
@@ -123,12 +125,12 @@ void BlockDivider::UnstartedBlock(std::uint64_t block, ReportBuffer& out) {
 }
 
 void BlockDivider::Digit(std::uint32_t digit, ReportBuffer& out) {
+  // The rule's step (DivideDigit), field by field as TakeDigit takes it.
   if (started_) out.Put(held_);
-  const std::uint32_t running_value = 10 * remainder_ + digit;
-  const std::uint32_t quotient_digit = running_value / 19;
-  remainder_ = running_value - 19 * quotient_digit;
-  held_ = static_cast<char>('0' + quotient_digit);
-  started_ = started_ || quotient_digit != 0;
+  const DigitStep step = DivideDigit(remainder_, digit);
+  remainder_ = step.remainder;
+  held_ = static_cast<char>('0' + step.quotient_digit);
+  started_ = started_ || step.quotient_digit != 0;
   ++digit_count_;
 }
 

@@ -1,8 +1,8 @@
 // The fast division by 19: exact integer long division on blocks of 16 digits (groups of 64
 // with AVX2 or AVX-512, in division_kernel_vector.h, where the machine has them), with an exact
 // per-digit step for everything that is not a full block of digits (non-digits, buffer ends).
-// It writes the same quotient digits as the per-digit single-precision procedure, because that
-// procedure's digits and remainders are the exact ones. Owns only its small state; output goes
+// It writes the quotient digits of the division's rule (division_rule.h); the DivisionKernel
+// tests check every path against it. Owns only its small state; output goes
 // into a ReportBuffer the caller owns, and the kernel itself cannot fail.
 #pragma once
 
@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "division_output.h"
 #include "division_report.h"
+#include "division_rule.h"
 
 namespace dalvo {
 
@@ -101,7 +101,9 @@ struct BlockQuotient {
   std::uint32_t remainder;
 };
 
-// One block of long division: (remainder * 10^16 + block) / 19 and its remainder. With
+// One block of long division: (remainder * 10^16 + block) / 19 and its remainder, sixteen steps
+// of the rule (division_rule.h) at once, checked against them by
+// DivisionKernel.BlocksEqualSixteenPerDigitStepsFromEveryRemainder. With
 // remainder < 19 and block < 10^16 the dividend stays below 1.9 * 10^17, inside 64 bits.
 inline BlockQuotient DivideBlock(std::uint32_t remainder, std::uint64_t block) {
   const std::uint64_t dividend = remainder * kTenPow16 + block;
@@ -123,17 +125,7 @@ KernelPath BestKernelPath();
 // below it that this machine has.
 KernelPath AvailableKernelPath(KernelPath path);
 
-// Where a division stands between two bytes of its input: everything it needs to go on from
-// there, so a division can stop at any byte and another one resume it, on another thread.
-struct DivisionState {
-  std::uint32_t remainder = 0;    // of the digits so far, below 19
-  char held = '0';                // the newest quotient digit, not yet written ('0' at first)
-  bool started = false;           // a non-zero quotient digit has appeared
-  std::uint64_t digit_count = 0;  // digits so far, leading zeros included
-  bool operator==(const DivisionState&) const = default;
-};
-
-// The report's final values for a division that ends in `state`.
+// The report's final values for a division that ends in `state` (LastEstimate of the rule).
 DivisionTally TallyOf(const DivisionState& state);
 
 // One division in progress, fed buffers of raw bytes in order.
@@ -156,7 +148,6 @@ class BlockDivider {
   // The state after the bytes consumed so far, as if the input ended here.
   DivisionTally Tally() const { return TallyOf(state()); }
   DivisionState state() const { return {remainder_, held_, started_, digit_count_}; }
-  std::uint32_t remainder() const { return remainder_; }
 
   // The path this divider runs (what the constructor's path became on this machine), and the
   // digits its vector loop has divided so far; 0 on kPortable. Without these a machine could

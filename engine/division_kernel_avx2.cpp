@@ -1,5 +1,6 @@
 // The AVX2 step of the division kernel: a group of 64 digits in two 256-bit vectors, eight digits
-// to a 32-bit lane. The pass loop is division_kernel_groups.h's.
+// to a 32-bit lane. The pass loop is division_kernel_groups.h's. An acceleration of the rule
+// (division_rule.h), checked against it by DivisionKernel.LongDigitRunsAtEveryGroupOffset.
 #include "division_kernel_vector.h"
 
 #if defined(__x86_64__)

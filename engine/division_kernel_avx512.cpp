@@ -1,7 +1,8 @@
 // The AVX-512 step of the division kernel: a group of 64 digits in one 512-bit vector, one byte
 // lane per digit. The pass loop is division_kernel_groups.h's; the lanes here only ever hold a
 // digit or a number below 128 that stands for a remainder mod 19, so a group needs byte lookups
-// (VBMI) and adds, no multiplies.
+// (VBMI) and adds, no multiplies. An acceleration of the rule (division_rule.h), checked against
+// it by DivisionKernel.LongDigitRunsAtEveryGroupOffset.
 #include "division_kernel_vector.h"
 
 #if defined(__x86_64__)

@@ -3,7 +3,8 @@
 // kernel sources: each defines DALVO_KERNEL_TARGET as its target attribute, then includes this
 // file once. Everything here lies in that source's unnamed namespace and carries its attribute,
 // so each kernel gets its own copy, compiled for its own instructions: no function compiled for
-// AVX-512 can stand in for the AVX2 kernel's at link time on a machine without AVX-512.
+// AVX-512 can stand in for the AVX2 kernel's at link time on a machine without AVX-512. The
+// groups are the rule (division_rule.h) 64 digits at a time; DivisionKernel tests check them.
 #pragma once
 
 #ifndef DALVO_KERNEL_TARGET
@@ -16,7 +17,7 @@
 #include <cstdint>
 
 #include "division_kernel.h"
-#include "division_output.h"
+#include "division_report.h"
 
 namespace dalvo {
 namespace {

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "division_output.h"
+#include "division_report.h"
 
 namespace dalvo {
 

@@ -21,11 +21,54 @@
 
 #include "division_chain.h"
 #include "division_chain_avx512.h"
-#include "division_reads.h"
 
 namespace dalvo {
 
 namespace {
+
+// One read of at most `size` bytes at `offset` (-1: where the descriptor stands), through the
+// options' read hook when one is set (tests), else read(2), or pread(2) at an offset; again
+// after an interruption by a signal. The contract of read(2): bytes read, 0 at the end, -1 with
+// errno set.
+long ReadOnce(const ReadFunction& read, int input, unsigned char* buffer, std::size_t size,
+              std::int64_t offset) {
+  for (;;) {
+    long got;
+    if (read) {
+      got = read(input, buffer, size, offset);
+    } else if (offset < 0) {
+      got = static_cast<long>(::read(input, buffer, size));
+    } else {
+      got = static_cast<long>(::pread(input, buffer, size, static_cast<off_t>(offset)));
+    }
+    if (got >= 0 || errno != EINTR) return got;
+  }
+}
+
+struct Filled {
+  std::size_t bytes = 0;
+  bool failed = false;
+  int error = 0;  // errno of the failed read
+};
+
+// Reads until `buffer` is full, the input ends or a read fails. A short read is no end: only a
+// read that returns nothing is, so input from pipes and terminals arrives whole.
+Filled ReadFull(const ReadFunction& read, int input, unsigned char* buffer, std::size_t size,
+                std::int64_t offset) {
+  Filled filled;
+  while (filled.bytes < size) {
+    const std::int64_t at = offset < 0 ? -1 : offset + static_cast<std::int64_t>(filled.bytes);
+    const long got = ReadOnce(read, input, buffer + filled.bytes, size - filled.bytes, at);
+    if (got < 0) {
+      filled.failed = true;
+      filled.error = errno;
+      break;
+    }
+    if (got == 0) break;
+    filled.bytes += static_cast<std::size_t>(got);
+  }
+  return filled;
+}
 
 // A chunk's quotient is written into the chunk's own memory, over the input already divided: a
 // division writes at most one byte per digit it has read, and the kernels read a block or a

@@ -13,7 +13,6 @@
 #include <functional>
 
 #include "division_kernel.h"
-#include "division_output.h"
 #include "division_report.h"
 
 namespace dalvo {

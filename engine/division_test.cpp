@@ -32,7 +32,7 @@ struct Divided {
   std::string text;
 };
 
-Divided DivideToTemporaryFile(const std::string& input, const DivisionBuffers& buffers = {}) {
+Divided DivideToTemporaryFile(const std::string& input, const DivisionOptions& buffers = {}) {
   std::FILE* report = std::tmpfile();
   const DivisionStatus status = DivideBy19(input, report, buffers).status;
   Divided result{status, ContentOf(report)};
@@ -131,7 +131,7 @@ TEST(Division, SmallBuffersGiveTheSameReport) {
         oracle::AwkwardInput(random, 20 + static_cast<std::size_t>(round) * 37);
     dir.Write("n.txt", content);
     const std::string expected = oracle::OracleReport(content, input);
-    const DivisionBuffers buffers{static_cast<std::size_t>(round % 40),
+    const DivisionOptions buffers{static_cast<std::size_t>(round % 40),
                                   static_cast<std::size_t>(round * 3 % 90)};
     EXPECT_EQ(DivideToTemporaryFile(input, buffers).text, expected) << "round " << round;
     ASSERT_EQ(DivideBy19ToFile(input, output, buffers).status, DivisionStatus::kOk);

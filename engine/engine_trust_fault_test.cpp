@@ -55,12 +55,6 @@ bool HasNewFileOpen(pid_t pid, const TestTempDir& dir, const std::string& input)
   return false;
 }
 
-struct stat LinkStatus(const fs::path& path) {
-  struct stat st {};
-  lstat(path.c_str(), &st);
-  return st;
-}
-
 // ---- Read errors ---------------------------------------------------------------------------
 
 // A disk with a bad block: the first read yields digits, the next one fails.
@@ -75,12 +69,12 @@ ssize_t DigitsThenInputOutputError(int, void* buffer, std::size_t size) {
   return static_cast<ssize_t>(n);
 }
 
-TEST(EngineFault, AReadErrorInMidFileGivesNoVerdictAndKeepsTheOldReport) {
+TEST(EngineTrustFault, AReadErrorInMidFileGivesNoVerdictAndKeepsTheOldReport) {
   const TestTempDir dir;
   dir.Write("t.txt", "38383838383838383838");
   dir.Write("r.txt", "old report");
   const std::string input = (dir.path() / "t.txt").string();
-  const DivisionBuffers failing{
+  const DivisionOptions failing{
       .read_bytes = 6, .write_bytes = 1, .reader = DigitsThenInputOutputError};
 
   g_reads = 0;
@@ -98,7 +92,7 @@ TEST(EngineFault, AReadErrorInMidFileGivesNoVerdictAndKeepsTheOldReport) {
   EXPECT_EQ(text.find("Number of digits"), std::string::npos) << text;
 }
 
-TEST(EngineFault, AReadErrorFailsTheRun) {
+TEST(EngineTrustFault, AReadErrorFailsTheRun) {
   // Reading a process's memory at address 0 fails with EIO: a real failing read, no seam.
   const struct {
     std::vector<std::string> args;
@@ -121,7 +115,7 @@ TEST(EngineFault, AReadErrorFailsTheRun) {
 
 // ---- Standard output -----------------------------------------------------------------------
 
-TEST(EngineFault, AClosedPipeIsAFailedWriteNotTheEnd) {
+TEST(EngineTrustFault, AClosedPipeIsAFailedWriteNotTheEnd) {
   const struct {
     std::vector<std::string> args;
     std::set<std::string> after;  // beside t.txt
@@ -145,7 +139,7 @@ TEST(EngineFault, AClosedPipeIsAFailedWriteNotTheEnd) {
   }
 }
 
-TEST(EngineFault, StandardOutputThatIsTheInputIsRefused) {
+TEST(EngineTrustFault, StandardOutputThatIsTheInputIsRefused) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"a.txt"}, std::vector<std::string>{"-awo", "d", "19", "a.txt"}}) {
     const TestTempDir dir;
@@ -159,7 +153,7 @@ TEST(EngineFault, StandardOutputThatIsTheInputIsRefused) {
 
 // ---- Modes, links and the marker -------------------------------------------------------------
 
-TEST(EngineFault, NewFilesTakeTheUmaskAsAnyProgramsDo) {
+TEST(EngineTrustFault, NewFilesTakeTheUmaskAsAnyProgramsDo) {
   const struct {
     mode_t umask;
     mode_t mode;
@@ -180,7 +174,7 @@ TEST(EngineFault, NewFilesTakeTheUmaskAsAnyProgramsDo) {
   }
 }
 
-TEST(EngineFault, PlantedLinksAreReplacedNeverFollowed) {
+TEST(EngineTrustFault, PlantedLinksAreReplacedNeverFollowed) {
   const TestTempDir dir;
   dir.Write("t.txt", "38");
   dir.Write("victim", "the victim's own text");
@@ -202,7 +196,7 @@ TEST(EngineFault, PlantedLinksAreReplacedNeverFollowed) {
   EXPECT_TRUE(S_ISREG(LinkStatus(dir.path() / kMarker).st_mode));
 }
 
-TEST(EngineFault, ALinkToTheProgramsOwnStandardOutputIsWrittenThrough) {
+TEST(EngineTrustFault, ALinkToTheProgramsOwnStandardOutputIsWrittenThrough) {
   // dalvo -awo d 19 t.txt /dev/stdout > out.txt: the link leads to a regular file, which is the
   // one the shell opened as standard output.
   const TestTempDir dir;
@@ -216,7 +210,7 @@ TEST(EngineFault, ALinkToTheProgramsOwnStandardOutputIsWrittenThrough) {
   EXPECT_TRUE(S_ISLNK(LinkStatus(dir.path() / "stdout.link").st_mode));
 }
 
-TEST(EngineFault, AFifoOrDeviceUnderTheMarkersNameEndsAsAnEmptyFile) {
+TEST(EngineTrustFault, AFifoOrDeviceUnderTheMarkersNameEndsAsAnEmptyFile) {
   for (const mode_t kind : {mode_t{S_IFIFO}, mode_t{S_IFCHR}}) {
     const TestTempDir dir;
     dir.Write("t.txt", "38");
@@ -233,7 +227,7 @@ TEST(EngineFault, AFifoOrDeviceUnderTheMarkersNameEndsAsAnEmptyFile) {
   }
 }
 
-TEST(EngineFault, AMarkerThatCannotBeCreatedFailsTheRun) {
+TEST(EngineTrustFault, AMarkerThatCannotBeCreatedFailsTheRun) {
   const TestTempDir dir;
   dir.Write("t.txt", "38");
   fs::create_directory(dir.path() / kMarker);
@@ -245,7 +239,7 @@ TEST(EngineFault, AMarkerThatCannotBeCreatedFailsTheRun) {
   EXPECT_EQ(dir.Names(), (std::set<std::string>{"t.txt", "r.txt", kMarker}));
 }
 
-TEST(EngineFault, TheMarkerIsNeitherInputNorReport) {
+TEST(EngineTrustFault, TheMarkerIsNeitherInputNorReport) {
   const struct {
     std::vector<std::string> args;
     std::string name;    // as the refusal quotes it
@@ -281,7 +275,7 @@ TEST(EngineFault, TheMarkerIsNeitherInputNorReport) {
 
 // ---- Runs that overlap or are stopped ---------------------------------------------------------
 
-TEST(EngineFault, TwoGenerationsAtOnceNeverMixTheirVariants) {
+TEST(EngineTrustFault, TwoGenerationsAtOnceNeverMixTheirVariants) {
   const TestTempDir expected127;
   const TestTempDir expected129;
   ASSERT_TRUE(GenerateExpectedFiles(127, expected127.path()));
@@ -303,7 +297,7 @@ TEST(EngineFault, TwoGenerationsAtOnceNeverMixTheirVariants) {
   }
 }
 
-TEST(EngineFault, AStopSignalLeavesTheOldReportWholeAndNoTemporaryFile) {
+TEST(EngineTrustFault, AStopSignalLeavesTheOldReportWholeAndNoTemporaryFile) {
   for (const int stop : {SIGTERM, SIGINT, SIGHUP, SIGKILL}) {
     const TestTempDir dir;
     dir.Write("r.txt", "old report");

@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "division_kernel.h"
-#include "division_output.h"
 #include "division_pipeline.h"
+#include "division_report.h"
 
 namespace dalvo {
 namespace {

@@ -128,7 +128,7 @@ class Recipe {
   int32_t total_sum_ = 0;
 };
 
-TEST(NumberFiles, EveryFileOfBothVariantsMatchesItsRecipe) {
+TEST(NumberFilesContent, EveryFileOfBothVariantsMatchesItsRecipe) {
   for (const int32_t sura9_verses : {127, 129}) {
     SuraTable table;
     table.SetSura9Verses(sura9_verses);

@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "last_digit.h"
+#include "division_test_support.h"
 #include "test_temp_dir.h"
 
 namespace dalvo {
@@ -29,13 +29,9 @@ class Generated {
   TestTempDir dir_;
 };
 
-// The remainder modulo 19 of the number whose decimal digits are `digits`, computed here by
-// folding the digits, independent of the engine's division.
-int RemainderMod19(const std::string& digits) {
-  int remainder = 0;
-  for (char c : digits) remainder = (remainder * 10 + (c - '0')) % 19;
-  return remainder;
-}
+// The remainder modulo 19 of the number whose decimal digits are `digits`, by the tests'
+// schoolbook division, independent of the engine's.
+int RemainderMod19(const std::string& digits) { return oracle::OracleDivide(digits).remainder; }
 
 bool AllDigits(const std::string& text) {
   return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
@@ -158,16 +154,6 @@ TEST(NumberFiles, AMissingDirectoryFailsEveryFile) {
   const TestTempDir dir;
   const GenerationOutcome outcome = GenerateNumberFiles(SuraTable(), dir.path() / "absent");
   EXPECT_EQ(outcome.failed_files.size(), kNumberFileCount);
-}
-
-TEST(LastDigit, SmallValuesPassAndLargerOnesKeepTheirLastDigit) {
-  struct Case {
-    int32_t n;
-    int32_t expected;
-  };
-  constexpr Case kCases[] = {{0, 0},   {7, 7},   {9, 9},     {10, 0},    {19, 9},  {99, 9},
-                             {100, 0}, {127, 7}, {285, 5},   {1009, 9},  {-5, -5}, {-40, -40}};
-  for (const Case& c : kCases) EXPECT_EQ(LastDigit(c.n), c.expected) << "n = " << c.n;
 }
 
 }  // namespace

@@ -33,12 +33,6 @@ int Replace(const fs::path& path, const std::string& text) {
   return file.Commit() ? 0 : file.error();
 }
 
-struct stat StatusOf(const fs::path& path) {
-  struct stat st {};
-  ::lstat(path.c_str(), &st);
-  return st;
-}
-
 std::string Attribute(const fs::path& path, const char* name) {
   char value[256];
   const ssize_t size = ::lgetxattr(path.c_str(), name, value, sizeof value);
@@ -70,10 +64,10 @@ TEST(ReplacementFile, KeepsOwnerGroupModeAttributesAndAccessList) {
       ::setxattr(path.c_str(), "system.posix_acl_access", list.data(), list.size(), 0) != 0) {
     GTEST_SKIP() << "no extended attributes here: " << std::strerror(errno);
   }
-  const mode_t mode = StatusOf(path).st_mode & 07777;  // 0660: the list's mask as group bits
+  const mode_t mode = LinkStatus(path).st_mode & 07777;  // 0660: the list's mask as group bits
 
   ASSERT_EQ(Replace(path, "new"), 0);
-  const struct stat st = StatusOf(path);
+  const struct stat st = LinkStatus(path);
   EXPECT_EQ(dir.Read("r.txt"), "new");
   EXPECT_EQ(st.st_uid, 4321u);
   EXPECT_EQ(st.st_gid, 4322u);
@@ -100,7 +94,7 @@ TEST(ReplacementFile, AGroupThatCannotBeKeptClosesTheFileToGroupAndOthers) {
 
   ASSERT_EQ(error, 0) << std::strerror(error);
   EXPECT_EQ(dir.Read("r.txt"), "new");
-  EXPECT_EQ(StatusOf(path).st_mode & 07777, 0600u);
+  EXPECT_EQ(LinkStatus(path).st_mode & 07777, 0600u);
 }
 
 TEST(ReplacementFile, AFileWithSeveralLinksIsWrittenInPlace) {

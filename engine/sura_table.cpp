@@ -41,27 +41,27 @@ std::size_t Index(int32_t sura) {
 
 }  // namespace
 
-SuraTable::SuraTable() : verseCount_(kDefaultVerseCount), initialLetterCount_{} {
+SuraTable::SuraTable() : verse_count_(kDefaultVerseCount), initial_letter_count_{} {
   // Every sura opens with the unnumbered statement except the first, where it is verse 1, and
   // sura 9, which has none.
-  unnumberedOpening_.fill(1);
-  unnumberedOpening_[Index(1)] = 0;
-  unnumberedOpening_[Index(kSura9)] = 0;
+  unnumbered_opening_.fill(1);
+  unnumbered_opening_[Index(1)] = 0;
+  unnumbered_opening_[Index(kSura9)] = 0;
   for (const InitialLetters& entry : kInitialLetters) {
-    initialLetterCount_[Index(entry.sura)] = entry.count;
+    initial_letter_count_[Index(entry.sura)] = entry.count;
   }
 }
 
-void SuraTable::SetSura9Verses(int32_t verses) { verseCount_[Index(kSura9)] = verses; }
+void SuraTable::SetSura9Verses(int32_t verses) { verse_count_[Index(kSura9)] = verses; }
 
-int32_t SuraTable::VerseCount(int32_t sura) const { return verseCount_[Index(sura)]; }
+int32_t SuraTable::VerseCount(int32_t sura) const { return verse_count_[Index(sura)]; }
 
 int32_t SuraTable::UnnumberedOpening(int32_t sura) const {
-  return unnumberedOpening_[Index(sura)];
+  return unnumbered_opening_[Index(sura)];
 }
 
 int32_t SuraTable::InitialLetterCount(int32_t sura) const {
-  return initialLetterCount_[Index(sura)];
+  return initial_letter_count_[Index(sura)];
 }
 
 int32_t SuraTable::VerseNumberSum(int32_t sura) const {

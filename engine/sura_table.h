@@ -32,9 +32,9 @@ class SuraTable {
   int32_t TotalVerseNumberSum() const;
 
  private:
-  std::array<int32_t, kSuraCount> verseCount_;
-  std::array<int32_t, kSuraCount> unnumberedOpening_;
-  std::array<int32_t, kSuraCount> initialLetterCount_;
+  std::array<int32_t, kSuraCount> verse_count_;
+  std::array<int32_t, kSuraCount> unnumbered_opening_;
+  std::array<int32_t, kSuraCount> initial_letter_count_;
 };
 
 }  // namespace dalvo

@@ -57,8 +57,8 @@ TEST(SuraTable, VerseCountsAtTheEdges) {
 }
 
 TEST(SuraTable, EveryVerseCountSitsAtItsSura) {
-  // The sum of k * verseCount(k) over the published table: a swapped or mistyped entry that
-  // keeps the plain total still changes this.
+  // The sum of k * VerseCount(k) over the table's 114 default entries: a swapped or mistyped
+  // entry that keeps the plain total still changes this.
   const SuraTable table;
   int64_t weighted = 0;
   for (int32_t k = 1; k <= kSuraCount; ++k) weighted += int64_t{k} * table.VerseCount(k);

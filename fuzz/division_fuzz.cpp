@@ -123,7 +123,7 @@ std::string ReadWhole(int fd) {
 }
 
 // DivideBy19 into an in-memory stream; the whole report it wrote.
-std::string DivideToMemory(const std::string& name, const dalvo::DivisionBuffers& buffers) {
+std::string DivideToMemory(const std::string& name, const dalvo::DivisionOptions& buffers) {
   char* data = nullptr;
   std::size_t size = 0;
   std::FILE* stream = open_memstream(&data, &size);
@@ -165,12 +165,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string digits = DigitsOf(bytes);
   const std::string wanted = dalvo::oracle::OracleReport(digits, input_name);
 
-  const std::string product = DivideToMemory(input_name, dalvo::DivisionBuffers{});
+  const std::string product = DivideToMemory(input_name, dalvo::DivisionOptions{});
   Require(product == wanted, "DivideBy19 report differs", product, wanted);
   CheckQuotientLine(product, digits);
 
   // Tiny buffers move every buffer end through the digits; the input picks where.
-  const dalvo::DivisionBuffers tiny{size == 0 ? 1 : 1u + data[0] % 33u,
+  const dalvo::DivisionOptions tiny{size == 0 ? 1 : 1u + data[0] % 33u,
                                     size == 0 ? 1 : 1u + data[size - 1] % 71u};
   const std::string small = DivideToMemory(input_name, tiny);
   Require(small == wanted, "DivideBy19 report with tiny buffers differs", small, wanted);

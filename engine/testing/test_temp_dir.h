@@ -1,6 +1,9 @@
 // Test helper: a fresh, empty directory below the system's temporary directory, removed with
-// everything in it when the object goes. Used by the tests that touch the disk.
+// everything in it when the object goes, and the status of what lies at a path. Used by the
+// tests that touch the disk.
 #pragma once
+
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -50,5 +53,13 @@ class TestTempDir {
  private:
   std::filesystem::path path_;
 };
+
+// The lstat(2) status of `path`: of a link itself, not of what it names; all zero when there
+// is nothing at `path`.
+inline struct stat LinkStatus(const std::filesystem::path& path) {
+  struct stat status {};
+  ::lstat(path.c_str(), &status);
+  return status;
+}
 
 }  // namespace dalvo
