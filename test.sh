@@ -36,14 +36,24 @@ jobs=$(nproc)
 # GUI tests drive real widgets on Qt's offscreen platform: no display needed.
 export QT_QPA_PLATFORM=offscreen
 
-# Runs one build's suite; any failure ends the script. Counts the tests for the closing line.
+# Runs the suite of build $1 (further arguments go to ctest); any failure ends the script.
+# Counts the tests for the closing line from ctest's summary, kept meanwhile in a file of the
+# build folder that is removed on every way out, a failing or interrupted ctest included.
 passed=0
+suite_log=""
+trap 'rm -f -- "$suite_log"' EXIT
 run_suite() {
-  local log
-  log=$(mktemp)
-  ctest --test-dir "$@" --output-on-failure -j "$jobs" | tee "$log"
-  passed=$(( passed + $(sed -n 's/.* tests failed out of \([0-9]*\)$/\1/p' "$log" | tail -n 1) ))
-  rm -f "$log"
+  local count
+  suite_log=$(mktemp "$1/ctest-summary.XXXXXX")
+  ctest --test-dir "$@" --output-on-failure -j "$jobs" | tee "$suite_log"
+  count=$(sed -n 's/.* tests failed out of \([0-9]*\)$/\1/p' "$suite_log" | tail -n 1)
+  rm -f -- "$suite_log"
+  suite_log=""
+  if [ -z "$count" ]; then
+    echo "test.sh: ctest ran no tests in $1" >&2
+    exit 1
+  fi
+  passed=$(( passed + count ))
 }
 
 cmake -S . -B build -DDALVO_WERROR=$werror -DBUILD_TESTING=ON
@@ -51,7 +61,7 @@ cmake --build build -j "$jobs"
 run_suite build
 
 if [ "$sanitize" = 1 ]; then
-  cmake -S . -B build-sanitize -DDALVO_WERROR=$werror -DDALVO_SANITIZE=ON -DBUILD_TESTING=ON \
+  cmake -S . -B build-sanitize -DDALVO_WERROR=$werror -DDALVO_SANITIZE=address -DBUILD_TESTING=ON \
         -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++
   cmake --build build-sanitize -j "$jobs"
   # Leaks inside third-party libraries (never dalvo's own code) are listed in scripts/lsan.supp.
@@ -59,9 +69,8 @@ if [ "$sanitize" = 1 ]; then
   LSAN_OPTIONS=suppressions="$PWD/scripts/lsan.supp":print_suppressions=0 \
     run_suite build-sanitize
 
-  cmake -S . -B build-tsan -DDALVO_WERROR=$werror -DDALVO_BUILD_GUI=OFF \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-        -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
+  cmake -S . -B build-tsan -DDALVO_WERROR=$werror -DDALVO_SANITIZE=thread -DBUILD_TESTING=ON \
+        -DDALVO_BUILD_GUI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++
   cmake --build build-tsan -j "$jobs" --target dalvo_engine_tests
   TSAN_OPTIONS=halt_on_error=1 run_suite build-tsan -R '^Division'
 fi

@@ -21,24 +21,9 @@ for arg in "$@"; do
   esac
 done
 
-# What the benchmark needs beyond the product's build: the peers, and GNU time for peak memory.
-declare -A package_of=([cmake]=cmake [g++]=g++ [bc]=bc [python3]=python3 [/usr/bin/time]=time)
-missing=()
-for command in "${!package_of[@]}"; do
-  command -v "$command" >/dev/null || missing+=("${package_of[$command]}")
-done
-for p in libgmp-dev libbenchmark-dev; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' ||
-    missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo=sudo
-  echo "Installing missing packages: ${missing[*]}"
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -q
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
-    "${missing[@]}"
-fi
+# The peers, GNU time and the libraries, through the one installer of every script.
+source scripts/install_deps.sh
+dalvo_install_deps bench
 
 jobs=$(nproc)
 [ "$jobs" -gt 2 ] && jobs=2

@@ -8,10 +8,10 @@
 # programs' dynamic links and writes the library dependencies (Qt 6, the C and C++ runtimes);
 # what it cannot see is listed by hand below.
 
-if(NOT DALVO_DISTRO_FLAGS)
-  message(STATUS "dalvo package: built without DALVO_DISTRO_FLAGS, a package would lack the "
-                 "distribution's hardening flags")
-endif()
+# Whether this build has the hardening flags is checked when cpack runs, not here: a developer's
+# build is seldom packaged, and its configure stays free of the note.
+set(CPACK_DALVO_DISTRO_FLAGS ${DALVO_DISTRO_FLAGS})
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_SOURCE_DIR}/package_time_checks.cmake)
 
 set(DALVO_PACKAGE_MAINTAINER "dalvo developers <dalvo@example.org>"
     CACHE STRING "Maintainer field of the Debian package")

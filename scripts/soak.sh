@@ -22,4 +22,4 @@ cmake -S . -B "$build" -DDALVO_WERROR=$werror >/dev/null
 cmake --build "$build" -j "$(nproc)" --target dalvogui_soak
 
 # The logic needs no display; Qt Core alone runs the engine processes.
-time "$build/app/dalvogui_soak" "$runs"
+time "$build/tests/dalvogui_soak" "$runs"
