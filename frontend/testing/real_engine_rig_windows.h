@@ -25,7 +25,7 @@
 #include "qt_platform.h"
 #include "real_engine_rig.h"
 #include "text_viewer.h"
-#include "text_viewer_test_support.h"
+#include "text_box_test_support.h"
 
 namespace dalvo::ui {
 

@@ -33,7 +33,7 @@
 #include "qt_platform.h"
 #include "real_engine_rig_windows.h"
 #include "text_viewer.h"
-#include "text_viewer_test_support.h"
+#include "text_box_test_support.h"
 
 namespace dalvo::ui {
 namespace {
