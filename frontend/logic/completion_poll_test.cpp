@@ -10,10 +10,10 @@ namespace {
 using CompletionMarkerCheck = Module1Test;
 
 // The marker as the engine names it, and in other case: either counts as the marker.
-class CompletionMarker : public StartedModule1Test,
-                         public ::testing::WithParamInterface<const char*> {};
+class MarkerInAnyCase : public StartedModule1Test,
+                        public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(CompletionMarker, IsDeletedAndStaysSeenWhileAbsent) {
+TEST_P(MarkerInAnyCase, IsDeletedAndStaysSeenWhileAbsent) {
   Put(GetParam());
   module_.CheckCompletionMarker();
   EXPECT_FALSE(Has(GetParam()));
@@ -22,7 +22,7 @@ TEST_P(CompletionMarker, IsDeletedAndStaysSeenWhileAbsent) {
   EXPECT_TRUE(module_.MarkerSeen());
 }
 
-INSTANTIATE_TEST_SUITE_P(AnyCase, CompletionMarker,
+INSTANTIATE_TEST_SUITE_P(CompletionMarkerCheck, MarkerInAnyCase,
                          ::testing::Values("dalvoopc.tmp", "DALVOOPC.TMP"));
 
 TEST_F(CompletionMarkerCheck, MarkerThatCannotBeDeletedIsNeverSeen) {
