@@ -5,7 +5,9 @@
 namespace dalvo {
 namespace {
 
-TEST_F(Module1Test, IdleButtonStatesFollowWhatEachButtonCouldActOn) {
+using ButtonStates = Module1Test;
+
+TEST_F(ButtonStates, IdleButtonStatesFollowWhatEachButtonCouldActOn) {
   const struct {
     const char* what;
     const char* custom_text;
@@ -33,7 +35,7 @@ TEST_F(Module1Test, IdleButtonStatesFollowWhatEachButtonCouldActOn) {
   }
 }
 
-TEST_F(Module1Test, ModeZeroDisablesAllAndOtherModesChangeNothing) {
+TEST_F(ButtonStates, ModeZeroDisablesAllAndOtherModesChangeNothing) {
   Load();
   view_.custom_text_ = std::string("1");  // not = "1": a false -Wrestrict in g++ 12 at -O3
   module_.SetButtonStates(1);
@@ -44,48 +46,6 @@ TEST_F(Module1Test, ModeZeroDisablesAllAndOtherModesChangeNothing) {
     module_.SetButtonStates(mode);
     EXPECT_EQ(view_.Buttons(), "0000000") << "mode " << mode;
   }
-}
-
-// The marker as the engine names it, and in other case: either counts as the marker.
-class CompletionMarker : public StartedModule1Test,
-                         public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(CompletionMarker, IsDeletedAndStaysSeenWhileAbsent) {
-  Put(GetParam());
-  module_.CheckCompletionMarker();
-  EXPECT_FALSE(Has(GetParam()));
-  EXPECT_TRUE(module_.MarkerSeen());
-  module_.CheckCompletionMarker();
-  EXPECT_TRUE(module_.MarkerSeen());
-}
-
-INSTANTIATE_TEST_SUITE_P(AnyCase, CompletionMarker,
-                         ::testing::Values("dalvoopc.tmp", "DALVOOPC.TMP"));
-
-TEST_F(Module1Test, MarkerThatCannotBeDeletedIsNeverSeen) {
-  Load();
-  Put("dalvoopc.tmp");
-  platform_.undeletable_.insert(std::string(kWork) + "dalvoopc.tmp");
-  for (int i = 0; i < 3; ++i) {
-    module_.CheckCompletionMarker();
-    EXPECT_FALSE(module_.MarkerSeen()) << "call " << i;
-  }
-  EXPECT_TRUE(Has("dalvoopc.tmp"));
-  EXPECT_EQ(view_.beeps_, 0);
-  platform_.undeletable_.clear();
-  module_.CheckCompletionMarker();
-  EXPECT_TRUE(module_.MarkerSeen());
-}
-
-TEST_F(Module1Test, FailedListingLeavesMarkerSeenAsItWas) {
-  Load();
-  Put("dalvoopc.tmp");
-  platform_.FailNext(FakePlatform::Op::kFirstMatch, "dalvoopc.tmp");
-  module_.CheckCompletionMarker();
-  EXPECT_FALSE(module_.MarkerSeen());
-  EXPECT_TRUE(Has("dalvoopc.tmp"));
-  module_.CheckCompletionMarker();
-  EXPECT_TRUE(module_.MarkerSeen());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The completion poll: Timer1_Timer finishes a run once its marker is consumed and the engine
-// has exited, and a failed generation's files are discarded.
+// The completion poll: the engine's last act is writing the completion marker, which the
+// front-end's check consumes (deletes) and remembers; Timer1_Timer finishes a run once its marker
+// is consumed and the engine has exited, and a failed generation's files are discarded.
 #include "module1.h"
 #include "names.h"
 
@@ -14,6 +15,21 @@ bool HasFailed(const EngineStatus& status) {
 }
 
 }  // namespace
+
+void Module1::CheckCompletionMarker() {
+  const std::string marker(kMarkerName);
+  // Any failure ends the check with MarkerSeen as it stands: a marker that cannot be deleted
+  // is never taken as seen, so the next tick tries again.
+  const Presence before = Present(marker);
+  if (before == Presence::kUnknown) return;
+  if (before == Presence::kPresent) {
+    if (!platform_.DeleteMatching(work_dir_, marker)) return;
+    marker_seen_ = true;
+  }
+  const Presence after = Present(marker);
+  if (after == Presence::kUnknown) return;
+  marker_seen_ = marker_seen_ && after == Presence::kAbsent;
+}
 
 void Module1::Timer1_Timer() {
   const std::string marker(kMarkerName);

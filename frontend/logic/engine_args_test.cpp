@@ -1,12 +1,26 @@
 #include "engine_args.h"
-#include "engine_command_line.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace dalvo {
 namespace {
 
 using Args = std::vector<std::string>;
+
+// The one line a user would type for the run: the program in double quotes, the switches as
+// plain words and each file name (which may hold blanks) in double quotes. The product passes
+// the list itself and never builds this string; the line shows the list's order at a glance.
+std::string CommandLine(const std::string& program, const Args& args) {
+  std::string line = "\"" + program + "\"";
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    line += ' ';
+    line += i < 3 ? args[i] : "\"" + args[i] + "\"";
+  }
+  return line;
+}
 
 TEST(EngineArgs, GenerationArgumentLists) {
   EXPECT_EQ(GenerateArgs(false), (Args{"-awo", "g", "1"}));

@@ -152,7 +152,7 @@ void Module1::Form_Activate() { view_.FocusCustomNumber(); }
 
 void Module1::Form_Unload() {
   // The engine is left alone: a run that is still going finishes its files on its own.
-  view_.SetViewerText("");
+  view_.ClearViewer();
   view_.UnloadViewer();
   view_.SetCustomNumberText("");
 }

@@ -21,8 +21,8 @@ struct StartupResult {
   std::string message;
 };
 
-// What kind of engine run is under way, if any. The values are the ones the front-end's
-// documentation numbers 0, 1 and 2.
+// What kind of engine run is under way, if any: none, a generation or a division, numbered 0, 1
+// and 2 so that a value printed by a test or a debugger reads the same in every build.
 enum class RunKind { kNone = 0, kGeneration = 1, kDivision = 2 };
 
 // What the last call of RenameGeneratedFiles did.

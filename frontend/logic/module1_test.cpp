@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "module1_test_support.h"
+#include "viewer_document.h"
 
 namespace dalvo {
 namespace {
@@ -122,7 +123,7 @@ TEST_F(Module1Test, ActivateFocusesTheCustomNumber) {
 TEST_F(Module1Test, UnloadEmptiesBothTextsAndUnloadsTheViewerButLeavesTheEngine) {
   Load();
   view_.custom_text_ = "12345";
-  view_.SetViewerText("shown");
+  view_.SetViewerDocument(std::make_unique<ViewerDocument>(ViewerDocument::FromText("shown")));
   view_.ShowViewer();
   module_.Command1_Click();
   module_.Form_Unload();

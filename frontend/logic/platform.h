@@ -33,12 +33,6 @@ struct EntryInfo {
   std::int64_t changed_ns = 0;
 };
 
-// True when `a` and `b` describe the same entry, unchanged.
-inline bool SameVersion(const EntryInfo& a, const EntryInfo& b) {
-  return a.kind == b.kind && a.device == b.device && a.inode == b.inode && a.size == b.size &&
-         a.changed_ns == b.changed_ns;
-}
-
 // What HoldWorkDir found: the entry (as the held descriptor sees it when `held`, else as a look
 // at the name without following a link sees it) and whether it is now held.
 struct WorkDirHold {

@@ -79,15 +79,16 @@ class View {
 
   // --- Viewer (Form2) ---
 
-  // Sets the viewer's text box; creates (and loads: Form2_Load) the viewer if it does not exist.
-  virtual void SetViewerText(const std::string& text) = 0;
+  // Empties the viewer's text box; creates (and loads: Form2_Load) the viewer if it does not
+  // exist.
+  virtual void ClearViewer() = 0;
   // Shows `document` in the viewer's text box from its top; the viewer owns it from now on and
   // indexes what is not indexed yet a step at a time (IndexMore), showing what it has so far.
-  // Creates the viewer like SetViewerText.
+  // Creates the viewer like ClearViewer.
   virtual void SetViewerDocument(std::unique_ptr<ViewerDocument> document) = 0;
   virtual void ShowViewer() = 0;
   virtual void HideViewer() = 0;
-  // Closes and destroys the viewer (its Form2_Unload runs); the next SetViewerText recreates it.
+  // Closes and destroys the viewer (its Form2_Unload runs); the next ClearViewer recreates it.
   virtual void UnloadViewer() = 0;
   // Sets the viewer's window state to maximized.
   virtual void MaximizeViewer() = 0;

@@ -5,7 +5,7 @@
 #include "module1.h"
 #include "names.h"
 #include "viewer_document.h"
-#include "viewer_text.h"
+#include "viewer_sizes.h"
 #include "wildcard.h"
 
 namespace dalvo {
@@ -28,7 +28,7 @@ void Module1::LoadIntoViewer(const std::string& dir, const std::string& name, bo
   // nothing and leaves the viewer as it was, and a help text or a report is whole at once.
   // The viewer indexes the rest a step at a time, showing what it has so far.
   if (document->IndexMore(kViewerFirstIndexBytes) == IndexProgress::kFailed) return;
-  view_.SetViewerText("");
+  view_.ClearViewer();
   view_.ShowViewer();
   view_.SetViewerDocument(std::move(document));
 }
@@ -54,10 +54,10 @@ void Module1::Form2_Resize() {
   view_.SetViewerTextBoxSizeTwips(ViewerTextBoxSize(view_.ViewerOuterSizeTwips()));
 }
 
-void Module1::Form2_Unload() { view_.SetViewerText(""); }
+void Module1::Form2_Unload() { view_.ClearViewer(); }
 
 void Module1::Menu1_Click() {
-  view_.SetViewerText("");
+  view_.ClearViewer();
   view_.HideViewer();
 }
 

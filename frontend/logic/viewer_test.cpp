@@ -4,7 +4,8 @@
 
 #include "module1_test_support.h"
 #include "text_test_support.h"
-#include "viewer_text.h"
+#include "viewer_document.h"
+#include "viewer_sizes.h"
 
 namespace dalvo {
 namespace {
@@ -95,7 +96,7 @@ TEST_F(Viewer, WindowEventsKeepItMaximizedAndSizeTheTextBox) {
   EXPECT_TRUE(view_.viewer_maximized_);
   EXPECT_EQ(view_.viewer_box_.width, 8640);
   EXPECT_EQ(view_.viewer_box_.height, 6200);
-  view_.SetViewerText("x");
+  view_.SetViewerDocument(std::make_unique<ViewerDocument>(ViewerDocument::FromText("x")));
   module_.Form2_Unload();
   EXPECT_EQ(view_.viewer_text_, "");
 }

@@ -21,7 +21,10 @@ const struct {
     {"File1_DblClick", &Module1::File1_DblClick},
 };
 
-class WorkDirHeld : public Module1Test {
+using WorkDirHold = Module1Test;
+
+// The program started with a listed file, a report and a typed number, so every command acts.
+class WorkDirHoldCommands : public Module1Test {
  protected:
   void SetUp() override {
     Load();
@@ -39,7 +42,7 @@ class WorkDirHeld : public Module1Test {
   }
 };
 
-TEST_F(WorkDirHeld, ACommandRefusesANameTakenOverAndDoesNothing) {
+TEST_F(WorkDirHoldCommands, ACommandRefusesANameTakenOverAndDoesNothing) {
   for (const auto& command : kWorkDirCommands) {
     Swap(WorkDirState::kReplaced, {EntryKind::kDirectory, false, 0777});
     const auto files = platform_.files_;
@@ -60,7 +63,7 @@ TEST_F(WorkDirHeld, ACommandRefusesANameTakenOverAndDoesNothing) {
   }
 }
 
-TEST_F(WorkDirHeld, ACommandRefusesTheHeldDirectoryOnceItIsNoLongerPrivate) {
+TEST_F(WorkDirHoldCommands, ACommandRefusesTheHeldDirectoryOnceItIsNoLongerPrivate) {
   const struct {
     const char* what;
     EntryInfo now;
@@ -94,7 +97,7 @@ TEST_F(WorkDirHeld, ACommandRefusesTheHeldDirectoryOnceItIsNoLongerPrivate) {
   EXPECT_EQ(Content("custom_number.tmp"), "38\r\n");
 }
 
-TEST_F(Module1Test, StartUpRemovesLeftoverTemporariesOnlyOnceTheDirectoryIsLocked) {
+TEST_F(WorkDirHold, StartUpRemovesLeftoverTemporariesOnlyOnceTheDirectoryIsLocked) {
   const std::vector<std::string> leftovers = {".dalvo-x7Qz09", ".latest_division_report.tmp.AbC123.part",
                                               ".custom_number.tmp.part"};
   const std::vector<std::string> kept = {".dalvo-short", ".profile", "..part", "number1.txt"};
@@ -113,7 +116,7 @@ TEST_F(Module1Test, StartUpRemovesLeftoverTemporariesOnlyOnceTheDirectoryIsLocke
   }
 }
 
-TEST_F(WorkDirHeld, ARemovedOrReplacedDirectoryIsTakenAgainByTheStartupRules) {
+TEST_F(WorkDirHoldCommands, ARemovedOrReplacedDirectoryIsTakenAgainByTheStartupRules) {
   const struct {
     const char* what;
     WorkDirState state;
@@ -162,7 +165,7 @@ TEST_F(WorkDirHeld, ARemovedOrReplacedDirectoryIsTakenAgainByTheStartupRules) {
   }
 }
 
-TEST_F(Module1Test, ASecondCopyOnALockedWorkDirChangesNothing) {
+TEST_F(WorkDirHold, ASecondCopyOnALockedWorkDirChangesNothing) {
   platform_.entries_[kWorkPath] = {EntryKind::kDirectory, true, 0700};
   Put("dalvoopc.tmp");
   Put("number1.txt", "7");
@@ -181,7 +184,7 @@ TEST_F(Module1Test, ASecondCopyOnALockedWorkDirChangesNothing) {
   EXPECT_TRUE(view_.statuses_.empty());
 }
 
-TEST_F(Module1Test, TheFallbackFoldersAreMadePrivateAndChecked) {
+TEST_F(WorkDirHold, TheFallbackFoldersAreMadePrivateAndChecked) {
   const std::string cache = "/home/u/.cache/dalvo";
   const struct {
     const char* what;

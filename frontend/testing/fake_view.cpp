@@ -1,7 +1,7 @@
 #include "fake_view.h"
 
 #include "text_test_support.h"
-#include "viewer_text.h"
+#include "viewer_sizes.h"
 
 namespace dalvo {
 
@@ -25,7 +25,9 @@ void FakeView::SetCustomNumberText(const std::string& text) {
   if (changed && on_custom_text_change_) on_custom_text_change_();
 }
 
-void FakeView::SetViewerText(const std::string& text) {
+void FakeView::ClearViewer() { ShowViewerText(""); }
+
+void FakeView::ShowViewerText(const std::string& text) {
   if (!viewer_loaded_) {
     viewer_loaded_ = true;
     ++viewer_loads_;
@@ -38,7 +40,7 @@ void FakeView::SetViewerText(const std::string& text) {
 void FakeView::SetViewerDocument(std::unique_ptr<ViewerDocument> document) {
   while (document->IndexMore(kViewerIndexStep) == IndexProgress::kMore) {
   }
-  SetViewerText(WholeText(*document, "\r\n"));
+  ShowViewerText(WholeText(*document, "\r\n"));
   viewer_document_ = std::move(document);
 }
 

@@ -45,7 +45,7 @@ class FakeView : public View {
   }
   std::string SelectedFileName() override { return selected_; }
   void SetTimerEnabled(bool enabled) override { timer_enabled_ = enabled; }
-  void SetViewerText(const std::string& text) override;
+  void ClearViewer() override;
   // Indexes the document whole, as the viewer's steps would, keeps it and records its text
   // with every line break as CR LF.
   void SetViewerDocument(std::unique_ptr<ViewerDocument> document) override;
@@ -91,6 +91,10 @@ class FakeView : public View {
   std::vector<std::string> viewer_texts_;  // every text set, in order
   Size viewer_outer_{28800, 16200};
   Size viewer_box_{};
+
+ private:
+  // Loads the viewer if needed and records `text` as what it shows.
+  void ShowViewerText(const std::string& text);
 };
 
 }  // namespace dalvo

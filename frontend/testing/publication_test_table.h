@@ -1,4 +1,4 @@
-// For tests only: the 22 files of a generation run and the names they are published under,
+// For tests only: the 22 files of a generation run and the names the renaming gives them,
 // written out by hand as the oracle the renaming is checked against (not derived from the
 // renaming rules, so a wrong rule cannot agree with itself).
 #ifndef DALVO_FRONTEND_TESTING_PUBLICATION_TEST_TABLE_H_

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -85,6 +86,12 @@ RealEngineRig::~RealEngineRig() {
     ::unsetenv("TMPDIR");
   }
   if (!saved_cwd_.empty()) QDir::setCurrent(QString::fromStdString(saved_cwd_));
+  // Names that are not valid text are beyond QTemporaryDir's own clean-up, which works on
+  // QStrings; the file system's removal takes them as bytes.
+  if (!root_.empty()) {
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
 }
 
 bool RealEngineRig::RestoreEngine() const {
@@ -206,6 +213,61 @@ int OpenFdCount() {
   }
   // The listing itself holds one descriptor while it runs.
   return ec ? -1 : count - 1;
+}
+
+Session::Session(const std::string& engine_path)
+    : rig_(engine_path),
+      platform_(std::make_unique<QtPlatform>(rig_.app_dir())),
+      module_(std::make_unique<Module1>(*platform_, view_)) {}
+
+::testing::AssertionResult Session::Start() {
+  if (!rig_.ok()) return ::testing::AssertionFailure() << rig_.error();
+  const StartupResult started = module_->Form_Load();
+  if (!started.ok) return ::testing::AssertionFailure() << started.message;
+  if (module_->WorkDir() != rig_.work_dir()) {
+    return ::testing::AssertionFailure() << "work directory " << module_->WorkDir();
+  }
+  return ::testing::AssertionSuccess();
+}
+
+std::map<std::string, std::string> Session::Outside() const {
+  return Snapshot(rig_.root(), {rig_.work_dir(), rig_.app_dir(), rig_.root() + "reference/"});
+}
+
+::testing::AssertionResult Session::RunToEnd() {
+  if (!view_.timer_enabled_) return ::testing::AssertionFailure() << "no run: " << Status();
+  if (!TickUntilIdle(*module_, view_)) {
+    return ::testing::AssertionFailure() << "the run did not end: " << Status();
+  }
+  return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult Session::StartLongDivision(std::vector<int>& pids) {
+  std::error_code error;
+  if (!Spill(work("huge.txt"), "")) return ::testing::AssertionFailure() << "huge.txt";
+  fs::resize_file(work("huge.txt"), std::uintmax_t{1} << 38, error);
+  if (error) return ::testing::AssertionFailure() << "huge.txt: " << error.message();
+  view_.selected_ = "huge.txt";
+  module_->Command2_Click();
+  if (!WaitFor([&] { return !(pids = PidsOfProgram(rig_.engine())).empty(); }, 10)) {
+    return ::testing::AssertionFailure() << "no engine running: " << Status();
+  }
+  return ::testing::AssertionSuccess();
+}
+
+void Session::Close() {
+  module_->Form_Unload();
+  module_.reset();
+  platform_.reset();
+}
+
+void ExpectIdle(Session& s, const std::string& buttons, const std::string& what) {
+  EXPECT_FALSE(s.view().timer_enabled_) << what;
+  EXPECT_FALSE(s.module().RunActive()) << what;
+  EXPECT_EQ(s.module().RunKind(), RunKind::kNone) << what;
+  EXPECT_EQ(s.view().Buttons(), buttons) << what;
+  EXPECT_TRUE(PidsOfProgram(s.rig().engine()).empty()) << what << ": an engine is left";
+  EXPECT_TRUE(OwnChildren().empty()) << what << ": a child process is left";
 }
 
 }  // namespace dalvo

@@ -1,28 +1,35 @@
-// RealEngineRig: a private world in which the front-end's logic drives the real engine: a fresh
+// The one rig of every test that runs the real engine. RealEngineRig is a private world: a fresh
 // temporary root holding TMPDIR ("tmp/"), an application directory ("app/") with its own copy of
-// the engine that a test may remove or spoil, and a directory outside both ("outside/"). The rig
-// owns the root and removes it; it sets TMPDIR and restores TMPDIR and the current directory when
-// destroyed. Set-up failures show in ok(); the probes below read /proc and report, never throw.
+// the engine that a test may remove or spoil, and a directory outside both ("outside/"); Session
+// puts the logic over the real platform into it, and real_engine_rig_windows.h the windows. The
+// rig owns the root and removes it; set-up failures show in ok(), the probes never throw.
 #ifndef DALVO_FRONTEND_TESTING_REAL_ENGINE_RIG_H_
 #define DALVO_FRONTEND_TESTING_REAL_ENGINE_RIG_H_
+
+#include <gtest/gtest.h>
 
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "fake_view.h"
 #include "module1.h"
+#include "qt_platform.h"
 
 namespace dalvo {
 
 class RealEngineRig {
  public:
-  // Builds the root and copies `engine_path` into app/ with mode 0755. Check ok() afterwards.
+  // Builds the root, copies `engine_path` into app/ with mode 0755 and points TMPDIR at tmp/.
+  // Check ok() afterwards.
   explicit RealEngineRig(const std::string& engine_path);
+  // Restores TMPDIR and the current directory and removes the root, names that are not valid
+  // text included.
   ~RealEngineRig();
   RealEngineRig(const RealEngineRig&) = delete;
   RealEngineRig& operator=(const RealEngineRig&) = delete;
@@ -88,6 +95,48 @@ std::vector<std::string> OwnChildren();
 
 // How many file descriptors this process has open; -1 when /proc cannot be read.
 int OpenFdCount();
+
+// One front-end (Module1 over the real QtPlatform and a FakeView) in a RealEngineRig of its own,
+// with the checks the real-engine tests share. Module1 and the platform can be dropped before the
+// rig, as closing the program does. Set-up failures come back as assertion results.
+class Session {
+ public:
+  // The rig gets its own copy of the engine at `engine_path`.
+  explicit Session(const std::string& engine_path);
+
+  RealEngineRig& rig() { return rig_; }
+  FakeView& view() { return view_; }
+  Module1& module() { return *module_; }
+  std::string work(const std::string& name = {}) const { return rig_.work_dir() + name; }
+
+  // Start-up as the main window's Load event runs it; must succeed, in the rig's work directory.
+  ::testing::AssertionResult Start();
+
+  // Everything of the rig but the work directory, the engine's directory and "reference/".
+  std::map<std::string, std::string> Outside() const;
+
+  // Ticks as the window's timer does until the run has ended; fails after two minutes.
+  ::testing::AssertionResult RunToEnd();
+
+  std::string Status() const { return view_.Status(); }
+
+  // Starts the division of "huge.txt", a sparse file of 2^38 zero bytes that keeps the engine
+  // busy for minutes, and waits until the engine is seen running; `pids` gets its processes.
+  ::testing::AssertionResult StartLongDivision(std::vector<int>& pids);
+
+  // Window closed: the viewer goes, then the logic and the platform, as the program ends.
+  void Close();
+
+ private:
+  RealEngineRig rig_;
+  std::unique_ptr<QtPlatform> platform_;
+  FakeView view_;
+  std::unique_ptr<Module1> module_;
+};
+
+// A run is over and the window usable: timer off, no run state left, buttons as `buttons`, no
+// engine and no child process left.
+void ExpectIdle(Session& s, const std::string& buttons, const std::string& what);
 
 }  // namespace dalvo
 

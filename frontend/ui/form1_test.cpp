@@ -27,6 +27,7 @@
 #include "qt_view.h"
 #include "text_viewer.h"
 #include "ui_texts.h"
+#include "viewer_document.h"
 
 #include <string>
 #include <vector>
@@ -308,7 +309,7 @@ std::string AccessibleName(QWidget* widget) {
 TEST(Form1, EitherBoxRefusingACopySaysSoInTheStatusLine) {
   Form1 form;
   QtView view(form);
-  view.SetViewerText("7");
+  view.SetViewerDocument(std::make_unique<ViewerDocument>(ViewerDocument::FromText("7")));
   ASSERT_NE(view.viewer(), nullptr);
   for (TextArea* box : {static_cast<TextArea*>(form.text1()),
                         static_cast<TextArea*>(view.viewer()->text1())}) {

@@ -12,10 +12,9 @@
 #include <memory>
 #include <string>
 
-#include "fake_platform.h"
 #include "fonts.h"
 #include "text_viewer.h"
-#include "text_viewer_test_support.h"
+#include "text_box_test_support.h"
 
 namespace dalvo::ui {
 namespace {
@@ -101,28 +100,6 @@ TEST(Form2, WrapsANumberAtTheEdgeAndProseBetweenWords) {
     EXPECT_EQ(text->rowCount(), c.rows + 3) << c.line.substr(0, 20);
     EXPECT_EQ(ShownText(*text), "before\n" + c.line + "\nafter\n");
   }
-}
-
-// A document handed over unindexed is indexed by the event loop, not by setDocument, which
-// returns at once; when the file is whole the box is laid out for all of it and stops. (How
-// long the window waits meanwhile is measured by bench/viewer, not here.)
-TEST(TextViewer, IndexesFromTheEventLoopAndLaysTheWholeFileOutAtTheEnd) {
-  std::string content;
-  while (content.size() < (std::size_t{24} << 20)) content += std::string(99, '7') + "\n";
-  FakePlatform platform;
-  platform.PutFile("/w/big.txt", content);
-  Form2 viewer;
-  TextViewer* text = viewer.text1();
-  viewer.show();
-  auto document = std::make_unique<ViewerDocument>(platform.OpenForReading("/w/big.txt"));
-  text->setDocument(std::move(document));
-  EXPECT_TRUE(text->indexing());
-  EXPECT_EQ(text->document().Bytes(), 0u);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !text->indexing(); }, 30000));
-  EXPECT_EQ(text->document().Bytes(), content.size());
-  const std::uint64_t lines = content.size() / 100;
-  const std::uint64_t rows_per_line = (99 + text->columns() - 1) / text->columns();
-  EXPECT_EQ(text->rowCount(), lines * rows_per_line + 1);  // and the empty last line
 }
 
 }  // namespace

@@ -115,9 +115,9 @@ void QtView::SetTimerEnabled(bool enabled) {
   }
 }
 
-void QtView::SetViewerText(const std::string& text) {
+void QtView::ClearViewer() {
   ensureViewer().text1()->setDocument(
-      std::make_unique<const ViewerDocument>(ViewerDocument::FromText(text)));
+      std::make_unique<const ViewerDocument>(ViewerDocument::FromText("")));
 }
 
 void QtView::SetViewerDocument(std::unique_ptr<ViewerDocument> document) {

@@ -53,7 +53,7 @@ class QtView : public QObject, public View {
   std::string SelectedFileName() override;
   void SetTimerEnabled(bool enabled) override;
 
-  void SetViewerText(const std::string& text) override;
+  void ClearViewer() override;
   void SetViewerDocument(std::unique_ptr<ViewerDocument> document) override;
   void ShowViewer() override;
   void HideViewer() override;

@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <QTimerEvent>
 
-#include "viewer_text.h"
+#include "viewer_sizes.h"
 
 namespace dalvo::ui {
 

@@ -18,8 +18,8 @@
 #include <gtest/gtest.h>
 
 #include "file_test_io.h"
-#include "front_end_test_session.h"
 #include "names.h"
+#include "real_engine_rig.h"
 
 namespace dalvo {
 namespace {

@@ -1,7 +1,8 @@
-// Small rules of the built-in viewer: how a file is read for it, the size line of the selected
-// file, and the viewer's text-box size. The text itself is a ViewerDocument. No failure.
-#ifndef DALVO_FRONTEND_LOGIC_VIEWER_TEXT_H_
-#define DALVO_FRONTEND_LOGIC_VIEWER_TEXT_H_
+// The built-in viewer's sizes: how much of a file is read and indexed at a time, the size line
+// of the selected file, and the viewer's text-box size. The text itself is a ViewerDocument.
+// No failure.
+#ifndef DALVO_FRONTEND_LOGIC_VIEWER_SIZES_H_
+#define DALVO_FRONTEND_LOGIC_VIEWER_SIZES_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -30,4 +31,4 @@ Size ViewerTextBoxSize(Size outer_twips);
 
 }  // namespace dalvo
 
-#endif  // DALVO_FRONTEND_LOGIC_VIEWER_TEXT_H_
+#endif  // DALVO_FRONTEND_LOGIC_VIEWER_SIZES_H_

@@ -1,3 +1,5 @@
+// A run from its launch to its end: what each command starts, the custom number's file, the
+// stale marker, and how ticks end a run that succeeded, failed or lost its marker.
 #include <gtest/gtest.h>
 
 #include "module1_test_support.h"
@@ -5,11 +7,13 @@
 namespace dalvo {
 namespace {
 
+using RunLaunch = Module1Test;
+
 using Args = std::vector<std::string>;
 // A bare name: the engine runs in the held work directory and resolves it there.
 const std::string kReportPath = "latest_division_report.tmp";
 
-TEST_F(Module1Test, EachCommandLaunchesItsRun) {
+TEST_F(RunLaunch, EachCommandLaunchesItsRun) {
   enum Command { kGenerate127, kGenerate129, kDivideFile, kDivideCustom };
   const struct {
     const char* what;
@@ -59,14 +63,14 @@ TEST_F(Module1Test, EachCommandLaunchesItsRun) {
   }
 }
 
-TEST_F(Module1Test, CustomNumberIsWrittenUnchangedWithCrlf) {
+TEST_F(RunLaunch, CustomNumberIsWrittenUnchangedWithCrlf) {
   Load();
   view_.custom_text_ = "12 34\nabc 5";
   module_.Command5_Click();
   EXPECT_EQ(Content("custom_number.tmp"), "12 34\nabc 5\r\n");
 }
 
-TEST_F(Module1Test, CustomNumberThatCannotBeWrittenStartsNoEngine) {
+TEST_F(RunLaunch, CustomNumberThatCannotBeWrittenStartsNoEngine) {
   Load();
   Put("custom_number.tmp", "111\r\n");
   view_.custom_text_ = "19";
@@ -80,7 +84,7 @@ TEST_F(Module1Test, CustomNumberThatCannotBeWrittenStartsNoEngine) {
   EXPECT_EQ(view_.Buttons(), "1001111");
 }
 
-TEST_F(Module1Test, StaleMarkerIsRemovedAtLaunchAndNotTakenAsTheEnd) {
+TEST_F(RunLaunch, StaleMarkerIsRemovedAtLaunchAndNotTakenAsTheEnd) {
   Load();
   Put("dalvoopc.tmp");
   module_.Command1_Click();
@@ -92,7 +96,7 @@ TEST_F(Module1Test, StaleMarkerIsRemovedAtLaunchAndNotTakenAsTheEnd) {
   EXPECT_EQ(view_.Buttons(), "0000000");
 }
 
-TEST_F(Module1Test, RunningTicksOnlyLookForTheMarker) {
+TEST_F(RunLaunch, RunningTicksOnlyLookForTheMarker) {
   Load();
   module_.Command1_Click();
   const auto deleted_before = platform_.deleted_.size();
@@ -105,7 +109,7 @@ TEST_F(Module1Test, RunningTicksOnlyLookForTheMarker) {
   EXPECT_EQ(view_.Buttons(), "0000000");
 }
 
-TEST_F(Module1Test, GenerationFinishesInOneTick) {
+TEST_F(RunLaunch, GenerationFinishesInOneTick) {
   Load();
   module_.Command1_Click();
   module_.Timer1_Timer();
@@ -129,7 +133,7 @@ TEST_F(Module1Test, GenerationFinishesInOneTick) {
   EXPECT_FALSE(module_.RunActive());
 }
 
-TEST_F(Module1Test, DivisionWithAutomaticViewShowsTheReport) {
+TEST_F(RunLaunch, DivisionWithAutomaticViewShowsTheReport) {
   Load();
   Put("n14453d.txt", "14453");
   view_.selected_ = "n14453d.txt";
@@ -145,7 +149,7 @@ TEST_F(Module1Test, DivisionWithAutomaticViewShowsTheReport) {
   EXPECT_EQ(view_.Buttons(), "1111011");
 }
 
-TEST_F(Module1Test, DivisionWithoutAutomaticViewKeepsDivisionPending) {
+TEST_F(RunLaunch, DivisionWithoutAutomaticViewKeepsDivisionPending) {
   Load();
   view_.check1_ = false;
   view_.custom_text_ = "38";
@@ -166,7 +170,7 @@ TEST_F(Module1Test, DivisionWithoutAutomaticViewKeepsDivisionPending) {
   EXPECT_FALSE(module_.DivisionPending());
 }
 
-TEST_F(Module1Test, EngineThatCannotBeStartedIsReportedWithWhatFailed) {
+TEST_F(RunLaunch, EngineThatCannotBeStartedIsReportedWithWhatFailed) {
   const struct {
     EngineStartError error;
     const char* status;
@@ -191,7 +195,7 @@ TEST_F(Module1Test, EngineThatCannotBeStartedIsReportedWithWhatFailed) {
   }
 }
 
-TEST_F(Module1Test, EngineEndingWithoutMarkerFreesTheWindow) {
+TEST_F(RunLaunch, EngineEndingWithoutMarkerFreesTheWindow) {
   for (EngineStatus ended : {EngineStatus{EngineRun::kCrashed, 0}, EngineStatus{EngineRun::kExited, 0},
                              EngineStatus{EngineRun::kExited, 1}}) {
     Module1Rig rig;
@@ -209,7 +213,7 @@ TEST_F(Module1Test, EngineEndingWithoutMarkerFreesTheWindow) {
   }
 }
 
-TEST_F(Module1Test, MarkerWrittenJustBeforeExitIsNotMissed) {
+TEST_F(RunLaunch, MarkerWrittenJustBeforeExitIsNotMissed) {
   Load();
   module_.Command1_Click();
   module_.Timer1_Timer();
@@ -223,7 +227,7 @@ TEST_F(Module1Test, MarkerWrittenJustBeforeExitIsNotMissed) {
   EXPECT_EQ(view_.beeps_, 0);
 }
 
-TEST_F(Module1Test, UndeletableMarkerKeepsTheRunGoingAfterTheEngineExits) {
+TEST_F(RunLaunch, UndeletableMarkerKeepsTheRunGoingAfterTheEngineExits) {
   Load();
   module_.Command1_Click();
   EngineFinishes();
@@ -237,7 +241,7 @@ TEST_F(Module1Test, UndeletableMarkerKeepsTheRunGoingAfterTheEngineExits) {
   EXPECT_EQ(view_.Status(), "Number generation complete!");
 }
 
-TEST_F(Module1Test, RunFinishesOnlyOnceTheProcessHasExited) {
+TEST_F(RunLaunch, RunFinishesOnlyOnceTheProcessHasExited) {
   Load();
   module_.Command1_Click();
   Put("dalvoopc.tmp");  // the marker is there, the process still exiting
@@ -251,7 +255,7 @@ TEST_F(Module1Test, RunFinishesOnlyOnceTheProcessHasExited) {
   EXPECT_EQ(view_.Status(), "Number generation complete!");
 }
 
-TEST_F(Module1Test, FailedGenerationPublishesNothingAndKeepsEveryEarlierFile) {
+TEST_F(RunLaunch, FailedGenerationPublishesNothingAndKeepsEveryEarlierFile) {
   const struct {
     const char* what;
     bool marker;
@@ -293,7 +297,7 @@ TEST_F(Module1Test, FailedGenerationPublishesNothingAndKeepsEveryEarlierFile) {
   }
 }
 
-TEST_F(Module1Test, FailedDivisionShowsNoOlderReport) {
+TEST_F(RunLaunch, FailedDivisionShowsNoOlderReport) {
   for (EngineStatus failed : {EngineStatus{EngineRun::kExited, 1}, EngineStatus{EngineRun::kCrashed, 0}}) {
     Module1Rig rig;
     ASSERT_NO_FATAL_FAILURE(rig.Load());
@@ -312,7 +316,7 @@ TEST_F(Module1Test, FailedDivisionShowsNoOlderReport) {
   }
 }
 
-TEST_F(Module1Test, ButtonsStayDisabledWhileTheRunLasts) {
+TEST_F(RunLaunch, ButtonsStayDisabledWhileTheRunLasts) {
   Load();
   Put("a.txt", "1");
   view_.selected_ = "a.txt";
@@ -329,7 +333,7 @@ TEST_F(Module1Test, ButtonsStayDisabledWhileTheRunLasts) {
   EXPECT_EQ(view_.Buttons(), "1111111");
 }
 
-TEST_F(Module1Test, ErrorInATickEndsItSilentlyAndTheNextTickResumes) {
+TEST_F(RunLaunch, ErrorInATickEndsItSilentlyAndTheNextTickResumes) {
   Load();
   module_.Command1_Click();
   Put("number4.txt", "4");

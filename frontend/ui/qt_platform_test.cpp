@@ -24,6 +24,9 @@
 #include "file_test_io.h"
 #include "module1.h"
 #include "publication_test_table.h"
+#ifdef DALVO_ENGINE_PATH
+#include "real_engine_rig.h"
+#endif
 
 namespace dalvo {
 namespace {
@@ -194,43 +197,16 @@ TEST_F(QtPlatformTest, DestructionLeavesARunningEngineRunning) {
 
 #ifdef DALVO_ENGINE_PATH
 
-
-class WithEngine : public ::testing::Test {
+class QtPlatformWithEngine : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(tmp_.isValid());
-    root_ = tmp_.path().toStdString() + "/";
-    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(root_ + "tmp")));
+    ASSERT_TRUE(session_.Start());
+    root_ = session_.rig().root();
+    work_ = session_.work();
     ASSERT_TRUE(QDir().mkdir(QString::fromStdString(root_ + "ref")));
-    const char* saved = std::getenv("TMPDIR");
-    had_tmpdir_ = saved != nullptr;
-    if (had_tmpdir_) saved_tmpdir_ = saved;
-    ::setenv("TMPDIR", (root_ + "tmp").c_str(), 1);
-    const StartupResult result = module_.Form_Load();
-    ASSERT_TRUE(result.ok) << result.message;
-    work_ = module_.WorkDir();
-    ASSERT_EQ(work_, root_ + "tmp/dalvo work dir/");
-  }
-  void TearDown() override {
-    // Names that are not valid text are beyond QTemporaryDir's own clean-up, which works on
-    // QStrings; the file system's removal takes them as bytes.
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-    if (had_tmpdir_) {
-      ::setenv("TMPDIR", saved_tmpdir_.c_str(), 1);
-    } else {
-      ::unsetenv("TMPDIR");
-    }
   }
   // Ticks every 50 ms, as the window's timer would, until the run has finished.
-  void RunToEnd() {
-    ASSERT_TRUE(view_.timer_enabled_) << view_.Status();
-    for (int tick = 0; tick < 2400 && view_.timer_enabled_; ++tick) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      module_.Timer1_Timer();
-    }
-    ASSERT_FALSE(view_.timer_enabled_) << "the run did not finish";
-  }
+  void RunToEnd() { ASSERT_TRUE(session_.RunToEnd()); }
   // Runs the engine directly in ref/ with `args` and waits for it.
   void RunEngineDirectly(const QStringList& args) {
     QProcess engine;
@@ -249,23 +225,21 @@ class WithEngine : public ::testing::Test {
     return names;
   }
 
-  QTemporaryDir tmp_;
+  // The rig removes its root, names that are not valid text included.
+  Session session_{DALVO_ENGINE_PATH};
+  FakeView& view_ = session_.view();
+  Module1& module_ = session_.module();
   std::string root_;
   std::string work_;
-  bool had_tmpdir_ = false;
-  std::string saved_tmpdir_;
-  QtPlatform platform_{QFileInfo(QStringLiteral(DALVO_ENGINE_PATH)).absolutePath().toStdString()};
-  FakeView view_;
-  Module1 module_{platform_, view_};
 };
 
-TEST_F(WithEngine, WorkDirIsPrivate) {
+TEST_F(QtPlatformWithEngine, WorkDirIsPrivate) {
   struct stat st {};
   ASSERT_EQ(::lstat(work_.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
 }
 
-TEST_F(WithEngine, GenerationsLeaveExactlyTheLatestRunUnderPublicationNames) {
+TEST_F(QtPlatformWithEngine, GenerationsLeaveExactlyTheLatestRunUnderPublicationNames) {
   module_.Command1_Click();
   RunToEnd();
   EXPECT_EQ(view_.Status(), "Number generation complete!");
@@ -290,7 +264,7 @@ TEST_F(WithEngine, GenerationsLeaveExactlyTheLatestRunUnderPublicationNames) {
   }
 }
 
-TEST_F(WithEngine, DivisionsWriteTheEnginesReport) {
+TEST_F(QtPlatformWithEngine, DivisionsWriteTheEnginesReport) {
   module_.Command1_Click();
   RunToEnd();
   view_.selected_ = "appendix_1_number_1.txt";
@@ -327,7 +301,7 @@ TEST_F(WithEngine, DivisionsWriteTheEnginesReport) {
   EXPECT_FALSE(QFile::exists(QString::fromStdString(work_ + "dalvoopc.tmp")));
 }
 
-TEST_F(WithEngine, AFileWhoseNameIsNotTextIsDividedAndNamedInItsReport) {
+TEST_F(QtPlatformWithEngine, AFileWhoseNameIsNotTextIsDividedAndNamedInItsReport) {
   const std::string odd = "caf\xE9 \xFF.txt";  // Latin-1 bytes: not valid UTF-8
   // Made under a plain name and renamed: Qt would turn the odd bytes into other characters.
   for (const std::string& dir : {work_, root_ + "ref/"}) {

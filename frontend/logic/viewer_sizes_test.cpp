@@ -1,17 +1,17 @@
-#include "viewer_text.h"
+#include "viewer_sizes.h"
 
 #include <gtest/gtest.h>
 
 namespace dalvo {
 namespace {
 
-TEST(ViewerText, FileSizeLine) {
+TEST(ViewerSizes, FileSizeLine) {
   EXPECT_EQ(FileSizeLine("ab.txt", 12), "ab.txt  -  12 bytes.");
   EXPECT_EQ(FileSizeLine("n14453d.txt", 0), "n14453d.txt  -  0 bytes.");
   EXPECT_EQ(FileSizeLine("big.txt", 10'000'000'000ULL), "big.txt  -  10000000000 bytes.");
 }
 
-TEST(ViewerText, TextBoxFollowsTheWindowAndNeverGoesNegative) {
+TEST(ViewerSizes, TextBoxFollowsTheWindowAndNeverGoesNegative) {
   const struct {
     Size outer;
     Size box;

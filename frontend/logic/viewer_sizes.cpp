@@ -1,4 +1,4 @@
-#include "viewer_text.h"
+#include "viewer_sizes.h"
 
 namespace dalvo {
 

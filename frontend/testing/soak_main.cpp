@@ -16,7 +16,6 @@
 #include "fake_view.h"
 #include "module1.h"
 #include "names.h"
-#include "qt_platform.h"
 #include "real_engine_rig.h"
 
 namespace dalvo {
@@ -180,10 +179,10 @@ class Soak {
 
   int runs_;
   int failures_ = 0;
-  RealEngineRig rig_{DALVO_ENGINE_PATH};
-  QtPlatform platform_{rig_.app_dir()};
-  FakeView view_;
-  Module1 module_{platform_, view_};
+  Session session_{DALVO_ENGINE_PATH};
+  RealEngineRig& rig_ = session_.rig();
+  FakeView& view_ = session_.view();
+  Module1& module_ = session_.module();
   std::map<std::size_t, Files> first_of_kind_;
 };
 

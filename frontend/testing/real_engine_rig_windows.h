@@ -1,8 +1,8 @@
-// The fixture of the end-to-end tests: the real windows, the real logic, the real platform and
-// the real engine process, in a private temporary directory (TMPDIR) per test, restored after.
-// Every wait is bounded. Needs DALVO_TEST_APP_DIR, the directory of the built programs.
-#ifndef DALVO_FRONTEND_TESTING_MAIN_WINDOW_E2E_FIXTURE_H_
-#define DALVO_FRONTEND_TESTING_MAIN_WINDOW_E2E_FIXTURE_H_
+// The window part of the real-engine rig: MainWindowE2e, the fixture of the end-to-end tests,
+// runs the real windows, logic and platform and the real engine process in a RealEngineRig of
+// its own per test (private TMPDIR, restored after). Every wait is bounded. Needs
+// DALVO_ENGINE_PATH and DALVO_TEST_APP_DIR, the directory of the built programs and help text.
+#pragma once
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +10,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -24,8 +23,9 @@
 #include "form2.h"
 #include "main_window_binding.h"
 #include "qt_platform.h"
+#include "real_engine_rig.h"
 #include "text_viewer.h"
-#include "text_viewer_test_support.h"
+#include "text_box_test_support.h"
 
 namespace dalvo::ui {
 
@@ -47,22 +47,16 @@ inline const std::vector<std::string> kListedAfterGeneration = {
 
 class MainWindowE2e : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(temp_.isValid());
-    old_tmpdir_ = qgetenv("TMPDIR");
-    old_cwd_ = QDir::currentPath();
-    qputenv("TMPDIR", QFile::encodeName(temp_.path()));
-    work_dir_ = temp_.path() + QStringLiteral("/dalvo work dir/");
-  }
+  void SetUp() override { ASSERT_TRUE(rig_.ok()) << rig_.error(); }
 
+  // The program goes before the rig restores TMPDIR and the current directory.
   void TearDown() override {
     binding_.reset();
     platform_.reset();
-    QDir::setCurrent(old_cwd_);
-    qputenv("TMPDIR", old_tmpdir_);
   }
 
-  // Starts the program with `app_dir` as its application directory.
+  // Starts the program with `app_dir` as its application directory (by default the built one,
+  // which holds the help text beside the engine).
   void Start(const QString& app_dir = kAppDir) {
     platform_ = std::make_unique<QtPlatform>(app_dir.toStdString());
     binding_ = std::make_unique<MainWindowBinding>(*platform_);
@@ -124,14 +118,10 @@ class MainWindowE2e : public ::testing::Test {
     }
   }
 
-  QTemporaryDir temp_;
-  QString work_dir_;
-  QByteArray old_tmpdir_;
-  QString old_cwd_;
+  RealEngineRig rig_{DALVO_ENGINE_PATH};
+  const QString work_dir_ = QString::fromStdString(rig_.work_dir());
   std::unique_ptr<QtPlatform> platform_;
   std::unique_ptr<MainWindowBinding> binding_;
 };
 
 }  // namespace dalvo::ui
-
-#endif  // DALVO_FRONTEND_TESTING_MAIN_WINDOW_E2E_FIXTURE_H_
