@@ -5,6 +5,7 @@
 // Run: build-bench/bench-bin/dalvo_division_bench (or through bench/run.sh).
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,12 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "division.h"
-#include "division_chain.h"
-#include "division_kernel.h"
-#include "reference_divider.h"
-#include "number_files.h"
-#include "sura_table.h"
+#include "engine/division.h"
+#include "engine/division_chain.h"
+#include "engine/division_kernel.h"
+#include "engine/testing/reference_divider.h"
+#include "engine/number_files.h"
+#include "engine/sura_table.h"
 
 namespace {
 

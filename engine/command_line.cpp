@@ -1,15 +1,15 @@
-#include "command_line.h"
+#include "engine/command_line.h"
 
 #include <cerrno>
 #include <cstring>
 #include <new>
 #include <string>
 
-#include "completion_marker.h"
-#include "division.h"
-#include "menu.h"
-#include "number_files.h"
-#include "usage.h"
+#include "engine/completion_marker.h"
+#include "engine/division.h"
+#include "engine/menu.h"
+#include "engine/number_files.h"
+#include "engine/usage.h"
 
 namespace dalvo {
 namespace {

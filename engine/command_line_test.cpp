@@ -1,4 +1,4 @@
-#include "command_line.h"
+#include "engine/command_line.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "engine_process_runner.h"
-#include "test_temp_dir.h"
-#include "usage.h"
+#include "engine/testing/engine_process_runner.h"
+#include "engine/testing/test_temp_dir.h"
+#include "engine/usage.h"
 
 namespace dalvo {
 namespace {

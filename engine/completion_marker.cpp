@@ -1,11 +1,11 @@
-#include "completion_marker.h"
+#include "engine/completion_marker.h"
 
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <system_error>
 
-#include "replacement_file.h"
+#include "engine/replacement_file.h"
 
 namespace dalvo {
 

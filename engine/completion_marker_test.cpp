@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "test_temp_dir.h"
+#include "engine/testing/test_temp_dir.h"
 
 namespace dalvo {
 namespace {

@@ -1,18 +1,19 @@
-#include "division.h"
+#include "engine/division.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <system_error>
 
-#include "division_report.h"
-#include "division_pipeline.h"
-#include "replacement_file.h"
+#include "engine/division_report.h"
+#include "engine/division_pipeline.h"
+#include "engine/replacement_file.h"
 
 namespace dalvo {
 

@@ -1,9 +1,10 @@
-#include "division_chain.h"
+#include "engine/division_chain.h"
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
-#include "division_chain_avx512.h"
+#include "engine/division_chain_avx512.h"
 
 namespace dalvo {
 

@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "division_kernel.h"
+#include "engine/division_kernel.h"
 
 namespace dalvo {
 

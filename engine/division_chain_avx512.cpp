@@ -1,10 +1,11 @@
-#include "division_chain_avx512.h"
+#include "engine/division_chain_avx512.h"
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 
-#include "avx512_intrinsics.h"
+#include "engine/avx512_intrinsics.h"
 
 namespace dalvo {
 

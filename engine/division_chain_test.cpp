@@ -1,4 +1,4 @@
-#include "division_chain.h"
+#include "engine/division_chain.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "division_report.h"
-#include "division_test_support.h"
-#include "reference_divider.h"
+#include "engine/division_report.h"
+#include "engine/testing/division_test_support.h"
+#include "engine/testing/reference_divider.h"
 
 namespace dalvo {
 namespace {

@@ -1,8 +1,9 @@
-#include "division_kernel.h"
+#include "engine/division_kernel.h"
 
+#include <cstdint>
 #include <string_view>
 
-#include "division_kernel_vector.h"
+#include "engine/division_kernel_vector.h"
 
 namespace dalvo {
 

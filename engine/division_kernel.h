@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "division_report.h"
-#include "division_rule.h"
+#include "engine/division_report.h"
+#include "engine/division_rule.h"
 
 namespace dalvo {
 

@@ -1,7 +1,7 @@
 // The AVX2 step of the division kernel: a group of 64 digits in two 256-bit vectors, eight digits
 // to a 32-bit lane. The pass loop is division_kernel_groups.h's. An acceleration of the rule
 // (division_rule.h), checked against it by DivisionKernel.LongDigitRunsAtEveryGroupOffset.
-#include "division_kernel_vector.h"
+#include "engine/division_kernel_vector.h"
 
 #if defined(__x86_64__)
 
@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #define DALVO_KERNEL_TARGET __attribute__((target("avx2")))
-#include "division_kernel_groups.h"
+#include "engine/division_kernel_groups.h"
 
 namespace dalvo {
 namespace {

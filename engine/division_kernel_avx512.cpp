@@ -3,17 +3,17 @@
 // digit or a number below 128 that stands for a remainder mod 19, so a group needs byte lookups
 // (VBMI) and adds, no multiplies. An acceleration of the rule (division_rule.h), checked against
 // it by DivisionKernel.LongDigitRunsAtEveryGroupOffset.
-#include "division_kernel_vector.h"
+#include "engine/division_kernel_vector.h"
 
 #if defined(__x86_64__)
 
 #include <cstddef>
 #include <cstdint>
 
-#include "avx512_intrinsics.h"
+#include "engine/avx512_intrinsics.h"
 
 #define DALVO_KERNEL_TARGET __attribute__((target("avx512f,avx512bw,avx512vbmi")))
-#include "division_kernel_groups.h"
+#include "engine/division_kernel_groups.h"
 
 namespace dalvo {
 namespace {

@@ -16,8 +16,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "division_kernel.h"
-#include "division_report.h"
+#include "engine/division_kernel.h"
+#include "engine/division_report.h"
 
 namespace dalvo {
 namespace {

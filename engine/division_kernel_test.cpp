@@ -1,8 +1,9 @@
-#include "division_kernel.h"
+#include "engine/division_kernel.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 
 #include <cstdio>
@@ -10,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "division_kernel_vector.h"
-#include "division_report.h"
-#include "division_test_support.h"
-#include "reference_divider.h"
+#include "engine/division_kernel_vector.h"
+#include "engine/division_report.h"
+#include "engine/testing/division_test_support.h"
+#include "engine/testing/reference_divider.h"
 
 namespace dalvo {
 namespace {

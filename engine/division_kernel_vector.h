@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "division_report.h"
+#include "engine/division_report.h"
 
 namespace dalvo {
 

@@ -1,4 +1,4 @@
-#include "division_pipeline.h"
+#include "engine/division_pipeline.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -19,8 +20,8 @@
 #include <utility>
 #include <vector>
 
-#include "division_chain.h"
-#include "division_chain_avx512.h"
+#include "engine/division_chain.h"
+#include "engine/division_chain_avx512.h"
 
 namespace dalvo {
 

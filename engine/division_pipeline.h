@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "division_kernel.h"
-#include "division_report.h"
+#include "engine/division_kernel.h"
+#include "engine/division_report.h"
 
 namespace dalvo {
 

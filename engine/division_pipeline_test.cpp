@@ -1,4 +1,4 @@
-#include "division_pipeline.h"
+#include "engine/division_pipeline.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -9,15 +9,16 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "division_report.h"
-#include "division_test_support.h"
-#include "test_temp_dir.h"
+#include "engine/division_report.h"
+#include "engine/testing/division_test_support.h"
+#include "engine/testing/test_temp_dir.h"
 
 namespace dalvo {
 namespace {

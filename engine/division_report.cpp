@@ -1,4 +1,4 @@
-#include "division_report.h"
+#include "engine/division_report.h"
 
 #include <algorithm>
 #include <cerrno>

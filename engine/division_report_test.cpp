@@ -1,8 +1,8 @@
-#include "division_report.h"
+#include "engine/division_report.h"
 
 #include <gtest/gtest.h>
 
-#include "division_rule.h"
+#include "engine/division_rule.h"
 
 namespace dalvo {
 namespace {

@@ -1,15 +1,16 @@
-#include "division_rule.h"
+#include "engine/division_rule.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <random>
 #include <string>
 
-#include "division_report.h"
-#include "division_test_support.h"
-#include "reference_divider.h"
+#include "engine/division_report.h"
+#include "engine/testing/division_test_support.h"
+#include "engine/testing/reference_divider.h"
 
 namespace dalvo {
 namespace {

@@ -1,4 +1,4 @@
-#include "division.h"
+#include "engine/division.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,9 +8,9 @@
 #include <random>
 #include <string>
 
-#include "division_test_support.h"
-#include "test_temp_dir.h"
-#include "test_tmpfs.h"
+#include "engine/testing/division_test_support.h"
+#include "engine/testing/test_temp_dir.h"
+#include "engine/testing/test_tmpfs.h"
 
 namespace dalvo {
 namespace {

@@ -21,11 +21,11 @@
 #include <string>
 #include <vector>
 
-#include "engine_process_runner.h"
-#include "engine_expectations.h"
-#include "number_files.h"
-#include "test_temp_dir.h"
-#include "test_tmpfs.h"
+#include "engine/testing/engine_process_runner.h"
+#include "engine/testing/engine_expectations.h"
+#include "engine/number_files.h"
+#include "engine/testing/test_temp_dir.h"
+#include "engine/testing/test_tmpfs.h"
 
 namespace dalvo {
 namespace {

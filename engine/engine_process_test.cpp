@@ -2,6 +2,7 @@
 // by what it leaves on disk, what it prints and its exit status.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -9,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "engine_process_runner.h"
-#include "engine_expectations.h"
-#include "number_files.h"
-#include "test_temp_dir.h"
+#include "engine/testing/engine_process_runner.h"
+#include "engine/testing/engine_expectations.h"
+#include "engine/number_files.h"
+#include "engine/testing/test_temp_dir.h"
 
 namespace dalvo {
 namespace {
@@ -26,7 +27,7 @@ const std::string kBannerAndMenu = kBanner + kMenu;
 struct GenerationCase {
   std::vector<std::string> args;
   std::string input;
-  int32_t sura9_verses;  // 0: nothing is generated
+  std::int32_t sura9_verses;  // 0: nothing is generated
   std::string out;
   bool marker;
 };

@@ -19,11 +19,11 @@
 #include <thread>
 #include <vector>
 
-#include "division.h"
-#include "engine_process_runner.h"
-#include "engine_expectations.h"
-#include "number_files.h"
-#include "test_temp_dir.h"
+#include "engine/division.h"
+#include "engine/testing/engine_process_runner.h"
+#include "engine/testing/engine_expectations.h"
+#include "engine/number_files.h"
+#include "engine/testing/test_temp_dir.h"
 
 namespace dalvo {
 namespace {

@@ -1,4 +1,4 @@
-#include "kept_attributes.h"
+#include "engine/kept_attributes.h"
 
 #include <sys/xattr.h>
 #include <unistd.h>

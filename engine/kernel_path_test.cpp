@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include "division_kernel.h"
-#include "division_pipeline.h"
-#include "division_report.h"
+#include "engine/division_kernel.h"
+#include "engine/division_pipeline.h"
+#include "engine/division_report.h"
 
 namespace dalvo {
 namespace {

@@ -1,4 +1,4 @@
-#include "last_digit.h"
+#include "engine/last_digit.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@ namespace {
 
 TEST(LastDigit, SmallValuesPassAndLargerOnesKeepTheirLastDigit) {
   struct Case {
-    int32_t n;
-    int32_t expected;
+    std::int32_t n;
+    std::int32_t expected;
   };
   constexpr Case kCases[] = {{0, 0},   {7, 7},   {9, 9},     {10, 0},    {19, 9},  {99, 9},
                              {100, 0}, {127, 7}, {285, 5},   {1009, 9},  {-5, -5}, {-40, -40}};

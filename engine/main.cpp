@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "command_line.h"
+#include "engine/command_line.h"
 
 int main(int argc, char** argv) {
   // A reader that went away (dalvo ... | head) is a failed write like any other: the run goes

@@ -1,4 +1,4 @@
-#include "menu.h"
+#include "engine/menu.h"
 
 #include <cassert>
 #include <cerrno>

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <functional>
 
-#include "number_files.h"
-#include "sura_table.h"
+#include "engine/number_files.h"
+#include "engine/sura_table.h"
 
 namespace dalvo {
 

@@ -1,12 +1,13 @@
-#include "menu.h"
+#include "engine/menu.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
-#include "engine_expectations.h"
+#include "engine/testing/engine_expectations.h"
 
 namespace dalvo {
 namespace {
@@ -45,7 +46,7 @@ struct Transcript {
   std::string out;
   std::string unread;
   int generator_calls = 0;
-  int32_t sura9_verses = 0;  // as the generator saw it
+  std::int32_t sura9_verses = 0;  // as the generator saw it
   MenuOutcome outcome;
 };
 
@@ -67,7 +68,7 @@ Transcript RunWith(RunMode mode, char auto_choice, const std::string& input,
 struct InteractiveCase {
   const char* input;
   std::string expected_out;
-  int32_t sura9_verses;  // 0 when nothing is generated
+  std::int32_t sura9_verses;  // 0 when nothing is generated
   const char* unread;
 };
 
@@ -99,7 +100,7 @@ TEST(Menu, AutomaticChoiceReadsNothing) {
   const struct {
     char choice;
     std::string expected_out;
-    int32_t sura9_verses;
+    std::int32_t sura9_verses;
   } kCases[] = {
       {'1', kBanner + kMenu + kWith127Verses + kGenerationDone, 127},
       {'2', kBanner + kMenu + kWith129Verses + kGenerationDone, 129},

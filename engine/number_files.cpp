@@ -1,13 +1,14 @@
-#include "number_files.h"
+#include "engine/number_files.h"
 
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string_view>
 
-#include "last_digit.h"
-#include "replacement_file.h"
+#include "engine/last_digit.h"
+#include "engine/replacement_file.h"
 
 namespace dalvo {
 namespace {
@@ -30,7 +31,7 @@ class ItemWriter {
     return ok_;
   }
 
-  void Put(int32_t value) {
+  void Put(std::int32_t value) {
     if (kBufferSize - used_ < kMaxItemChars) Drain();
     char* const begin = buffer_.get() + used_;
     const std::to_chars_result result = std::to_chars(begin, begin + kMaxItemChars, value);
@@ -81,8 +82,8 @@ class ItemWriter {
   int error_ = 0;
 };
 
-void PutVerses(ItemWriter& out, int32_t verse_count) {
-  for (int32_t v = 1; v <= verse_count; ++v) out.Put(v);
+void PutVerses(ItemWriter& out, std::int32_t verse_count) {
+  for (std::int32_t v = 1; v <= verse_count; ++v) out.Put(v);
 }
 
 // The files in writing order; kNumberFileNames holds their names at the same positions.
@@ -91,14 +92,14 @@ using FileBody = void (*)(const SuraTable&, ItemWriter&);
 constexpr std::array<FileBody, kNumberFileCount> kFileBodies = {
     // number1.txt
     [](const SuraTable& t, ItemWriter& out) {
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
         out.Put(t.VerseCount(k));
         PutVerses(out, t.VerseCount(k));
       }
     },
     // number2.txt
     [](const SuraTable& t, ItemWriter& out) {
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
         PutVerses(out, t.VerseCount(k));
         out.Put(t.VerseCount(k));
       }
@@ -106,7 +107,7 @@ constexpr std::array<FileBody, kNumberFileCount> kFileBodies = {
     },
     // number3.txt
     [](const SuraTable& t, ItemWriter& out) {
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
         PutVerses(out, t.VerseCount(k));
         out.Put(k);
         out.Put(t.VerseCount(k));
@@ -115,7 +116,7 @@ constexpr std::array<FileBody, kNumberFileCount> kFileBodies = {
     },
     // number4.txt
     [](const SuraTable& t, ItemWriter& out) {
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
         out.Put(t.VerseCount(k));
         PutVerses(out, t.VerseCount(k));
         out.Put(k);
@@ -124,21 +125,21 @@ constexpr std::array<FileBody, kNumberFileCount> kFileBodies = {
     },
     // number5.txt
     [](const SuraTable& t, ItemWriter& out) {
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
         PutVerses(out, t.VerseCount(k));
         out.Put(t.VerseNumberSum(k));
       }
     },
     // number6.txt
     [](const SuraTable& t, ItemWriter& out) {
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
         out.Put(t.VerseNumberSum(k));
         PutVerses(out, t.VerseCount(k));
       }
     },
     // number7.txt: the one file that walks the suras from the last to the first.
     [](const SuraTable& t, ItemWriter& out) {
-      for (int32_t k = kSuraCount; k >= 1; --k) {
+      for (std::int32_t k = kSuraCount; k >= 1; --k) {
         PutVerses(out, t.VerseCount(k));
         out.Put(t.VerseNumberSum(k));
       }
@@ -148,7 +149,7 @@ constexpr std::array<FileBody, kNumberFileCount> kFileBodies = {
       out.Put(t.TotalVerseNumberSum());
       out.Put(t.TotalVerses());
       out.Text("114");
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
         out.Put(k);
         out.Put(t.VerseCount(k));
       }
@@ -158,21 +159,21 @@ constexpr std::array<FileBody, kNumberFileCount> kFileBodies = {
       out.Put(t.TotalVerseNumberSum());
       out.Put(t.TotalVerses());
       out.Text("114");
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
         out.Put(t.VerseCount(k));
         out.Put(k);
       }
     },
     // number10.txt
     [](const SuraTable& t, ItemWriter& out) {
-      for (int32_t k = 1; k <= kSuraCount; ++k) out.Put(t.VerseNumberSum(k));
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) out.Put(t.VerseNumberSum(k));
       out.Put(t.TotalVerseNumberSum());
     },
     // number11.txt
     [](const SuraTable& t, ItemWriter& out) {
       out.Text("114");
       out.Put(t.TotalVerses());
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
         out.Put(k);
         out.Put(t.VerseNumberSum(k));
       }
@@ -182,7 +183,7 @@ constexpr std::array<FileBody, kNumberFileCount> kFileBodies = {
       out.Text("114");
       out.Put(t.TotalVerses());
       out.Put(t.TotalVerseNumberSum());
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
         out.Put(k);
         PutVerses(out, t.VerseCount(k));
       }
@@ -190,27 +191,27 @@ constexpr std::array<FileBody, kNumberFileCount> kFileBodies = {
     // number13.txt
     [](const SuraTable& t, ItemWriter& out) {
       out.Put(t.TotalVerses());
-      for (int32_t k = 1; k <= kSuraCount; ++k) out.Put(t.VerseCount(k));
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) out.Put(t.VerseCount(k));
       out.Put(t.TotalVerses());
     },
     // number14.txt
     [](const SuraTable& t, ItemWriter& out) {
       out.Put(t.TotalVerses());
       out.Text("114");
-      for (int32_t k = 1; k <= kSuraCount; ++k) PutVerses(out, t.VerseCount(k));
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) PutVerses(out, t.VerseCount(k));
       out.Put(t.TotalVerses());
       out.Text("114");
     },
     // number15.txt
     [](const SuraTable& t, ItemWriter& out) {
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
         PutVerses(out, t.VerseCount(k));
         out.Put(k + t.VerseCount(k));
       }
     },
     // n13038d.txt: the unnumbered opening stands as a verse "0" ahead of verse 1.
     [](const SuraTable& t, ItemWriter& out) {
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
         out.Put(k);
         out.Put(t.VerseCount(k));
         if (t.UnnumberedOpening(k) == 1) out.Text("0");
@@ -220,14 +221,14 @@ constexpr std::array<FileBody, kNumberFileCount> kFileBodies = {
     // n37088d.txt: every verse and every unnumbered opening, each followed by its running number
     // over the whole table; the counter is never reset between suras.
     [](const SuraTable& t, ItemWriter& out) {
-      int32_t counter = 0;
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
+      std::int32_t counter = 0;
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
         out.Put(k);
         if (t.UnnumberedOpening(k) == 1) {
           out.Text("0");
           out.Put(++counter);
         }
-        for (int32_t v = 1; v <= t.VerseCount(k); ++v) {
+        for (std::int32_t v = 1; v <= t.VerseCount(k); ++v) {
           out.Put(v);
           out.Put(++counter);
         }
@@ -241,28 +242,28 @@ constexpr std::array<FileBody, kNumberFileCount> kFileBodies = {
     },
     // ap24-64.txt
     [](const SuraTable& t, ItemWriter& out) {
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
         out.Put(t.VerseCount(k));
-        for (int32_t v = 1; v <= t.VerseCount(k); v += 2) out.Put(LastDigit(v));
+        for (std::int32_t v = 1; v <= t.VerseCount(k); v += 2) out.Put(LastDigit(v));
       }
     },
     // ap24-65.txt: only the suras without initial letters.
     [](const SuraTable& t, ItemWriter& out) {
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
         if (t.InitialLetterCount(k) == 0) PutVerses(out, t.VerseCount(k));
       }
     },
     // n14453d.txt
     [](const SuraTable& t, ItemWriter& out) {
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
-        for (int32_t v = 1; v <= t.VerseCount(k); ++v) out.Put(k + v);
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
+        for (std::int32_t v = 1; v <= t.VerseCount(k); ++v) out.Put(k + v);
       }
     },
     // n20257d.txt: the partial sums restart with each sura.
     [](const SuraTable& t, ItemWriter& out) {
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
-        int32_t sum = 0;
-        for (int32_t v = 1; v <= t.VerseCount(k); ++v) out.Put(sum += v);
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
+        std::int32_t sum = 0;
+        for (std::int32_t v = 1; v <= t.VerseCount(k); ++v) out.Put(sum += v);
       }
     },
 };

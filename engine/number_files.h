@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sura_table.h"
+#include "engine/sura_table.h"
 
 namespace dalvo {
 

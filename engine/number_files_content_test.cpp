@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "number_files.h"
-#include "sura_table.h"
-#include "test_temp_dir.h"
+#include "engine/number_files.h"
+#include "engine/sura_table.h"
+#include "engine/testing/test_temp_dir.h"
 
 namespace dalvo {
 namespace {
@@ -18,7 +18,7 @@ namespace {
 class Recipe {
  public:
   explicit Recipe(const SuraTable& table) : t_(table) {
-    for (int32_t k = 1; k <= kSuraCount; ++k) {
+    for (std::int32_t k = 1; k <= kSuraCount; ++k) {
       total_verses_ += t_.VerseCount(k);
       total_sum_ += Sum(k);
     }
@@ -29,107 +29,107 @@ class Recipe {
     const std::string T = std::to_string(total_verses_);
     const std::string SS = std::to_string(total_sum_);
     if (name == "number1.txt") {
-      for (int32_t k = 1; k <= kSuraCount; ++k) s += V(k) + Verses(k);
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) s += V(k) + Verses(k);
     } else if (name == "number2.txt") {
-      for (int32_t k = 1; k <= kSuraCount; ++k) s += Verses(k) + V(k);
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) s += Verses(k) + V(k);
       s += T;
     } else if (name == "number3.txt") {
-      for (int32_t k = 1; k <= kSuraCount; ++k) s += Verses(k) + std::to_string(k) + V(k);
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) s += Verses(k) + std::to_string(k) + V(k);
       s += T;
     } else if (name == "number4.txt") {
-      for (int32_t k = 1; k <= kSuraCount; ++k) s += V(k) + Verses(k) + std::to_string(k);
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) s += V(k) + Verses(k) + std::to_string(k);
       s += T;
     } else if (name == "number5.txt") {
-      for (int32_t k = 1; k <= kSuraCount; ++k) s += Verses(k) + S(k);
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) s += Verses(k) + S(k);
     } else if (name == "number6.txt") {
-      for (int32_t k = 1; k <= kSuraCount; ++k) s += S(k) + Verses(k);
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) s += S(k) + Verses(k);
     } else if (name == "number7.txt") {
-      for (int32_t k = kSuraCount; k >= 1; --k) s += Verses(k) + S(k);
+      for (std::int32_t k = kSuraCount; k >= 1; --k) s += Verses(k) + S(k);
     } else if (name == "number8.txt") {
       s += SS + T + "114";
-      for (int32_t k = 1; k <= kSuraCount; ++k) s += std::to_string(k) + V(k);
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) s += std::to_string(k) + V(k);
     } else if (name == "number9.txt") {
       s += SS + T + "114";
-      for (int32_t k = 1; k <= kSuraCount; ++k) s += V(k) + std::to_string(k);
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) s += V(k) + std::to_string(k);
     } else if (name == "number10.txt") {
-      for (int32_t k = 1; k <= kSuraCount; ++k) s += S(k);
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) s += S(k);
       s += SS;
     } else if (name == "number11.txt") {
       s += "114" + T;
-      for (int32_t k = 1; k <= kSuraCount; ++k) s += std::to_string(k) + S(k);
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) s += std::to_string(k) + S(k);
     } else if (name == "number12.txt") {
       s += "114" + T + SS;
-      for (int32_t k = 1; k <= kSuraCount; ++k) s += std::to_string(k) + Verses(k);
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) s += std::to_string(k) + Verses(k);
     } else if (name == "number13.txt") {
       s += T;
-      for (int32_t k = 1; k <= kSuraCount; ++k) s += V(k);
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) s += V(k);
       s += T;
     } else if (name == "number14.txt") {
       s += T + "114";
-      for (int32_t k = 1; k <= kSuraCount; ++k) s += Verses(k);
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) s += Verses(k);
       s += T + "114";
     } else if (name == "number15.txt") {
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
         s += Verses(k) + std::to_string(k + t_.VerseCount(k));
       }
     } else if (name == "n13038d.txt") {
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
         s += std::to_string(k) + V(k) + (t_.UnnumberedOpening(k) == 1 ? "0" : "") + Verses(k);
       }
     } else if (name == "n37088d.txt") {
       int counter = 0;
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
         s += std::to_string(k);
         if (t_.UnnumberedOpening(k) == 1) s += "0" + std::to_string(++counter);
-        for (int32_t v = 1; v <= t_.VerseCount(k); ++v) {
+        for (std::int32_t v = 1; v <= t_.VerseCount(k); ++v) {
           s += std::to_string(v) + std::to_string(++counter);
         }
       }
     } else if (name == "ap24-63.txt") {
       s += "9" + V(9) + Verses(9);
     } else if (name == "ap24-64.txt") {
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
         s += V(k);
-        for (int32_t v = 1; v <= t_.VerseCount(k); v += 2) s += std::to_string(v).back();
+        for (std::int32_t v = 1; v <= t_.VerseCount(k); v += 2) s += std::to_string(v).back();
       }
     } else if (name == "ap24-65.txt") {
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
         if (t_.InitialLetterCount(k) == 0) s += Verses(k);
       }
     } else if (name == "n14453d.txt") {
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
-        for (int32_t v = 1; v <= t_.VerseCount(k); ++v) s += std::to_string(k + v);
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
+        for (std::int32_t v = 1; v <= t_.VerseCount(k); ++v) s += std::to_string(k + v);
       }
     } else if (name == "n20257d.txt") {
-      for (int32_t k = 1; k <= kSuraCount; ++k) {
-        int32_t partial = 0;
-        for (int32_t v = 1; v <= t_.VerseCount(k); ++v) s += std::to_string(partial += v);
+      for (std::int32_t k = 1; k <= kSuraCount; ++k) {
+        std::int32_t partial = 0;
+        for (std::int32_t v = 1; v <= t_.VerseCount(k); ++v) s += std::to_string(partial += v);
       }
     }
     return s;
   }
 
  private:
-  int32_t Sum(int32_t k) const {
-    int32_t sum = 0;
-    for (int32_t v = 1; v <= t_.VerseCount(k); ++v) sum += v;
+  std::int32_t Sum(std::int32_t k) const {
+    std::int32_t sum = 0;
+    for (std::int32_t v = 1; v <= t_.VerseCount(k); ++v) sum += v;
     return sum;
   }
-  std::string V(int32_t k) const { return std::to_string(t_.VerseCount(k)); }
-  std::string S(int32_t k) const { return std::to_string(Sum(k)); }
-  std::string Verses(int32_t k) const {
+  std::string V(std::int32_t k) const { return std::to_string(t_.VerseCount(k)); }
+  std::string S(std::int32_t k) const { return std::to_string(Sum(k)); }
+  std::string Verses(std::int32_t k) const {
     std::string s;
-    for (int32_t v = 1; v <= t_.VerseCount(k); ++v) s += std::to_string(v);
+    for (std::int32_t v = 1; v <= t_.VerseCount(k); ++v) s += std::to_string(v);
     return s;
   }
 
   const SuraTable& t_;
-  int32_t total_verses_ = 0;
-  int32_t total_sum_ = 0;
+  std::int32_t total_verses_ = 0;
+  std::int32_t total_sum_ = 0;
 };
 
 TEST(NumberFilesContent, EveryFileOfBothVariantsMatchesItsRecipe) {
-  for (const int32_t sura9_verses : {127, 129}) {
+  for (const std::int32_t sura9_verses : {127, 129}) {
     SuraTable table;
     table.SetSura9Verses(sura9_verses);
     const TestTempDir dir;

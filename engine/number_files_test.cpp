@@ -1,13 +1,14 @@
-#include "number_files.h"
+#include "engine/number_files.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <set>
 #include <string>
 
-#include "division_test_support.h"
-#include "test_temp_dir.h"
+#include "engine/testing/division_test_support.h"
+#include "engine/testing/test_temp_dir.h"
 
 namespace dalvo {
 namespace {
@@ -17,7 +18,7 @@ namespace fs = std::filesystem;
 // Generates one variant into a fresh directory and keeps it for the test's checks.
 class Generated {
  public:
-  explicit Generated(int32_t sura9_verses) {
+  explicit Generated(std::int32_t sura9_verses) {
     SuraTable table;
     table.SetSura9Verses(sura9_verses);
     const GenerationOutcome outcome = GenerateNumberFiles(table, dir_.path());
@@ -74,7 +75,7 @@ TEST(NumberFiles, DigitCountsAndDivisibilityOfBothVariants) {
 }
 
 struct Landmark {
-  int32_t sura9_verses;
+  std::int32_t sura9_verses;
   const char* name;
   const char* begins;
   const char* ends;  // "" when only the beginning is known

@@ -1,4 +1,4 @@
-#include "pending_temporaries.h"
+#include "engine/pending_temporaries.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "replacement_file.h"
+#include "engine/replacement_file.h"
 
 #include <fcntl.h>
 #include <linux/magic.h>
@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "kept_attributes.h"
-#include "pending_temporaries.h"
+#include "engine/kept_attributes.h"
+#include "engine/pending_temporaries.h"
 
 namespace dalvo {
 namespace {

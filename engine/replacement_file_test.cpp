@@ -1,4 +1,4 @@
-#include "replacement_file.h"
+#include "engine/replacement_file.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "test_temp_dir.h"
-#include "test_tmpfs.h"
+#include "engine/testing/test_temp_dir.h"
+#include "engine/testing/test_tmpfs.h"
 
 namespace dalvo {
 namespace {

@@ -1,12 +1,13 @@
-#include "sura_table.h"
+#include "engine/sura_table.h"
 
 #include <cassert>
 #include <cstddef>
+#include <cstdint>
 
 namespace dalvo {
 namespace {
 
-constexpr std::array<int32_t, kSuraCount> kDefaultVerseCount = {
+constexpr std::array<std::int32_t, kSuraCount> kDefaultVerseCount = {
     7,   286, 200, 176, 120, 165, 206, 75,  127, 109,  // 1-10
     123, 111, 43,  52,  99,  128, 111, 110, 98,  135,  // 11-20
     112, 78,  118, 64,  77,  227, 93,  88,  69,  60,   // 21-30
@@ -22,8 +23,8 @@ constexpr std::array<int32_t, kSuraCount> kDefaultVerseCount = {
 };
 
 struct InitialLetters {
-  int32_t sura;
-  int32_t count;
+  std::int32_t sura;
+  std::int32_t count;
 };
 
 constexpr std::array<InitialLetters, 29> kInitialLetters = {{
@@ -32,9 +33,9 @@ constexpr std::array<InitialLetters, 29> kInitialLetters = {{
     {40, 2}, {41, 2}, {42, 5}, {43, 2}, {44, 2}, {45, 2}, {46, 2}, {50, 1}, {68, 2},
 }};
 
-constexpr int32_t kSura9 = 9;
+constexpr std::int32_t kSura9 = 9;
 
-std::size_t Index(int32_t sura) {
+std::size_t Index(std::int32_t sura) {
   assert(sura >= 1 && sura <= kSuraCount);
   return static_cast<std::size_t>(sura - 1);
 }
@@ -52,32 +53,32 @@ SuraTable::SuraTable() : verse_count_(kDefaultVerseCount), initial_letter_count_
   }
 }
 
-void SuraTable::SetSura9Verses(int32_t verses) { verse_count_[Index(kSura9)] = verses; }
+void SuraTable::SetSura9Verses(std::int32_t verses) { verse_count_[Index(kSura9)] = verses; }
 
-int32_t SuraTable::VerseCount(int32_t sura) const { return verse_count_[Index(sura)]; }
+std::int32_t SuraTable::VerseCount(std::int32_t sura) const { return verse_count_[Index(sura)]; }
 
-int32_t SuraTable::UnnumberedOpening(int32_t sura) const {
+std::int32_t SuraTable::UnnumberedOpening(std::int32_t sura) const {
   return unnumbered_opening_[Index(sura)];
 }
 
-int32_t SuraTable::InitialLetterCount(int32_t sura) const {
+std::int32_t SuraTable::InitialLetterCount(std::int32_t sura) const {
   return initial_letter_count_[Index(sura)];
 }
 
-int32_t SuraTable::VerseNumberSum(int32_t sura) const {
-  const int32_t n = VerseCount(sura);
+std::int32_t SuraTable::VerseNumberSum(std::int32_t sura) const {
+  const std::int32_t n = VerseCount(sura);
   return n * (n + 1) / 2;
 }
 
-int32_t SuraTable::TotalVerses() const {
-  int32_t total = 0;
-  for (int32_t sura = 1; sura <= kSuraCount; ++sura) total += VerseCount(sura);
+std::int32_t SuraTable::TotalVerses() const {
+  std::int32_t total = 0;
+  for (std::int32_t sura = 1; sura <= kSuraCount; ++sura) total += VerseCount(sura);
   return total;
 }
 
-int32_t SuraTable::TotalVerseNumberSum() const {
-  int32_t total = 0;
-  for (int32_t sura = 1; sura <= kSuraCount; ++sura) total += VerseNumberSum(sura);
+std::int32_t SuraTable::TotalVerseNumberSum() const {
+  std::int32_t total = 0;
+  for (std::int32_t sura = 1; sura <= kSuraCount; ++sura) total += VerseNumberSum(sura);
   return total;
 }
 

@@ -9,7 +9,7 @@
 
 namespace dalvo {
 
-inline constexpr int32_t kSuraCount = 114;
+inline constexpr std::int32_t kSuraCount = 114;
 
 class SuraTable {
  public:
@@ -17,24 +17,24 @@ class SuraTable {
   SuraTable();
 
   // Sets the verse count of sura 9 (129 for the alternative variant). No other entry ever changes.
-  void SetSura9Verses(int32_t verses);
+  void SetSura9Verses(std::int32_t verses);
 
   // Per-sura fields, for a sura number `sura` in 1..114.
-  int32_t VerseCount(int32_t sura) const;
-  int32_t UnnumberedOpening(int32_t sura) const;  // 1 or 0
-  int32_t InitialLetterCount(int32_t sura) const;
+  std::int32_t VerseCount(std::int32_t sura) const;
+  std::int32_t UnnumberedOpening(std::int32_t sura) const;  // 1 or 0
+  std::int32_t InitialLetterCount(std::int32_t sura) const;
 
   // 1 + 2 + ... + VerseCount(sura), computed from the variant in force.
-  int32_t VerseNumberSum(int32_t sura) const;
+  std::int32_t VerseNumberSum(std::int32_t sura) const;
 
   // Sums over all 114 suras, computed on each call so they always follow the variant in force.
-  int32_t TotalVerses() const;
-  int32_t TotalVerseNumberSum() const;
+  std::int32_t TotalVerses() const;
+  std::int32_t TotalVerseNumberSum() const;
 
  private:
-  std::array<int32_t, kSuraCount> verse_count_;
-  std::array<int32_t, kSuraCount> unnumbered_opening_;
-  std::array<int32_t, kSuraCount> initial_letter_count_;
+  std::array<std::int32_t, kSuraCount> verse_count_;
+  std::array<std::int32_t, kSuraCount> unnumbered_opening_;
+  std::array<std::int32_t, kSuraCount> initial_letter_count_;
 };
 
 }  // namespace dalvo

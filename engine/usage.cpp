@@ -1,4 +1,4 @@
-#include "usage.h"
+#include "engine/usage.h"
 
 // The build passes the project's version; a build without it still says something true.
 #ifndef DALVO_VERSION

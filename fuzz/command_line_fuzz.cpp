@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "command_line.h"
+#include "engine/command_line.h"
 
 namespace {
 

@@ -16,10 +16,10 @@
 #include <string>
 #include <string_view>
 
-#include "division.h"
-#include "division_pipeline.h"
-#include "division_report.h"
-#include "division_test_support.h"
+#include "engine/division.h"
+#include "engine/division_pipeline.h"
+#include "engine/division_report.h"
+#include "engine/testing/division_test_support.h"
 
 namespace {
 

@@ -37,6 +37,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -44,13 +45,13 @@
 #include <string_view>
 #include <vector>
 
-#include "file_list_box.h"
-#include "form1.h"
-#include "form2.h"
-#include "main_window_binding.h"
-#include "number_edit.h"
-#include "qt_platform.h"
-#include "text_viewer.h"
+#include "frontend/ui/file_list_box.h"
+#include "frontend/ui/form1.h"
+#include "frontend/ui/form2.h"
+#include "frontend/ui/main_window_binding.h"
+#include "frontend/ui/number_edit.h"
+#include "frontend/ui/qt_platform.h"
+#include "frontend/ui/text_viewer.h"
 
 namespace {
 

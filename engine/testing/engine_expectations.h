@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "number_files.h"
-#include "sura_table.h"
+#include "engine/number_files.h"
+#include "engine/sura_table.h"
 
 namespace dalvo {
 

@@ -1,4 +1,5 @@
-#include "reference_divider.h"
+#include <cstdint>
+#include "engine/testing/reference_divider.h"
 
 namespace dalvo {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "division_rule.h"
+#include "engine/division_rule.h"
 
 namespace dalvo {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <system_error>
 
-#include "test_temp_dir.h"
+#include "engine/testing/test_temp_dir.h"
 
 namespace dalvo {
 

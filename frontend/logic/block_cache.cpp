@@ -1,6 +1,7 @@
-#include "block_cache.h"
+#include "frontend/logic/block_cache.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace dalvo {
 

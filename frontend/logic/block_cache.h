@@ -3,8 +3,7 @@
 // of any size costs a few blocks of memory. It borrows the file. A failed read keeps nothing and
 // gives an empty stretch; a block read short (the file's end, or a file truncated under it) is
 // kept as read.
-#ifndef DALVO_FRONTEND_LOGIC_BLOCK_CACHE_H_
-#define DALVO_FRONTEND_LOGIC_BLOCK_CACHE_H_
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -12,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "byte_source.h"
-#include "platform.h"
+#include "frontend/logic/byte_source.h"
+#include "frontend/logic/platform.h"
 
 namespace dalvo {
 
@@ -54,5 +53,3 @@ class BlockCache : public ByteSource {
 };
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_BLOCK_CACHE_H_

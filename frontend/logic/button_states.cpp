@@ -1,6 +1,6 @@
 // The seven buttons' enabled states: all off during a run, the idle rules otherwise.
-#include "module1.h"
-#include "names.h"
+#include "frontend/logic/module1.h"
+#include "frontend/logic/names.h"
 
 namespace dalvo {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "module1_test_support.h"
+#include "frontend/testing/module1_test_support.h"
 
 namespace dalvo {
 namespace {

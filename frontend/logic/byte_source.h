@@ -2,8 +2,7 @@
 // time, without holding them all: the viewer's block cache over the file it shows, or a string
 // in a test. A stretch ends where the source chooses; an empty one means nothing can be read
 // there (past the end, or a failed read).
-#ifndef DALVO_FRONTEND_LOGIC_BYTE_SOURCE_H_
-#define DALVO_FRONTEND_LOGIC_BYTE_SOURCE_H_
+#pragma once
 
 #include <cstdint>
 #include <string_view>
@@ -19,5 +18,3 @@ class ByteSource {
 };
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_BYTE_SOURCE_H_

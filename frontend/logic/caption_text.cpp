@@ -1,4 +1,4 @@
-#include "caption_text.h"
+#include "frontend/logic/caption_text.h"
 
 namespace dalvo {
 

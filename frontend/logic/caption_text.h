@@ -1,8 +1,7 @@
 // The 25-character text that start-up appends to the main window's caption. The program holds
 // it only scrambled and unscrambles it at run time with a key computed from numeric constants,
 // so the plain text never stands in the binary. Pure; cannot fail.
-#ifndef DALVO_FRONTEND_LOGIC_CAPTION_TEXT_H_
-#define DALVO_FRONTEND_LOGIC_CAPTION_TEXT_H_
+#pragma once
 
 #include <array>
 #include <string>
@@ -21,5 +20,3 @@ int CaptionKey();
 std::string CaptionText();
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_CAPTION_TEXT_H_

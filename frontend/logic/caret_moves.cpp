@@ -1,9 +1,10 @@
-#include "caret_moves.h"
+#include "frontend/logic/caret_moves.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
-#include "utf8_text.h"
+#include "frontend/logic/utf8_text.h"
 
 namespace dalvo {
 namespace {

@@ -3,15 +3,14 @@
 // one. Pure: a move takes a caret and returns the moved one. A caret at a wrap point
 // may stand at the end of the row above (after End, or a move down onto a full row's end)
 // rather than at the start of the row below. No failure: moves stop at the text's ends.
-#ifndef DALVO_FRONTEND_LOGIC_CARET_MOVES_H_
-#define DALVO_FRONTEND_LOGIC_CARET_MOVES_H_
+#pragma once
 
 #include <cstdint>
 #include <optional>
 #include <utility>
 
-#include "text_lines.h"
-#include "wrap_layout.h"
+#include "frontend/logic/text_lines.h"
+#include "frontend/logic/wrap_layout.h"
 
 namespace dalvo {
 
@@ -59,5 +58,3 @@ TextPos WordMove(const TextLines& lines, TextPos pos, CaretMove move);
 std::pair<TextPos, TextPos> WordAt(const TextLines& lines, TextPos pos);
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_CARET_MOVES_H_

@@ -1,10 +1,11 @@
-#include "caret_moves.h"
+#include "frontend/logic/caret_moves.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
-#include "edit_buffer.h"
+#include "frontend/logic/edit_buffer.h"
 
 namespace dalvo {
 namespace {

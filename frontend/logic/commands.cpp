@@ -1,8 +1,8 @@
 // The main window's commands: generate, divide the selected file or the custom number, clear
 // it, delete the listed files, and the reactions to clicks in the list and typing.
-#include "engine_args.h"
-#include "module1.h"
-#include "names.h"
+#include "frontend/logic/engine_args.h"
+#include "frontend/logic/module1.h"
+#include "frontend/logic/names.h"
 
 namespace dalvo {
 

@@ -1,8 +1,8 @@
 // The completion poll: the engine's last act is writing the completion marker, which the
 // front-end's check consumes (deletes) and remembers; Timer1_Timer finishes a run once its marker
 // is consumed and the engine has exited, and a failed generation's files are discarded.
-#include "module1.h"
-#include "names.h"
+#include "frontend/logic/module1.h"
+#include "frontend/logic/names.h"
 
 namespace dalvo {
 namespace {

@@ -2,7 +2,7 @@
 // absent; one that cannot be deleted, or a listing that fails, never counts as seen.
 #include <gtest/gtest.h>
 
-#include "module1_test_support.h"
+#include "frontend/testing/module1_test_support.h"
 
 namespace dalvo {
 namespace {

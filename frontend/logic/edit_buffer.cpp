@@ -1,6 +1,7 @@
-#include "edit_buffer.h"
+#include "frontend/logic/edit_buffer.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace dalvo {

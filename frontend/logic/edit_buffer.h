@@ -3,8 +3,7 @@
 // edit), with the starts of its lines kept beside it. Lines are separated by LF only (text comes
 // in through NormalizeLineBreaks). Offsets count characters from the start. As TextLines it is
 // the text's lines; an empty text is one empty line. No failure but allocation.
-#ifndef DALVO_FRONTEND_LOGIC_EDIT_BUFFER_H_
-#define DALVO_FRONTEND_LOGIC_EDIT_BUFFER_H_
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "text_lines.h"
+#include "frontend/logic/text_lines.h"
 
 namespace dalvo {
 
@@ -54,5 +53,3 @@ class EditBuffer : public TextLines {
 };
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_EDIT_BUFFER_H_

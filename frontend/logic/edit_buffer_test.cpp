@@ -1,11 +1,11 @@
-#include "edit_buffer.h"
+#include "frontend/logic/edit_buffer.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
-#include "text_test_support.h"
+#include "frontend/testing/text_test_support.h"
 
 namespace dalvo {
 namespace {

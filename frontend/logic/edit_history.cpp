@@ -1,6 +1,7 @@
-#include "edit_history.h"
+#include "frontend/logic/edit_history.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace dalvo {
 

@@ -4,8 +4,7 @@
 // not copied twice); consecutive typed characters join into one step, as in any text box. The
 // history keeps at most kMaxBytes of recorded text: older steps are forgotten first. No failure;
 // Undo and Redo say when there is nothing to do.
-#ifndef DALVO_FRONTEND_LOGIC_EDIT_HISTORY_H_
-#define DALVO_FRONTEND_LOGIC_EDIT_HISTORY_H_
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -15,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "edit_buffer.h"
+#include "frontend/logic/edit_buffer.h"
 
 namespace dalvo {
 
@@ -62,5 +61,3 @@ class EditHistory {
 };
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_EDIT_HISTORY_H_

@@ -1,4 +1,4 @@
-#include "edit_history.h"
+#include "frontend/logic/edit_history.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "edit_buffer.h"
+#include "frontend/logic/edit_buffer.h"
 
 namespace dalvo {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine_args.h"
+#include "frontend/logic/engine_args.h"
 
 namespace dalvo {
 

@@ -1,7 +1,6 @@
 // The engine's automatic command lines: the argument lists the front-end starts the engine with
 // (no shell, no quoting). Pure functions; they cannot fail.
-#ifndef DALVO_FRONTEND_LOGIC_ENGINE_ARGS_H_
-#define DALVO_FRONTEND_LOGIC_ENGINE_ARGS_H_
+#pragma once
 
 #include <string>
 #include <vector>
@@ -16,5 +15,3 @@ std::vector<std::string> GenerateArgs(bool verses129);
 std::vector<std::string> DivideArgs(const std::string& input, const std::string& report);
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_ENGINE_ARGS_H_

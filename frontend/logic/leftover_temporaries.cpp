@@ -1,4 +1,4 @@
-#include "leftover_temporaries.h"
+#include "frontend/logic/leftover_temporaries.h"
 
 namespace dalvo {
 namespace {

@@ -2,8 +2,7 @@
 // directory before a file is renamed into place: ".NAME.XXXXXX.part" and ".NAME.part", and the
 // short ".dalvo-XXXXXX". A run that is killed can leave one behind; start-up removes them.
 // Pure; no failure.
-#ifndef DALVO_FRONTEND_LOGIC_LEFTOVER_TEMPORARIES_H_
-#define DALVO_FRONTEND_LOGIC_LEFTOVER_TEMPORARIES_H_
+#pragma once
 
 #include <cstddef>
 #include <string_view>
@@ -20,5 +19,3 @@ inline constexpr std::size_t kShortTemporaryRandomChars = 6;
 bool IsLeftoverTemporary(std::string_view name);
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_LEFTOVER_TEMPORARIES_H_

@@ -1,6 +1,7 @@
-#include "line_index.h"
+#include "frontend/logic/line_index.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace dalvo {

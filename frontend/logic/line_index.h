@@ -6,8 +6,7 @@
 // in size when the checkpoints pass their bound) and finds a line by reading one region again
 // from a ByteSource. No failure: bytes that cannot be read again give lines ending at their
 // region's end.
-#ifndef DALVO_FRONTEND_LOGIC_LINE_INDEX_H_
-#define DALVO_FRONTEND_LOGIC_LINE_INDEX_H_
+#pragma once
 
 #include <array>
 #include <cstddef>
@@ -15,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "byte_source.h"
+#include "frontend/logic/byte_source.h"
 
 namespace dalvo {
 
@@ -91,5 +90,3 @@ class LineIndex {
 };
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_LINE_INDEX_H_

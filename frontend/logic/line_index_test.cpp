@@ -1,4 +1,4 @@
-#include "line_index.h"
+#include "frontend/logic/line_index.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "text_test_support.h"
+#include "frontend/testing/text_test_support.h"
 
 namespace dalvo {
 namespace {

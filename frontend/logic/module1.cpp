@@ -1,10 +1,10 @@
 // Module1's paths and the main window's start-up and shutdown.
-#include "module1.h"
+#include "frontend/logic/module1.h"
 
-#include "caption_text.h"
-#include "names.h"
-#include "temp_dir.h"
-#include "work_dir_check.h"
+#include "frontend/logic/caption_text.h"
+#include "frontend/logic/names.h"
+#include "frontend/logic/temp_dir.h"
+#include "frontend/logic/work_dir_check.h"
 
 namespace dalvo {
 namespace {

@@ -2,14 +2,13 @@
 // of its two windows, written against the Platform and View seams. It borrows both (they must
 // outlive it) and is passive: the windows call the handlers, the window's timer calls
 // Timer1_Timer. Failures show in the status label with the beep; only start-up returns one.
-#ifndef DALVO_FRONTEND_LOGIC_MODULE1_H_
-#define DALVO_FRONTEND_LOGIC_MODULE1_H_
+#pragma once
 
 #include <string>
 #include <vector>
 
-#include "platform.h"
-#include "view.h"
+#include "frontend/logic/platform.h"
+#include "frontend/logic/view.h"
 
 namespace dalvo {
 
@@ -185,5 +184,3 @@ class Module1 {
 };
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_MODULE1_H_

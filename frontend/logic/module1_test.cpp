@@ -1,9 +1,9 @@
-#include "module1.h"
+#include "frontend/logic/module1.h"
 
 #include <gtest/gtest.h>
 
-#include "module1_test_support.h"
-#include "viewer_document.h"
+#include "frontend/testing/module1_test_support.h"
+#include "frontend/logic/viewer_document.h"
 
 namespace dalvo {
 namespace {

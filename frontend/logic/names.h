@@ -1,8 +1,7 @@
 // The front-end's fixed names and the texts it shows, in one place. Names of files are compared
 // without regard to case wherever they are used; the texts are shown exactly as written here.
 // Constants only: nothing here can fail.
-#ifndef DALVO_FRONTEND_LOGIC_NAMES_H_
-#define DALVO_FRONTEND_LOGIC_NAMES_H_
+#pragma once
 
 #include <string_view>
 
@@ -61,5 +60,3 @@ inline constexpr std::string_view kPerspective2Source = "n37088d.txt";
 inline constexpr std::string_view kPerspective2Name = "kelvatrons_perspective_nov_1989_nr_2.txt";
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_NAMES_H_

@@ -3,8 +3,7 @@
 // no OS resource; the real implementation is QtPlatform (frontend/ui/), the test double
 // FakePlatform. Every call reports failure as a value (false, an empty optional, `ok == false`);
 // nothing throws.
-#ifndef DALVO_FRONTEND_LOGIC_PLATFORM_H_
-#define DALVO_FRONTEND_LOGIC_PLATFORM_H_
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -215,5 +214,3 @@ class Platform {
 };
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_PLATFORM_H_

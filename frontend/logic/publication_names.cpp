@@ -1,4 +1,4 @@
-#include "publication_names.h"
+#include "frontend/logic/publication_names.h"
 
 namespace dalvo {
 

@@ -1,8 +1,7 @@
 // The pure naming rules behind the renaming of freshly generated files: the number part of a
 // "number*.txt" name and the tail of an "ap24-*.txt" name. Plain string functions on bare file
 // names; they cannot fail (short names give short results).
-#ifndef DALVO_FRONTEND_LOGIC_PUBLICATION_NAMES_H_
-#define DALVO_FRONTEND_LOGIC_PUBLICATION_NAMES_H_
+#pragma once
 
 #include <string>
 #include <string_view>
@@ -17,5 +16,3 @@ std::string NumberSuffix(std::string_view name);
 std::string LastChars(std::string_view name, std::size_t count);
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_PUBLICATION_NAMES_H_

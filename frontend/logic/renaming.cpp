@@ -1,10 +1,10 @@
 // Publication names for freshly generated files: the previous run's files go, the new ones get
 // their names. Failures are values: the first one in a call restarts its group, the second
 // abandons the call for the next tick to retry.
-#include "module1.h"
-#include "names.h"
-#include "publication_names.h"
-#include "wildcard.h"
+#include "frontend/logic/module1.h"
+#include "frontend/logic/names.h"
+#include "frontend/logic/publication_names.h"
+#include "frontend/logic/wildcard.h"
 
 namespace dalvo {
 

@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "module1_test_support.h"
-#include "publication_test_table.h"
+#include "frontend/testing/module1_test_support.h"
+#include "frontend/testing/publication_test_table.h"
 
 namespace dalvo {
 namespace {

@@ -1,7 +1,7 @@
 // Starting an engine run (the run's kind and options, the marker cleared first, the engine
 // started in the work directory) and ending one that cannot go on.
-#include "module1.h"
-#include "names.h"
+#include "frontend/logic/module1.h"
+#include "frontend/logic/names.h"
 
 namespace dalvo {
 namespace {

@@ -2,7 +2,7 @@
 // stale marker, and how ticks end a run that succeeded, failed or lost its marker.
 #include <gtest/gtest.h>
 
-#include "module1_test_support.h"
+#include "frontend/testing/module1_test_support.h"
 
 namespace dalvo {
 namespace {

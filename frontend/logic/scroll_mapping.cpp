@@ -1,6 +1,7 @@
-#include "scroll_mapping.h"
+#include "frontend/logic/scroll_mapping.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace dalvo {
 

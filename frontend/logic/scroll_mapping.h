@@ -2,8 +2,7 @@
 // a billion-digit line wrapped at a narrow width has more rows than that. Up to kMaxScrollValue
 // rows a value is a row; beyond, each value stands for a fixed number of rows, so the bar still
 // reaches both ends exactly. Pure; no failure.
-#ifndef DALVO_FRONTEND_LOGIC_SCROLL_MAPPING_H_
-#define DALVO_FRONTEND_LOGIC_SCROLL_MAPPING_H_
+#pragma once
 
 #include <cstdint>
 
@@ -21,5 +20,3 @@ int ScrollValueFor(std::uint64_t top, std::uint64_t max_top);
 std::uint64_t TopRowFor(int value, std::uint64_t max_top);
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_SCROLL_MAPPING_H_

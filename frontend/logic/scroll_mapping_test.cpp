@@ -1,4 +1,4 @@
-#include "scroll_mapping.h"
+#include "frontend/logic/scroll_mapping.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "temp_dir.h"
+#include "frontend/logic/temp_dir.h"
 
 namespace dalvo {
 namespace {

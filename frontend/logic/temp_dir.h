@@ -2,13 +2,12 @@
 // is set (made absolute once, at start-up, against the current directory); otherwise the
 // user's runtime directory when it is private; otherwise a private folder in the user's cache.
 // Rules over the Platform's answers only; the choice creates nothing and cannot throw.
-#ifndef DALVO_FRONTEND_LOGIC_TEMP_DIR_H_
-#define DALVO_FRONTEND_LOGIC_TEMP_DIR_H_
+#pragma once
 
 #include <string>
 #include <vector>
 
-#include "platform.h"
+#include "frontend/logic/platform.h"
 
 namespace dalvo {
 
@@ -27,5 +26,3 @@ struct TempDirChoice {
 TempDirChoice ChooseTempDir(Platform& platform);
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_TEMP_DIR_H_

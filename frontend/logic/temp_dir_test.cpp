@@ -1,10 +1,10 @@
-#include "temp_dir.h"
+#include "frontend/logic/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 
-#include "fake_platform.h"
+#include "frontend/testing/fake_platform.h"
 
 namespace dalvo {
 namespace {

@@ -1,6 +1,7 @@
-#include "text_lines.h"
+#include "frontend/logic/text_lines.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 namespace dalvo {

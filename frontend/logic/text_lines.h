@@ -2,8 +2,7 @@
 // the custom number's buffer provide it; the wrapping layout, the caret rules and copying read
 // it. A text always has at least one line; a position is a (line, column) pair. No failure:
 // positions outside the text are clamped.
-#ifndef DALVO_FRONTEND_LOGIC_TEXT_LINES_H_
-#define DALVO_FRONTEND_LOGIC_TEXT_LINES_H_
+#pragma once
 
 #include <compare>
 #include <cstdint>
@@ -62,5 +61,3 @@ void VisitText(const TextLines& lines, TextPos from, TextPos to, std::string_vie
                const std::function<void(std::string_view)>& sink);
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_TEXT_LINES_H_

@@ -1,10 +1,11 @@
-#include "utf16_index.h"
+#include "frontend/logic/utf16_index.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "utf8_text.h"
+#include "frontend/logic/utf8_text.h"
 
 namespace dalvo {
 namespace {

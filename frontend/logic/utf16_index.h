@@ -5,13 +5,12 @@
 // by arithmetic, another by reading it, and a position walks at most stride - 1 lines from its
 // checkpoint. Borrows the TextLines, which must stay unchanged (after a change, Reset again).
 // No failure: offsets are clamped.
-#ifndef DALVO_FRONTEND_LOGIC_UTF16_INDEX_H_
-#define DALVO_FRONTEND_LOGIC_UTF16_INDEX_H_
+#pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "text_lines.h"
+#include "frontend/logic/text_lines.h"
 
 namespace dalvo {
 
@@ -57,5 +56,3 @@ class Utf16Index {
 };
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_UTF16_INDEX_H_

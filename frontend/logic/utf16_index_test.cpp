@@ -1,10 +1,11 @@
-#include "utf16_index.h"
+#include "frontend/logic/utf16_index.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
-#include "edit_buffer.h"
+#include "frontend/logic/edit_buffer.h"
 
 namespace dalvo {
 namespace {

@@ -1,6 +1,7 @@
-#include "utf8_text.h"
+#include "frontend/logic/utf8_text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 namespace dalvo {

@@ -2,13 +2,12 @@
 // how many cells of a fixed-pitch grid it takes. A byte that does not start a valid sequence is
 // a character of its own (shown as U+FFFD), so every byte belongs to exactly one character and
 // nothing here fails.
-#ifndef DALVO_FRONTEND_LOGIC_UTF8_TEXT_H_
-#define DALVO_FRONTEND_LOGIC_UTF8_TEXT_H_
+#pragma once
 
 #include <cstdint>
 #include <string_view>
 
-#include "text_lines.h"
+#include "frontend/logic/text_lines.h"
 
 namespace dalvo {
 
@@ -46,5 +45,3 @@ TextPos NextClusterPos(const TextLines& lines, TextPos pos);
 TextPos PrevClusterPos(const TextLines& lines, TextPos pos);
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_UTF8_TEXT_H_

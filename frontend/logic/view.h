@@ -2,14 +2,13 @@
 // main window (Form1) and the built-in viewer (Form2). The windows own their controls; the
 // logic only calls these functions from the user-interface thread. The real implementation
 // lives in frontend/ui/, the test double is FakeView. None of these calls can fail.
-#ifndef DALVO_FRONTEND_LOGIC_VIEW_H_
-#define DALVO_FRONTEND_LOGIC_VIEW_H_
+#pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "viewer_document.h"
+#include "frontend/logic/viewer_document.h"
 
 namespace dalvo {
 
@@ -99,5 +98,3 @@ class View {
 };
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_VIEW_H_

@@ -2,11 +2,11 @@
 // viewer window's own events.
 #include <memory>
 
-#include "module1.h"
-#include "names.h"
-#include "viewer_document.h"
-#include "viewer_sizes.h"
-#include "wildcard.h"
+#include "frontend/logic/module1.h"
+#include "frontend/logic/names.h"
+#include "frontend/logic/viewer_document.h"
+#include "frontend/logic/viewer_sizes.h"
+#include "frontend/logic/wildcard.h"
 
 namespace dalvo {
 

@@ -1,6 +1,7 @@
-#include "viewer_document.h"
+#include "frontend/logic/viewer_document.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace dalvo {

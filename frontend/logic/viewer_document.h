@@ -7,8 +7,7 @@
 // the last break: an empty file is one empty line. A file truncated under it shows what
 // remains once Recheck has seen it; until then the bytes that are gone read as blanks. No
 // failure but allocation.
-#ifndef DALVO_FRONTEND_LOGIC_VIEWER_DOCUMENT_H_
-#define DALVO_FRONTEND_LOGIC_VIEWER_DOCUMENT_H_
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -17,10 +16,10 @@
 #include <string_view>
 #include <vector>
 
-#include "block_cache.h"
-#include "line_index.h"
-#include "platform.h"
-#include "text_lines.h"
+#include "frontend/logic/block_cache.h"
+#include "frontend/logic/line_index.h"
+#include "frontend/logic/platform.h"
+#include "frontend/logic/text_lines.h"
 
 namespace dalvo {
 
@@ -94,5 +93,3 @@ class ViewerDocument : public TextLines {
 };
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_VIEWER_DOCUMENT_H_

@@ -1,14 +1,15 @@
-#include "viewer_document.h"
+#include "frontend/logic/viewer_document.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "edit_buffer.h"
-#include "fake_platform.h"
-#include "text_test_support.h"
+#include "frontend/logic/edit_buffer.h"
+#include "frontend/testing/fake_platform.h"
+#include "frontend/testing/text_test_support.h"
 
 namespace dalvo {
 namespace {

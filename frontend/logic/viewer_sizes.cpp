@@ -1,4 +1,5 @@
-#include "viewer_sizes.h"
+#include <cstdint>
+#include "frontend/logic/viewer_sizes.h"
 
 namespace dalvo {
 

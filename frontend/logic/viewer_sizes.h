@@ -1,15 +1,14 @@
 // The built-in viewer's sizes: how much of a file is read and indexed at a time, the size line
 // of the selected file, and the viewer's text-box size. The text itself is a ViewerDocument.
 // No failure.
-#ifndef DALVO_FRONTEND_LOGIC_VIEWER_SIZES_H_
-#define DALVO_FRONTEND_LOGIC_VIEWER_SIZES_H_
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "view.h"
+#include "frontend/logic/view.h"
 
 namespace dalvo {
 
@@ -30,5 +29,3 @@ std::string FileSizeLine(std::string_view name, std::uint64_t bytes);
 Size ViewerTextBoxSize(Size outer_twips);
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_VIEWER_SIZES_H_

@@ -1,4 +1,4 @@
-#include "viewer_sizes.h"
+#include "frontend/logic/viewer_sizes.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "module1_test_support.h"
-#include "text_test_support.h"
-#include "viewer_document.h"
-#include "viewer_sizes.h"
+#include "frontend/testing/module1_test_support.h"
+#include "frontend/testing/text_test_support.h"
+#include "frontend/logic/viewer_document.h"
+#include "frontend/logic/viewer_sizes.h"
 
 namespace dalvo {
 namespace {

@@ -1,8 +1,7 @@
 // Case-insensitive name comparison and wildcard matching as the front-end uses them for every
 // file name: "*" matches any run of characters (also none), "?" exactly one; letters compare
 // without regard to case (ASCII). Pure functions, no failure.
-#ifndef DALVO_FRONTEND_LOGIC_WILDCARD_H_
-#define DALVO_FRONTEND_LOGIC_WILDCARD_H_
+#pragma once
 
 #include <string_view>
 
@@ -19,5 +18,3 @@ bool LessIgnoreCase(std::string_view a, std::string_view b);
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_WILDCARD_H_

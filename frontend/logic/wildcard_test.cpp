@@ -1,4 +1,4 @@
-#include "wildcard.h"
+#include "frontend/logic/wildcard.h"
 
 #include <gtest/gtest.h>
 

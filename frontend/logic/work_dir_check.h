@@ -2,12 +2,11 @@
 // users can write to: an existing entry is used only when it is a real directory (not a link),
 // owned by the current user and not writable by group or others. And the texts that say so.
 // Pure; the refusal is a value.
-#ifndef DALVO_FRONTEND_LOGIC_WORK_DIR_CHECK_H_
-#define DALVO_FRONTEND_LOGIC_WORK_DIR_CHECK_H_
+#pragma once
 
 #include <string>
 
-#include "platform.h"
+#include "frontend/logic/platform.h"
 
 namespace dalvo {
 
@@ -37,5 +36,3 @@ std::string WorkDirUnsafeStatus(const std::string& path, const std::string& reas
 std::string WorkDirBusyMessage(const std::string& path);
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_WORK_DIR_CHECK_H_

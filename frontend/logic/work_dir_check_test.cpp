@@ -1,4 +1,4 @@
-#include "work_dir_check.h"
+#include "frontend/logic/work_dir_check.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // still means the directory that was checked, takes a new one by the start-up rules, or refuses.
 #include <gtest/gtest.h>
 
-#include "module1_test_support.h"
-#include "names.h"
+#include "frontend/testing/module1_test_support.h"
+#include "frontend/logic/names.h"
 
 namespace dalvo {
 namespace {

@@ -1,9 +1,9 @@
 // What the work directory holds, as the front-end sees it: the presence test by a listing (so
 // the file system's case rules apply), the file list, and the removal of leftover temporaries.
-#include "leftover_temporaries.h"
-#include "module1.h"
-#include "names.h"
-#include "wildcard.h"
+#include "frontend/logic/leftover_temporaries.h"
+#include "frontend/logic/module1.h"
+#include "frontend/logic/names.h"
+#include "frontend/logic/wildcard.h"
 
 namespace dalvo {
 

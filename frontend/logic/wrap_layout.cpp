@@ -1,8 +1,9 @@
-#include "wrap_layout.h"
+#include "frontend/logic/wrap_layout.h"
 
 #include <algorithm>
+#include <cstdint>
 
-#include "utf8_text.h"
+#include "frontend/logic/utf8_text.h"
 
 namespace dalvo {
 

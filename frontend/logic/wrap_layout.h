@@ -12,8 +12,7 @@
 // at a time (Begin, LayOutMore); until all are, only the rows of the lines laid out so far exist.
 // Columns are byte offsets. Borrows the TextLines given to Reset or Begin, which must outlive its
 // use here. No failure.
-#ifndef DALVO_FRONTEND_LOGIC_WRAP_LAYOUT_H_
-#define DALVO_FRONTEND_LOGIC_WRAP_LAYOUT_H_
+#pragma once
 
 #include <algorithm>
 #include <cstddef>
@@ -21,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "text_lines.h"
+#include "frontend/logic/text_lines.h"
 
 namespace dalvo {
 
@@ -129,5 +128,3 @@ class WrapLayout {
 };
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_LOGIC_WRAP_LAYOUT_H_

@@ -1,13 +1,14 @@
-#include "wrap_layout.h"
+#include "frontend/logic/wrap_layout.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "caret_moves.h"
-#include "edit_buffer.h"
+#include "frontend/logic/caret_moves.h"
+#include "frontend/logic/edit_buffer.h"
 
 namespace dalvo {
 namespace {

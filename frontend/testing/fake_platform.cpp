@@ -1,8 +1,9 @@
-#include "fake_platform.h"
+#include "frontend/testing/fake_platform.h"
 
 #include <algorithm>
+#include <cstdint>
 
-#include "wildcard.h"
+#include "frontend/logic/wildcard.h"
 
 namespace dalvo {
 namespace {

@@ -3,9 +3,9 @@
 // scripted by the test, as is the engine (running, exited with a code, crashed, or failing to
 // start); every call is recorded and any call can be told to fail. Not thread-safe; test use
 // only.
-#ifndef DALVO_FRONTEND_TESTING_FAKE_PLATFORM_H_
-#define DALVO_FRONTEND_TESTING_FAKE_PLATFORM_H_
+#pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform.h"
+#include "frontend/logic/platform.h"
 
 namespace dalvo {
 
@@ -143,5 +143,3 @@ class FakePlatform : public Platform {
 };
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_TESTING_FAKE_PLATFORM_H_

@@ -1,7 +1,7 @@
-#include "fake_view.h"
+#include "frontend/testing/fake_view.h"
 
-#include "text_test_support.h"
-#include "viewer_sizes.h"
+#include "frontend/testing/text_test_support.h"
+#include "frontend/logic/viewer_sizes.h"
 
 namespace dalvo {
 

@@ -2,8 +2,7 @@
 // texts shown, the beeps and the refreshes, and keeps the viewer's document and its text;
 // setting the custom number text calls an optional hook, as the toolkit raises Text1_Change.
 // Test use only.
-#ifndef DALVO_FRONTEND_TESTING_FAKE_VIEW_H_
-#define DALVO_FRONTEND_TESTING_FAKE_VIEW_H_
+#pragma once
 
 #include <array>
 #include <functional>
@@ -11,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "view.h"
+#include "frontend/logic/view.h"
 
 namespace dalvo {
 
@@ -98,5 +97,3 @@ class FakeView : public View {
 };
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_TESTING_FAKE_VIEW_H_

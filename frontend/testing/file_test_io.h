@@ -1,7 +1,6 @@
 // For tests only: whole-file reads and writes through Qt or through a Platform, and a bounded
 // wait, shared by the front-end's tests. Failures come back as values (a marker text, false).
-#ifndef DALVO_FRONTEND_TESTING_FILE_TEST_IO_H_
-#define DALVO_FRONTEND_TESTING_FILE_TEST_IO_H_
+#pragma once
 
 #include <sys/stat.h>
 
@@ -15,7 +14,7 @@
 #include <string_view>
 #include <thread>
 
-#include "platform.h"
+#include "frontend/logic/platform.h"
 
 namespace dalvo {
 
@@ -73,5 +72,3 @@ bool WaitFor(Done done, int seconds) {
 }
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_TESTING_FILE_TEST_IO_H_

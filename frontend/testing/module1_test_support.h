@@ -2,16 +2,15 @@
 // work directory under "/tmp", and helpers that play the engine's part. Module1Test is one such
 // rig per test (StartedModule1Test: with the program started); a table-driven test makes a
 // Module1Rig of its own for every case. Test use only.
-#ifndef DALVO_FRONTEND_TESTING_MODULE1_TEST_SUPPORT_H_
-#define DALVO_FRONTEND_TESTING_MODULE1_TEST_SUPPORT_H_
+#pragma once
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "fake_platform.h"
-#include "fake_view.h"
-#include "module1.h"
+#include "frontend/testing/fake_platform.h"
+#include "frontend/testing/fake_view.h"
+#include "frontend/logic/module1.h"
 
 namespace dalvo {
 
@@ -62,5 +61,3 @@ class StartedModule1Test : public Module1Test {
 };
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_TESTING_MODULE1_TEST_SUPPORT_H_

@@ -1,8 +1,7 @@
 // For tests only: the 22 files of a generation run and the names the renaming gives them,
 // written out by hand as the oracle the renaming is checked against (not derived from the
 // renaming rules, so a wrong rule cannot agree with itself).
-#ifndef DALVO_FRONTEND_TESTING_PUBLICATION_TEST_TABLE_H_
-#define DALVO_FRONTEND_TESTING_PUBLICATION_TEST_TABLE_H_
+#pragma once
 
 #include <map>
 #include <string>
@@ -25,5 +24,3 @@ inline const std::map<std::string, std::string> kPublication = {
 };
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_TESTING_PUBLICATION_TEST_TABLE_H_

@@ -1,6 +1,6 @@
-#include "real_engine_rig.h"
+#include "frontend/testing/real_engine_rig.h"
 
-#include "file_test_io.h"
+#include "frontend/testing/file_test_io.h"
 
 #include <sys/stat.h>
 #include <sys/wait.h>

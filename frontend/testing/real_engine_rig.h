@@ -3,8 +3,7 @@
 // the engine that a test may remove or spoil, and a directory outside both ("outside/"); Session
 // puts the logic over the real platform into it, and real_engine_rig_windows.h the windows. The
 // rig owns the root and removes it; set-up failures show in ok(), the probes never throw.
-#ifndef DALVO_FRONTEND_TESTING_REAL_ENGINE_RIG_H_
-#define DALVO_FRONTEND_TESTING_REAL_ENGINE_RIG_H_
+#pragma once
 
 #include <gtest/gtest.h>
 
@@ -17,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "fake_view.h"
-#include "module1.h"
-#include "qt_platform.h"
+#include "frontend/testing/fake_view.h"
+#include "frontend/logic/module1.h"
+#include "frontend/ui/qt_platform.h"
 
 namespace dalvo {
 
@@ -139,5 +138,3 @@ class Session {
 void ExpectIdle(Session& s, const std::string& buttons, const std::string& what);
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_TESTING_REAL_ENGINE_RIG_H_

@@ -18,14 +18,14 @@
 #include <string>
 #include <vector>
 
-#include "file_list_box.h"
-#include "form1.h"
-#include "form2.h"
-#include "main_window_binding.h"
-#include "qt_platform.h"
-#include "real_engine_rig.h"
-#include "text_viewer.h"
-#include "text_box_test_support.h"
+#include "frontend/ui/file_list_box.h"
+#include "frontend/ui/form1.h"
+#include "frontend/ui/form2.h"
+#include "frontend/ui/main_window_binding.h"
+#include "frontend/ui/qt_platform.h"
+#include "frontend/testing/real_engine_rig.h"
+#include "frontend/ui/text_viewer.h"
+#include "frontend/testing/text_box_test_support.h"
 
 namespace dalvo::ui {
 

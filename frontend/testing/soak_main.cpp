@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "fake_view.h"
-#include "module1.h"
-#include "names.h"
-#include "real_engine_rig.h"
+#include "frontend/testing/fake_view.h"
+#include "frontend/logic/module1.h"
+#include "frontend/logic/names.h"
+#include "frontend/testing/real_engine_rig.h"
 
 namespace dalvo {
 namespace {

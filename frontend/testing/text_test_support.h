@@ -1,16 +1,16 @@
 // For tests only: a stretch of any TextLines as one string, so a test can compare what a buffer
 // or a document holds with the text it expects. The product streams text with VisitText and
 // never holds a whole document in one string.
-#ifndef DALVO_FRONTEND_TESTING_TEXT_TEST_SUPPORT_H_
-#define DALVO_FRONTEND_TESTING_TEXT_TEST_SUPPORT_H_
+#pragma once
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "byte_source.h"
-#include "text_lines.h"
+#include "frontend/logic/byte_source.h"
+#include "frontend/logic/text_lines.h"
 
 namespace dalvo {
 
@@ -44,5 +44,3 @@ inline std::string WholeText(const TextLines& lines, std::string_view line_break
 }
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_TESTING_TEXT_TEST_SUPPORT_H_

@@ -1,4 +1,4 @@
-#include "accessible_names.h"
+#include "frontend/ui/accessible_names.h"
 
 #include <QLabel>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "engine_process.h"
+#include "frontend/ui/engine_process.h"
 
 #include <fcntl.h>
 #include <signal.h>

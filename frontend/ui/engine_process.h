@@ -3,15 +3,14 @@
 // failure to start says why. The child may keep one descriptor of ours open (the locked work
 // directory), so the lock lasts as long as the engine. Owned by QtPlatform; an engine still
 // running when this object goes is left running, neither waited for nor stopped.
-#ifndef DALVO_FRONTEND_UI_ENGINE_PROCESS_H_
-#define DALVO_FRONTEND_UI_ENGINE_PROCESS_H_
+#pragma once
 
 #include <sys/types.h>
 
 #include <string>
 #include <vector>
 
-#include "platform.h"
+#include "frontend/logic/platform.h"
 
 namespace dalvo {
 
@@ -49,5 +48,3 @@ class EngineProcess {
 };
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_UI_ENGINE_PROCESS_H_

@@ -1,4 +1,4 @@
-#include "file_list_box.h"
+#include "frontend/ui/file_list_box.h"
 
 #include <QFile>
 #include <QSignalBlocker>

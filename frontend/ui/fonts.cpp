@@ -1,4 +1,4 @@
-#include "fonts.h"
+#include "frontend/ui/fonts.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>

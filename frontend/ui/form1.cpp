@@ -1,4 +1,4 @@
-#include "form1.h"
+#include "frontend/ui/form1.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -8,13 +8,13 @@
 #include <cassert>
 #include <iterator>
 
-#include "file_list_box.h"
-#include "accessible_names.h"
-#include "fonts.h"
-#include "number_edit.h"
-#include "twips.h"
-#include "ui_texts.h"
-#include "wrapping_buttons.h"
+#include "frontend/ui/file_list_box.h"
+#include "frontend/ui/accessible_names.h"
+#include "frontend/ui/fonts.h"
+#include "frontend/ui/number_edit.h"
+#include "frontend/ui/twips.h"
+#include "frontend/ui/ui_texts.h"
+#include "frontend/ui/wrapping_buttons.h"
 
 namespace dalvo::ui {
 namespace {

@@ -1,6 +1,6 @@
-#include "form1.h"
+#include "frontend/ui/form1.h"
 
-#include "file_list_box.h"
+#include "frontend/ui/file_list_box.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -20,14 +20,14 @@
 
 #include <gtest/gtest.h>
 
-#include "accessible_names.h"
-#include "fonts.h"
-#include "form2.h"
-#include "number_edit.h"
-#include "qt_view.h"
-#include "text_viewer.h"
-#include "ui_texts.h"
-#include "viewer_document.h"
+#include "frontend/ui/accessible_names.h"
+#include "frontend/ui/fonts.h"
+#include "frontend/ui/form2.h"
+#include "frontend/ui/number_edit.h"
+#include "frontend/ui/qt_view.h"
+#include "frontend/ui/text_viewer.h"
+#include "frontend/ui/ui_texts.h"
+#include "frontend/logic/viewer_document.h"
 
 #include <string>
 #include <vector>

@@ -1,15 +1,15 @@
-#include "form2.h"
+#include "frontend/ui/form2.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QShortcut>
 
-#include "accessible_names.h"
-#include "fonts.h"
-#include "text_viewer.h"
-#include "twips.h"
-#include "ui_texts.h"
+#include "frontend/ui/accessible_names.h"
+#include "frontend/ui/fonts.h"
+#include "frontend/ui/text_viewer.h"
+#include "frontend/ui/twips.h"
+#include "frontend/ui/ui_texts.h"
 
 namespace dalvo::ui {
 namespace {

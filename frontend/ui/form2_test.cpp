@@ -1,4 +1,4 @@
-#include "form2.h"
+#include "frontend/ui/form2.h"
 
 #include <QAction>
 #include <QFontInfo>
@@ -9,12 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
-#include "fonts.h"
-#include "text_viewer.h"
-#include "text_box_test_support.h"
+#include "frontend/ui/fonts.h"
+#include "frontend/ui/text_viewer.h"
+#include "frontend/testing/text_box_test_support.h"
 
 namespace dalvo::ui {
 namespace {

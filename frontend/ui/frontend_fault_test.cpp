@@ -27,13 +27,13 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_view.h"
-#include "file_test_io.h"
-#include "module1.h"
-#include "names.h"
-#include "qt_platform.h"
-#include "real_engine_rig.h"
-#include "publication_test_table.h"
+#include "frontend/testing/fake_view.h"
+#include "frontend/testing/file_test_io.h"
+#include "frontend/logic/module1.h"
+#include "frontend/logic/names.h"
+#include "frontend/ui/qt_platform.h"
+#include "frontend/testing/real_engine_rig.h"
+#include "frontend/testing/publication_test_table.h"
 
 namespace dalvo {
 namespace {

@@ -1,10 +1,11 @@
-#include "held_dir.h"
+#include "frontend/ui/held_dir.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 
 namespace dalvo {
 

@@ -3,8 +3,7 @@
 // descriptor (the *at calls), so a name swapped after the check reaches nothing. Owned by
 // QtPlatform; POSIX only. Failures are values; a released directory keeps its name, so paths
 // inside it are still recognised and then refused rather than looked up again.
-#ifndef DALVO_FRONTEND_UI_HELD_DIR_H_
-#define DALVO_FRONTEND_UI_HELD_DIR_H_
+#pragma once
 
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -12,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "platform.h"
+#include "frontend/logic/platform.h"
 
 namespace dalvo {
 
@@ -56,5 +55,3 @@ class HeldDir {
 };
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_UI_HELD_DIR_H_

@@ -1,9 +1,10 @@
-#include "held_file.h"
+#include "frontend/ui/held_file.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <limits>
 
 namespace dalvo {

@@ -2,10 +2,11 @@
 // QtPlatform hands out. Reads go through the descriptor at an offset (pread), so the file is the
 // one that was opened whatever its name comes to mean; the descriptor is closed with the
 // object. POSIX only; failures are values.
-#ifndef DALVO_FRONTEND_UI_HELD_FILE_H_
-#define DALVO_FRONTEND_UI_HELD_FILE_H_
+#pragma once
 
-#include "platform.h"
+#include <cstdint>
+
+#include "frontend/logic/platform.h"
 
 namespace dalvo {
 
@@ -27,5 +28,3 @@ class HeldFile : public ReadableFile {
 };
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_UI_HELD_FILE_H_

@@ -10,10 +10,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "main_window_binding.h"
-#include "program_icon.h"
-#include "program_options.h"
-#include "qt_platform.h"
+#include "frontend/ui/main_window_binding.h"
+#include "frontend/ui/program_icon.h"
+#include "frontend/ui/program_options.h"
+#include "frontend/ui/qt_platform.h"
 
 int main(int argc, char** argv) {
   const dalvo::ui::ProgramOptions options = dalvo::ui::ReadProgramOptions(argc, argv);

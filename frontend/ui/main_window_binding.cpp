@@ -1,4 +1,4 @@
-#include "main_window_binding.h"
+#include "frontend/ui/main_window_binding.h"
 
 #include <QAction>
 #include <QApplication>
@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "file_list_box.h"
-#include "form1.h"
-#include "form2.h"
-#include "number_edit.h"
+#include "frontend/ui/file_list_box.h"
+#include "frontend/ui/form1.h"
+#include "frontend/ui/form2.h"
+#include "frontend/ui/number_edit.h"
 
 namespace dalvo::ui {
 

@@ -7,8 +7,8 @@
 
 #include <memory>
 
-#include "module1.h"
-#include "qt_view.h"
+#include "frontend/logic/module1.h"
+#include "frontend/ui/qt_view.h"
 
 namespace dalvo::ui {
 

@@ -1,4 +1,4 @@
-#include "number_edit.h"
+#include "frontend/ui/number_edit.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -11,9 +11,10 @@
 #include <QMouseEvent>
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
-#include "utf8_text.h"
+#include "frontend/logic/utf8_text.h"
 
 namespace dalvo::ui {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "edit_buffer.h"
-#include "edit_history.h"
-#include "text_area.h"
+#include "frontend/logic/edit_buffer.h"
+#include "frontend/logic/edit_history.h"
+#include "frontend/ui/text_area.h"
 
 namespace dalvo::ui {
 

@@ -1,6 +1,6 @@
 // The custom number's box as a user drives it: keys, mouse, clipboard, drops and its menu on
 // the real widget, compared with the desktop's own text box where they must agree.
-#include "number_edit.h"
+#include "frontend/ui/number_edit.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -13,11 +13,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "text_box_test_support.h"
+#include "frontend/testing/text_box_test_support.h"
 
 namespace dalvo::ui {
 namespace {

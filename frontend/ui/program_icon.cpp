@@ -1,4 +1,4 @@
-#include "program_icon.h"
+#include "frontend/ui/program_icon.h"
 
 namespace dalvo::ui {
 

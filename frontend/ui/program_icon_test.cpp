@@ -1,4 +1,4 @@
-#include "program_icon.h"
+#include "frontend/ui/program_icon.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "file_test_io.h"
+#include "frontend/testing/file_test_io.h"
 
 namespace dalvo::ui {
 namespace {

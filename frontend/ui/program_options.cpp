@@ -1,4 +1,4 @@
-#include "program_options.h"
+#include "frontend/ui/program_options.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

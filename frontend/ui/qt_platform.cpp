@@ -1,4 +1,4 @@
-#include "qt_platform.h"
+#include "frontend/ui/qt_platform.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -11,12 +11,13 @@
 #include <QString>
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
-#include "held_file.h"
-#include "replacing_write.h"
-#include "wildcard.h"
+#include "frontend/ui/held_file.h"
+#include "frontend/ui/replacing_write.h"
+#include "frontend/logic/wildcard.h"
 
 namespace dalvo {
 namespace {

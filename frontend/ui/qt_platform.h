@@ -3,18 +3,18 @@
 // reached through that descriptor, never by name. It owns the engine's process (EngineProcess);
 // at destruction a still-running engine is left running (neither waited for nor killed), and
 // keeps the work directory locked until it ends. Failures are values.
-#ifndef DALVO_FRONTEND_UI_QT_PLATFORM_H_
-#define DALVO_FRONTEND_UI_QT_PLATFORM_H_
+#pragma once
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "engine_process.h"
-#include "held_dir.h"
-#include "platform.h"
+#include "frontend/ui/engine_process.h"
+#include "frontend/ui/held_dir.h"
+#include "frontend/logic/platform.h"
 
 namespace dalvo {
 
@@ -85,5 +85,3 @@ class QtPlatform : public Platform {
 };
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_UI_QT_PLATFORM_H_

@@ -1,6 +1,6 @@
 // QtPlatform on the real file system and processes, and the logic driven tick by tick against
 // the real engine in a private TMPDIR, compared with the engine's own output.
-#include "qt_platform.h"
+#include "frontend/ui/qt_platform.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -20,12 +21,12 @@
 #include <string_view>
 #include <thread>
 
-#include "fake_view.h"
-#include "file_test_io.h"
-#include "module1.h"
-#include "publication_test_table.h"
+#include "frontend/testing/fake_view.h"
+#include "frontend/testing/file_test_io.h"
+#include "frontend/logic/module1.h"
+#include "frontend/testing/publication_test_table.h"
 #ifdef DALVO_ENGINE_PATH
-#include "real_engine_rig.h"
+#include "frontend/testing/real_engine_rig.h"
 #endif
 
 namespace dalvo {

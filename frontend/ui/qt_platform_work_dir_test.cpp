@@ -9,14 +9,15 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "file_test_io.h"
-#include "qt_platform.h"
+#include "frontend/testing/file_test_io.h"
+#include "frontend/ui/qt_platform.h"
 
 namespace dalvo {
 namespace {

@@ -1,4 +1,4 @@
-#include "qt_view.h"
+#include "frontend/ui/qt_view.h"
 
 #include <QAction>
 #include <QApplication>
@@ -9,13 +9,13 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "accessible_names.h"
-#include "file_list_box.h"
-#include "form1.h"
-#include "form2.h"
-#include "number_edit.h"
-#include "text_viewer.h"
-#include "ui_texts.h"
+#include "frontend/ui/accessible_names.h"
+#include "frontend/ui/file_list_box.h"
+#include "frontend/ui/form1.h"
+#include "frontend/ui/form2.h"
+#include "frontend/ui/number_edit.h"
+#include "frontend/ui/text_viewer.h"
+#include "frontend/ui/ui_texts.h"
 
 namespace dalvo::ui {
 namespace {

@@ -9,8 +9,8 @@
 
 #include <string>
 
-#include "form2.h"
-#include "view.h"
+#include "frontend/ui/form2.h"
+#include "frontend/logic/view.h"
 
 namespace dalvo::ui {
 

@@ -1,4 +1,4 @@
-#include "replacing_write.h"
+#include "frontend/ui/replacing_write.h"
 
 #include <fcntl.h>
 #include <sys/random.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdint>
 
-#include "leftover_temporaries.h"
+#include "frontend/logic/leftover_temporaries.h"
 
 namespace dalvo {
 namespace {

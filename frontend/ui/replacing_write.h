@@ -4,8 +4,7 @@
 // renamed over the target once whole. Nothing is ever opened under the target's name, so a
 // planted pipe, device or link there can neither block the window nor receive the bytes.
 // POSIX (Linux) only; failures are values and leave no new file behind.
-#ifndef DALVO_FRONTEND_UI_REPLACING_WRITE_H_
-#define DALVO_FRONTEND_UI_REPLACING_WRITE_H_
+#pragma once
 
 #include <string>
 
@@ -22,5 +21,3 @@ bool ReplaceFileIn(int dirfd, const std::string& name, const std::string& conten
 std::string RandomTemporaryName();
 
 }  // namespace dalvo
-
-#endif  // DALVO_FRONTEND_UI_REPLACING_WRITE_H_

@@ -1,4 +1,4 @@
-#include "text_area.h"
+#include "frontend/ui/text_area.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -9,10 +9,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
-#include "scroll_mapping.h"
-#include "text_area_accessible.h"
-#include "utf8_text.h"
+#include "frontend/logic/scroll_mapping.h"
+#include "frontend/ui/text_area_accessible.h"
+#include "frontend/logic/utf8_text.h"
 
 namespace dalvo::ui {
 namespace {

@@ -17,10 +17,10 @@
 #include <optional>
 #include <utility>
 
-#include "caret_moves.h"
-#include "text_lines.h"
-#include "utf16_index.h"
-#include "wrap_layout.h"
+#include "frontend/logic/caret_moves.h"
+#include "frontend/logic/text_lines.h"
+#include "frontend/logic/utf16_index.h"
+#include "frontend/logic/wrap_layout.h"
 
 class QMenu;
 

@@ -1,15 +1,16 @@
-#include "text_area_accessible.h"
+#include "frontend/ui/text_area_accessible.h"
 
 #include <QAccessibleWidget>
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <utility>
 
-#include "caret_moves.h"
-#include "number_edit.h"
-#include "text_area.h"
-#include "utf8_text.h"
+#include "frontend/logic/caret_moves.h"
+#include "frontend/ui/number_edit.h"
+#include "frontend/ui/text_area.h"
+#include "frontend/logic/utf8_text.h"
 
 namespace dalvo::ui {
 namespace {

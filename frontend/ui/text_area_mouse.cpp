@@ -1,7 +1,7 @@
 // TextArea's mouse: clicks, drags and multiple clicks place the caret and select, a press on the
 // selection drags it away, and the context menu opens at the pointer or, from the keyboard, at
 // the caret.
-#include "text_area.h"
+#include "frontend/ui/text_area.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

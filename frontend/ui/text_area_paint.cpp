@@ -4,17 +4,18 @@
 // cells), so that the grid the caret and the mouse use is the grid the user sees, whatever
 // widths the font gives its glyphs. Within a right-to-left word the caret keeps to the order of
 // the text, left to right.
-#include "text_area.h"
+#include "frontend/ui/text_area.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 #include <string_view>
 
-#include "utf8_text.h"
+#include "frontend/logic/utf8_text.h"
 
 namespace dalvo::ui {
 namespace {

@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "number_edit.h"
-#include "text_area_accessible.h"
-#include "text_viewer.h"
-#include "text_box_test_support.h"
+#include "frontend/ui/number_edit.h"
+#include "frontend/ui/text_area_accessible.h"
+#include "frontend/ui/text_viewer.h"
+#include "frontend/testing/text_box_test_support.h"
 
 namespace dalvo::ui {
 namespace {

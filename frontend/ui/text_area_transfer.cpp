@@ -1,7 +1,7 @@
 // TextArea's exchanges with the rest of the desktop: the clipboard, the primary selection and
 // drags (all of which offer a selection lazily, read only when taken), and what screen readers
 // are told of the text, the caret and the selection, in UTF-16 units.
-#include "text_area.h"
+#include "frontend/ui/text_area.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -13,10 +13,11 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <string_view>
 #include <utility>
 
-#include "text_area_accessible.h"
+#include "frontend/ui/text_area_accessible.h"
 
 namespace dalvo::ui {
 namespace {

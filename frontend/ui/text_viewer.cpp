@@ -1,10 +1,12 @@
-#include "text_viewer.h"
+#include "frontend/ui/text_viewer.h"
 
 #include <QEvent>
 #include <QTimer>
 #include <QTimerEvent>
 
-#include "viewer_sizes.h"
+#include <cstdint>
+
+#include "frontend/logic/viewer_sizes.h"
 
 namespace dalvo::ui {
 

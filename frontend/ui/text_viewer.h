@@ -10,8 +10,8 @@
 
 #include <memory>
 
-#include "text_area.h"
-#include "viewer_document.h"
+#include "frontend/ui/text_area.h"
+#include "frontend/logic/viewer_document.h"
 
 namespace dalvo::ui {
 

@@ -1,6 +1,6 @@
 // The viewer's text box: keys, scrolling, a new width, the mouse and the clipboard on the real
 // widget, and a large file indexed from the event loop.
-#include "text_viewer.h"
+#include "frontend/ui/text_viewer.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -13,9 +13,9 @@
 #include <memory>
 #include <string>
 
-#include "fake_platform.h"
-#include "form2.h"
-#include "text_box_test_support.h"
+#include "frontend/testing/fake_platform.h"
+#include "frontend/ui/form2.h"
+#include "frontend/testing/text_box_test_support.h"
 
 namespace dalvo::ui {
 namespace {

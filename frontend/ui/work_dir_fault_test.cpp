@@ -17,9 +17,9 @@
 
 #include <gtest/gtest.h>
 
-#include "file_test_io.h"
-#include "names.h"
-#include "real_engine_rig.h"
+#include "frontend/testing/file_test_io.h"
+#include "frontend/logic/names.h"
+#include "frontend/testing/real_engine_rig.h"
 
 namespace dalvo {
 namespace {

@@ -1,4 +1,4 @@
-#include "wrapping_buttons.h"
+#include "frontend/ui/wrapping_buttons.h"
 
 #include <QFontMetrics>
 #include <QKeyEvent>
