@@ -84,7 +84,8 @@ TEST(DivisionKernel, EightDigitsParseAndFormatLikePrintf) {
   }
 }
 
-// The block step against 16 single-precision steps from the same remainder.
+// The block step against 16 steps of ReferenceDivider (the rule a byte at a time) from the same
+// remainder.
 TEST(DivisionKernel, BlocksEqualSixteenPerDigitStepsFromEveryRemainder) {
   std::vector<std::uint64_t> blocks = {0, 1, 9, 18, 19, 20, kTenPow16 - 1, kTenPow16 - 19,
                                        kTenPow16 / 19, kTenPow16 / 19 * 19, kTenPow8,
@@ -155,7 +156,7 @@ std::string KernelReport(const std::string& input, std::size_t piece, std::size_
   return text;
 }
 
-TEST(DivisionKernel, MatchesPerDigitProcedureOnAwkwardInputs) {
+TEST(DivisionKernel, MatchesTheOracleOnAwkwardInputs) {
   std::mt19937_64 random(1919);
   const std::size_t pieces[] = {1, 2, 15, 16, 17, 31, 33, 64, 100, 4096};
   const std::size_t capacities[] = {1, 17, 100, 4096};
