@@ -86,7 +86,7 @@ TEST(EngineProcess, AFileThatCannotBeCreatedFailsTheRunAndNoOtherIsWritten) {
         automatic ? std::vector<std::string>{"-awo", "g", "1"} : std::vector<std::string>{};
     const ProcessResult r = RunDalvo(dir.path(), args, "1\n");
     EXPECT_EQ(r.exit_code, 1) << "automatic " << automatic;
-    EXPECT_EQ(r.out, kBannerAndMenu + kWith127Verses + kGenerationFailed)
+    EXPECT_EQ(r.out, kBannerAndMenu + kWith127Verses + kGenerationFailedOutput)
         << "automatic " << automatic;
     EXPECT_EQ(r.err, "dalvo: Unable to write file \"number5.txt\"! (Is a directory)\n")
         << "automatic " << automatic;
