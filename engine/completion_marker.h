@@ -8,6 +8,8 @@
 
 namespace dalvo {
 
+// The marker's file name. The front-end waits for exactly this name (its own constant of the
+// same name and text), so the two programs' copies change together or not at all.
 inline constexpr const char* kMarkerName = "dalvoopc.tmp";
 
 // Creates the empty marker in the current directory, mode 0666 less the umask, replacing

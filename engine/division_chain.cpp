@@ -134,8 +134,8 @@ DivisionState AdvanceState(const DivisionState& before, const PieceSummary& piec
   // The last step's running value was 10 r + d, for the remainder r before the last digit d;
   // mod 19 it is the remainder after, so r = 2 (after - d), as 10 * 2 = 1 (mod 19).
   const std::uint32_t digit = piece.last_digit;
-  // The held digit is then that last step of the rule (division_rule.h) again; checked against
-  // the rule by DivisionChain.OneCutAtEveryOffset.
+  // The held digit is then that last step of the rule (division_rule.h) again; compared with
+  // ReferenceDivider's held digit (the rule a byte at a time) by DivisionChain.OneCutAtEveryOffset.
   const std::uint32_t previous = 2 * (after.remainder + 19 - digit) % 19;
   after.held = TakeDigit({previous}, digit).held;
   return after;

@@ -3,8 +3,10 @@
 // Because 10^18 = 1 (mod 19), a piece's own remainder and digit count carry it across; so the
 // pieces of a long input can be summarised in one fast pass and then divided on several threads
 // at once, each from its exact starting state. The states it gives are those of the rule
-// (division_rule.h), checked against it by the DivisionChain tests. Pure functions on
-// caller-owned bytes; no failure.
+// (division_rule.h): compared with ReferenceDivider's (the rule a byte at a time) by
+// DivisionChain.OneCutAtEveryOffset; the reports of pieces resumed from them are compared with
+// the schoolbook oracle (OracleReport) by DivisionChain.TwoCutsAroundTheStartOfTheQuotient and
+// DivisionChain.ManyPiecesMatchTheOracle. Pure functions on caller-owned bytes; no failure.
 #pragma once
 
 #include <cstddef>

@@ -1,8 +1,10 @@
 // The vector pass of the remainder chain (division_chain.h): the weighted digit sum of whole
 // 64-byte groups with AVX-512 (BW, VNNI and VBMI2), chosen at run time. Non-digits are squeezed
 // out of each group before it is weighed, so text with line ends goes as fast as bare digits.
-// Works on the caller's bytes and counters only; cannot fail. Checked against the portable pass
-// and the rule (division_rule.h) by DivisionChain.ManyPiecesMatchTheOracle.
+// Works on the caller's bytes and counters only; cannot fail. The states it leads to are
+// compared with ReferenceDivider's (the rule, division_rule.h, a byte at a time) by
+// DivisionChain.OneCutAtEveryOffset, and the reports with the schoolbook oracle (OracleReport) by
+// DivisionChain.ManyPiecesMatchTheOracle.
 #pragma once
 
 #include <cstdint>

@@ -25,8 +25,10 @@ KernelPath AvailableKernelPath(KernelPath path) {
 }
 
 DivisionTally TallyOf(const DivisionState& state) {
-  // The rule's last value; DivisionChain and DivisionKernel compare the whole report with the
-  // per-digit rule's.
+  // Not a faster path: the rule's own LastEstimate, checked for every running value by
+  // DivisionRule.EveryFinalValuePrintsItsDigitAndRoundedRemainder. The tails it gives are
+  // compared with the schoolbook oracle (OracleReport) by
+  // DivisionKernel.MatchesTheOracleOnAwkwardInputs and DivisionChain.ManyPiecesMatchTheOracle.
   return {LastEstimate(state), state.started, state.digit_count};
 }
 
@@ -67,8 +69,11 @@ const unsigned char* BlockDivider::RunStartedBlocks(const unsigned char* bytes,
   const unsigned char* const start = bytes;
   // The wide loop takes long runs in whole groups of 64 digits; short runs, the blocks before a
   // non-digit or the end of the buffer, and output buffers too small for a group are left to
-  // the loop below. Both are the rule (division_rule.h) in groups of 64 digits, checked against
-  // it by DivisionKernel.LongDigitRunsAtEveryGroupOffset.
+  // the loop below. The wide loop is the rule (division_rule.h) 64 digits at a time, the loop
+  // below DivideBlock 16 at a time. Their reports are compared only with the schoolbook oracle
+  // (OracleReport): both wide paths by DivisionKernel.LongDigitRunsAtEveryGroupOffset, every
+  // path by DivisionKernel.MatchesTheOracleOnAwkwardInputs; the oracle is tied to the rule by
+  // DivisionRule.ReportsAgreeWithSchoolbookDivision.
   if (path_ == KernelPath::kWidest) {
     bytes = DivideGroupsAvx512(bytes, end, remainder_, held_, out);
   } else if (path_ == KernelPath::kWide) {
@@ -109,8 +114,9 @@ const unsigned char* BlockDivider::RunStartedBlocks(const unsigned char* bytes,
 }
 
 // Sixteen steps of the rule before the quotient has started: only the digits after the first
-// non-zero one are written. Checked against the rule by
-// DivisionKernel.LongLeadingZerosThenAStartInsideABlock.
+// non-zero one are written. Its reports are compared only with the schoolbook oracle
+// (OracleReport), by DivisionKernel.LongLeadingZerosThenAStartInsideABlock; the oracle is tied
+// to the rule by DivisionRule.ReportsAgreeWithSchoolbookDivision.
 void BlockDivider::UnstartedBlock(std::uint64_t block, ReportBuffer& out) {
   const BlockQuotient step = DivideBlock(remainder_, block);
   remainder_ = step.remainder;

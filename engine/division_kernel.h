@@ -1,9 +1,11 @@
 // The fast division by 19: exact integer long division on blocks of 16 digits (groups of 64
 // with AVX2 or AVX-512, in division_kernel_vector.h, where the machine has them), with an exact
 // per-digit step for everything that is not a full block of digits (non-digits, buffer ends).
-// It writes the quotient digits of the division's rule (division_rule.h); the DivisionKernel
-// tests check every path against it. Owns only its small state; output goes
-// into a ReportBuffer the caller owns, and the kernel itself cannot fail.
+// It writes the quotient digits of the division's rule (division_rule.h). DivideBlock is
+// compared with the rule a byte at a time (ReferenceDivider); every path's whole report with the
+// schoolbook oracle (OracleReport), which DivisionRule.ReportsAgreeWithSchoolbookDivision ties to
+// the rule; each function names its test. Owns only its small state; output goes into a
+// ReportBuffer the caller owns, and the kernel itself cannot fail.
 #pragma once
 
 #include <array>
@@ -102,8 +104,8 @@ struct BlockQuotient {
 };
 
 // One block of long division: (remainder * 10^16 + block) / 19 and its remainder, sixteen steps
-// of the rule (division_rule.h) at once, checked against them by
-// DivisionKernel.BlocksEqualSixteenPerDigitStepsFromEveryRemainder. With
+// of the rule (division_rule.h) at once, compared with sixteen steps of ReferenceDivider (the
+// rule a byte at a time) by DivisionKernel.BlocksEqualSixteenPerDigitStepsFromEveryRemainder. With
 // remainder < 19 and block < 10^16 the dividend stays below 1.9 * 10^17, inside 64 bits.
 inline BlockQuotient DivideBlock(std::uint32_t remainder, std::uint64_t block) {
   const std::uint64_t dividend = remainder * kTenPow16 + block;

@@ -1,6 +1,8 @@
 // The AVX2 step of the division kernel: a group of 64 digits in two 256-bit vectors, eight digits
 // to a 32-bit lane. The pass loop is division_kernel_groups.h's. An acceleration of the rule
-// (division_rule.h), checked against it by DivisionKernel.LongDigitRunsAtEveryGroupOffset.
+// (division_rule.h), compared only with the schoolbook oracle (OracleReport) by
+// DivisionKernel.LongDigitRunsAtEveryGroupOffset; the oracle is tied to the rule by
+// DivisionRule.ReportsAgreeWithSchoolbookDivision.
 #include "engine/division_kernel_vector.h"
 
 #if defined(__x86_64__)

@@ -1,8 +1,9 @@
 // The AVX-512 step of the division kernel: a group of 64 digits in one 512-bit vector, one byte
 // lane per digit. The pass loop is division_kernel_groups.h's; the lanes here only ever hold a
 // digit or a number below 128 that stands for a remainder mod 19, so a group needs byte lookups
-// (VBMI) and adds, no multiplies. An acceleration of the rule (division_rule.h), checked against
-// it by DivisionKernel.LongDigitRunsAtEveryGroupOffset.
+// (VBMI) and adds, no multiplies. An acceleration of the rule (division_rule.h), compared only
+// with the schoolbook oracle (OracleReport) by DivisionKernel.LongDigitRunsAtEveryGroupOffset;
+// the oracle is tied to the rule by DivisionRule.ReportsAgreeWithSchoolbookDivision.
 #include "engine/division_kernel_vector.h"
 
 #if defined(__x86_64__)

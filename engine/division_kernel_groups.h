@@ -4,7 +4,10 @@
 // file once. Everything here lies in that source's unnamed namespace and carries its attribute,
 // so each kernel gets its own copy, compiled for its own instructions: no function compiled for
 // AVX-512 can stand in for the AVX2 kernel's at link time on a machine without AVX-512. The
-// groups are the rule (division_rule.h) 64 digits at a time; DivisionKernel tests check them.
+// groups are the rule (division_rule.h) 64 digits at a time. Their reports are compared only
+// with the schoolbook oracle (OracleReport), by DivisionKernel.LongDigitRunsAtEveryGroupOffset
+// and DivisionKernel.NonDigitsAtEveryPositionOfWideGroups; the oracle is tied to the rule by
+// DivisionRule.ReportsAgreeWithSchoolbookDivision.
 #pragma once
 
 #ifndef DALVO_KERNEL_TARGET

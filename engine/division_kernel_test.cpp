@@ -7,11 +7,15 @@
 #include <iterator>
 
 #include <cstdio>
+#include <fstream>
 #include <random>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "engine/division_kernel_vector.h"
+#include "engine/division_pipeline.h"
 #include "engine/division_report.h"
 #include "engine/testing/division_test_support.h"
 #include "engine/testing/reference_divider.h"
@@ -80,7 +84,8 @@ TEST(DivisionKernel, EightDigitsParseAndFormatLikePrintf) {
   }
 }
 
-// The block step against 16 single-precision steps from the same remainder.
+// The block step against 16 steps of ReferenceDivider (the rule a byte at a time) from the same
+// remainder.
 TEST(DivisionKernel, BlocksEqualSixteenPerDigitStepsFromEveryRemainder) {
   std::vector<std::uint64_t> blocks = {0, 1, 9, 18, 19, 20, kTenPow16 - 1, kTenPow16 - 19,
                                        kTenPow16 / 19, kTenPow16 / 19 * 19, kTenPow8,
@@ -151,7 +156,7 @@ std::string KernelReport(const std::string& input, std::size_t piece, std::size_
   return text;
 }
 
-TEST(DivisionKernel, MatchesPerDigitProcedureOnAwkwardInputs) {
+TEST(DivisionKernel, MatchesTheOracleOnAwkwardInputs) {
   std::mt19937_64 random(1919);
   const std::size_t pieces[] = {1, 2, 15, 16, 17, 31, 33, 64, 100, 4096};
   const std::size_t capacities[] = {1, 17, 100, 4096};
@@ -337,6 +342,71 @@ TEST(DivisionKernel, WidestPathIsChosenWhereTheMachineHasIt) {
   if (!HasAvx512Kernel()) std::printf("note: no AVX-512 here; its path was not tested\n");
   if (!HasAvx2Kernel()) std::printf("note: no AVX2 here; only the portable path was tested\n");
 #endif
+}
+
+// ---- The path the processor allows ---------------------------------------------------------
+// The division must use the widest loop the processor has. A lost wide path still divides
+// correctly, so only a test that learns the processor's features by itself, without the
+// engine's detection, notices it.
+
+// The feature flags of the first processor in /proc/cpuinfo; empty where there is none.
+std::set<std::string> CpuFlags() {
+  std::ifstream cpuinfo("/proc/cpuinfo");
+  std::string line;
+  while (std::getline(cpuinfo, line)) {
+    if (line.rfind("flags", 0) != 0) continue;
+    std::istringstream words(line.substr(line.find(':') + 1));
+    std::set<std::string> flags;
+    for (std::string word; words >> word;) flags.insert(word);
+    return flags;
+  }
+  return {};
+}
+
+// The path the engine must choose on this processor, from the kernel's own list of features.
+KernelPath PathThisProcessorAllows() {
+#if defined(__x86_64__)
+  const std::set<std::string> flags = CpuFlags();
+  if (flags.count("avx512f") != 0 && flags.count("avx512bw") != 0 &&
+      flags.count("avx512vbmi") != 0) {
+    return KernelPath::kWidest;
+  }
+  if (flags.count("avx2") != 0) return KernelPath::kWide;
+#endif
+  return KernelPath::kPortable;
+}
+
+// A long run of digits once the quotient has started: the vector loop's work, if it runs.
+const std::string kLongRun = "1" + std::string(64 * 64, '7');
+
+// The digits `divider`'s vector loop takes of kLongRun.
+std::uint64_t VectorDigitsOfLongRun(BlockDivider& divider) {
+  std::string quotient;
+  ReportBuffer out(&quotient, 4096);
+  divider.Consume(reinterpret_cast<const unsigned char*>(kLongRun.data()), kLongRun.size(), out);
+  return divider.vector_digits();
+}
+
+TEST(DivisionKernel, DefaultDivisionTakesTheWidestPathTheProcessorHas) {
+  const KernelPath allowed = PathThisProcessorAllows();
+  EXPECT_EQ(PipelineOptions{}.path, allowed);
+
+  BlockDivider divider;
+  EXPECT_EQ(divider.path(), allowed);
+  if (allowed == KernelPath::kPortable) {
+    EXPECT_EQ(VectorDigitsOfLongRun(divider), 0u);
+  } else {
+    EXPECT_GT(VectorDigitsOfLongRun(divider), kLongRun.size() / 2) << "the vector loop barely ran";
+  }
+}
+
+// The narrower vector path stays in use where the wider one exists (the kernel tests compare
+// its output on every machine that has it): asked for, it runs its own loop.
+TEST(DivisionKernel, TheAvx2PathRunsItsLoopWhereTheProcessorHasAvx2) {
+  if (CpuFlags().count("avx2") == 0) GTEST_SKIP() << "no AVX2 here";
+  BlockDivider divider(KernelPath::kWide);
+  EXPECT_EQ(divider.path(), KernelPath::kWide);
+  EXPECT_GT(VectorDigitsOfLongRun(divider), kLongRun.size() / 2) << "the AVX2 loop barely ran";
 }
 
 }  // namespace

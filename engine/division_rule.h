@@ -1,7 +1,9 @@
 // The division's rule: how one digit turns the held remainder into a quotient digit, how the
 // quotient starts and which digit is held back for the report's last value. This is the rule;
-// every faster path (16-digit blocks, the vector kernels, the remainder chain, the tally) is an
-// acceleration checked against it. Constants and pure functions only; nothing here can fail.
+// every faster path (16-digit blocks, the vector kernels, the remainder chain) is an
+// acceleration of it, compared in tests either with ReferenceDivider (the rule a byte at a time)
+// or with the schoolbook oracle OracleReport, which DivisionRule.ReportsAgreeWithSchoolbookDivision
+// ties to the rule. Each path's comment names its test. Constants and pure functions only.
 #pragma once
 
 #include <bit>

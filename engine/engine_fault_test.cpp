@@ -261,7 +261,7 @@ TEST(EngineFault, LongNumberFilesThatCannotBeWritten) {
 
   const ProcessResult r = RunDalvo(dir.path(), {"-awo", "g", "2"});
   EXPECT_EQ(r.exit_code, 1);
-  EXPECT_TRUE(r.out.ends_with(" with 129 verses for sura 9.\n" + kGenerationFailed)) << r.out;
+  EXPECT_TRUE(r.out.ends_with(" with 129 verses for sura 9.\n" + kGenerationFailedOutput)) << r.out;
   EXPECT_EQ(r.out.find("complete"), std::string::npos) << r.out;
   EXPECT_EQ(r.err, UnableToWrite("number1.txt", EISDIR) +
                        UnableToWrite("number10.txt", ENOSPC) +

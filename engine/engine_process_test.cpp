@@ -2,12 +2,18 @@
 // by what it leaves on disk, what it prints and its exit status.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/testing/engine_process_runner.h"
@@ -42,7 +48,8 @@ TEST(EngineProcess, GenerationFormsWriteTheFilesTheLibraryWrites) {
       {{}, "", 0, kBannerAndMenu + kTerminating, false},
   };
   // Plumbing only: each run must reproduce byte for byte what the library writes in-process.
-  // What the files hold is pinned independently in number_files_content_test.cpp.
+  // What the files hold is pinned independently by
+  // NumberFiles.EveryFileOfBothVariantsMatchesItsRecipe in number_files_test.cpp.
   const TestTempDir expected127;
   const TestTempDir expected129;
   ASSERT_TRUE(GenerateExpectedFiles(127, expected127.path()));
@@ -79,7 +86,7 @@ TEST(EngineProcess, AFileThatCannotBeCreatedFailsTheRunAndNoOtherIsWritten) {
         automatic ? std::vector<std::string>{"-awo", "g", "1"} : std::vector<std::string>{};
     const ProcessResult r = RunDalvo(dir.path(), args, "1\n");
     EXPECT_EQ(r.exit_code, 1) << "automatic " << automatic;
-    EXPECT_EQ(r.out, kBannerAndMenu + kWith127Verses + kGenerationFailed)
+    EXPECT_EQ(r.out, kBannerAndMenu + kWith127Verses + kGenerationFailedOutput)
         << "automatic " << automatic;
     EXPECT_EQ(r.err, "dalvo: Unable to write file \"number5.txt\"! (Is a directory)\n")
         << "automatic " << automatic;
@@ -184,6 +191,57 @@ TEST(EngineProcess, StandardOutputThatCannotBeWrittenFailsTheRun) {
     if (c.marker) expected_files.insert(kMarker);
     EXPECT_EQ(dir.Names(), expected_files) << what;
   }
+}
+
+// ---- The marker comes last ------------------------------------------------------------------
+// The completion marker is the protocol between the engine and whoever waits for it: it must not
+// exist before the run's output is complete. The engine is held in mid-output by a pipe that
+// nobody reads yet; the marker must still be absent then, and present once the output is read.
+TEST(EngineProcess, TheMarkerIsNotCreatedBeforeTheReportHasBeenWrittenOut) {
+  const TestTempDir dir;
+  // Far more quotient than a pipe buffers, so the engine blocks on its standard output.
+  dir.Write("big.txt", std::string(1 << 20, '9'));
+  int pipe_fds[2];
+  ASSERT_EQ(pipe(pipe_fds), 0);
+
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (chdir(dir.path().c_str()) != 0 || dup2(pipe_fds[1], 1) < 0) _exit(126);
+    close(pipe_fds[0]);
+    execl(DALVO_BINARY, DALVO_BINARY, "-awo", "d", "19", "big.txt", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(pipe_fds[1]);
+
+  // Give the engine ample time to run ahead if it were going to create the marker early.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(fs::exists(dir.path() / kMarker)) << "marker before the report was read";
+
+  std::string report;
+  char buffer[65536];
+  for (ssize_t got; (got = read(pipe_fds[0], buffer, sizeof buffer)) > 0;) {
+    report.append(buffer, static_cast<std::size_t>(got));
+  }
+  close(pipe_fds[0]);
+
+  // A deadline, so a hung engine fails the test instead of stalling the suite.
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + kDalvoDeadline;
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      FAIL() << "the engine did not end";
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(report.ends_with("Number of digits read from file \"big.txt\": 1048576\n"
+                               "The number is NOT a multiple of 19.\n\n"))
+      << report.size() << " bytes of report";
+  EXPECT_TRUE(fs::exists(dir.path() / kMarker));
 }
 
 }  // namespace

@@ -117,7 +117,7 @@ TEST(Menu, AutomaticChoiceReadsNothing) {
 TEST(Menu, AFailedGenerationIsNotAnnouncedAsComplete) {
   const Transcript t = RunWith(RunMode::kAutoGenerate, '1', "",
                                GenerationOutcome{{"number5.txt", "n37088d.txt"}, {EISDIR, ENOSPC}});
-  EXPECT_EQ(t.out, kBanner + kMenu + kWith127Verses + kGenerationFailed);
+  EXPECT_EQ(t.out, kBanner + kMenu + kWith127Verses + kGenerationFailedOutput);
   EXPECT_TRUE(t.outcome.generated);
   EXPECT_EQ(t.outcome.generation.failed_files,
             (std::vector<std::string>{"number5.txt", "n37088d.txt"}));

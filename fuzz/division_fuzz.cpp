@@ -3,8 +3,8 @@
 // DivideBy19ToFile, and the threaded pipeline in tiny pieces chosen by the input) and each report
 // must equal the one the tests' oracle (engine/testing) builds by a plain per-digit long
 // division. The report's quotient and remainder are also checked as a big number on their own:
-// quotient * 19 + remainder must give back the digits read. A mismatch prints both texts and aborts, which libFuzzer records as a
-// crash with the input that caused it.
+// quotient * 19 + remainder must give back the digits read. A mismatch prints both texts and
+// aborts, which libFuzzer records as a crash with the input that caused it.
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>

@@ -30,7 +30,8 @@ inline const std::string kWith129Verses =
     "\nWARNING!\nAll numbers will be generated with 129 verses for sura 9.\n";
 inline const std::string kTerminating = "\nTerminating.\n\n";
 inline const std::string kGenerationDone = "\nNumber generation complete!\n\n";
-inline const std::string kGenerationFailed = "\nNumber generation failed!\n\n";
+// The whole output of a failed generation after the variant's line, blank lines included.
+inline const std::string kGenerationFailedOutput = "\nNumber generation failed!\n\n";
 
 // What the program prints for an input it cannot open, with the usage after it.
 inline std::string UnableToOpen(const std::string& name) {

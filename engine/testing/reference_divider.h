@@ -1,5 +1,7 @@
-// The division's rule (division_rule.h) one byte at a time, with nothing faster in between: the
-// per-digit divider every faster path is compared with in tests and benchmarks. Holds its own
+// The division's rule (division_rule.h) one byte at a time, with nothing faster in between. The
+// 16-digit block and the chain's states are compared with it in tests; the other faster paths
+// with the schoolbook oracle (OracleReport), which DivisionRule.ReportsAgreeWithSchoolbookDivision
+// ties to it through this divider; the benchmarks time it (BM_RulePerDigit). Holds its own
 // small state; writes quotient digits into a string the caller owns and cannot fail.
 #pragma once
 
