@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -202,21 +201,16 @@ class QtPlatformWithEngine : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(session_.Start());
-    root_ = session_.rig().root();
     work_ = session_.work();
-    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(root_ + "ref")));
+    ref_ = session_.rig().reference_dir();
   }
   // Ticks every 50 ms, as the window's timer would, until the run has finished.
   void RunToEnd() { ASSERT_TRUE(session_.RunToEnd()); }
-  // Runs the engine directly in ref/ with `args` and waits for it.
-  void RunEngineDirectly(const QStringList& args) {
-    QProcess engine;
-    engine.setWorkingDirectory(QString::fromStdString(root_ + "ref"));
-    engine.setStandardOutputFile(QProcess::nullDevice());
-    engine.start(QStringLiteral(DALVO_ENGINE_PATH), args);
-    ASSERT_TRUE(engine.waitForFinished(120000));
-    ASSERT_EQ(engine.exitStatus(), QProcess::NormalExit);
-    ASSERT_EQ(engine.exitCode(), 0);
+  // Runs the engine directly in the rig's reference directory with `args` and waits for it.
+  void RunEngineDirectly(const std::vector<std::string>& args) {
+    const DirectRun run = session_.rig().RunEngineDirectly(args);
+    ASSERT_TRUE(run.finished);
+    ASSERT_EQ(run.exit_code, 0);
   }
   std::vector<std::string> WorkFiles() const {
     std::vector<std::string> names;
@@ -230,8 +224,8 @@ class QtPlatformWithEngine : public ::testing::Test {
   Session session_{DALVO_ENGINE_PATH};
   FakeView& view_ = session_.view();
   Module1& module_ = session_.module();
-  std::string root_;
   std::string work_;
+  std::string ref_;
 };
 
 TEST_F(QtPlatformWithEngine, WorkDirIsPrivate) {
@@ -261,7 +255,7 @@ TEST_F(QtPlatformWithEngine, GenerationsLeaveExactlyTheLatestRunUnderPublication
   for (const auto& [source, target] : kPublication) {
     const std::string ours = Slurp(work_ + target);
     EXPECT_FALSE(ours.empty()) << target;
-    EXPECT_TRUE(ours == Slurp(root_ + "ref/" + source)) << target << " differs from " << source;
+    EXPECT_TRUE(ours == Slurp(ref_ + source)) << target << " differs from " << source;
   }
 }
 
@@ -283,21 +277,19 @@ TEST_F(QtPlatformWithEngine, DivisionsWriteTheEnginesReport) {
   EXPECT_TRUE(view_.viewer_text_ == shown);
 
   ASSERT_TRUE(QFile::copy(QString::fromStdString(work_ + "appendix_1_number_1.txt"),
-                          QString::fromStdString(root_ + "ref/appendix_1_number_1.txt")));
+                          QString::fromStdString(ref_ + "appendix_1_number_1.txt")));
   // The report names its input, so the reference divides a file of the same name.
-  RunEngineDirectly({"-awo", "d", "19", "appendix_1_number_1.txt",
-                     QString::fromStdString(root_ + "ref/report")});
-  EXPECT_TRUE(report == Slurp(root_ + "ref/report"));
+  RunEngineDirectly({"-awo", "d", "19", "appendix_1_number_1.txt", ref_ + "report"});
+  EXPECT_TRUE(report == Slurp(ref_ + "report"));
 
   view_.custom_text_ = "1234567890123456789";
   module_.Command5_Click();
   RunToEnd();
   EXPECT_EQ(view_.Status(), "Number division complete!");
   EXPECT_EQ(Slurp(work_ + "custom_number.tmp"), "1234567890123456789\r\n");
-  ASSERT_TRUE(Spill(root_ + "ref/custom_number.tmp", "1234567890123456789\r\n"));
-  RunEngineDirectly({"-awo", "d", "19", "custom_number.tmp",
-                     QString::fromStdString(root_ + "ref/custom_report")});
-  EXPECT_TRUE(Slurp(work_ + "latest_division_report.tmp") == Slurp(root_ + "ref/custom_report"));
+  ASSERT_TRUE(Spill(ref_ + "custom_number.tmp", "1234567890123456789\r\n"));
+  RunEngineDirectly({"-awo", "d", "19", "custom_number.tmp", ref_ + "custom_report"});
+  EXPECT_TRUE(Slurp(work_ + "latest_division_report.tmp") == Slurp(ref_ + "custom_report"));
   // Both runs consumed their markers.
   EXPECT_FALSE(QFile::exists(QString::fromStdString(work_ + "dalvoopc.tmp")));
 }
@@ -305,7 +297,7 @@ TEST_F(QtPlatformWithEngine, DivisionsWriteTheEnginesReport) {
 TEST_F(QtPlatformWithEngine, AFileWhoseNameIsNotTextIsDividedAndNamedInItsReport) {
   const std::string odd = "caf\xE9 \xFF.txt";  // Latin-1 bytes: not valid UTF-8
   // Made under a plain name and renamed: Qt would turn the odd bytes into other characters.
-  for (const std::string& dir : {work_, root_ + "ref/"}) {
+  for (const std::string& dir : {work_, ref_}) {
     ASSERT_TRUE(Spill(dir + "plain.txt", "1331"));
     ASSERT_EQ(::rename((dir + "plain.txt").c_str(), (dir + odd).c_str()), 0);
   }
@@ -314,14 +306,9 @@ TEST_F(QtPlatformWithEngine, AFileWhoseNameIsNotTextIsDividedAndNamedInItsReport
   EXPECT_EQ(view_.Status(), "Dividing numberfile: " + odd);
   RunToEnd();
   EXPECT_EQ(view_.Status(), "Number division complete!");
-  // The reference: the engine started by the shell, which passes the name's bytes as they are.
-  QProcess shell;
-  shell.setStandardOutputFile(QProcess::nullDevice());
-  shell.start(QStringLiteral("/bin/sh"),
-              {"-c", "cd \"$1\" && exec \"$2\" -awo d 19 \"$(printf 'caf\\351 \\377.txt')\" report",
-               "sh", QString::fromStdString(root_ + "ref"), QStringLiteral(DALVO_ENGINE_PATH)});
-  ASSERT_TRUE(shell.waitForFinished(60000));
-  const std::string reference = Slurp(root_ + "ref/report");
+  // The reference: the engine started directly, which passes the name's bytes as they are.
+  ASSERT_TRUE(session_.rig().RunEngineDirectly({"-awo", "d", "19", odd, "report"}).finished);
+  const std::string reference = Slurp(ref_ + "report");
   EXPECT_NE(reference.find(odd), std::string::npos) << reference;
   EXPECT_TRUE(Slurp(work_ + "latest_division_report.tmp") == reference);
 }
