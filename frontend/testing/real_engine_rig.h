@@ -19,6 +19,7 @@
 
 #include "frontend/testing/fake_view.h"
 #include "frontend/logic/module1.h"
+#include "frontend/logic/names.h"
 #include "frontend/ui/qt_platform.h"
 
 namespace dalvo {
@@ -52,9 +53,9 @@ class RealEngineRig {
   // Where RunEngineDirectly runs the engine; tests put its inputs here and read its output.
   const std::string& reference_dir() const { return reference_; }
   // Where the front-end puts its work directory below tmp(), with the final '/'.
-  std::string work_dir() const { return tmp_ + "dalvo work dir/"; }
+  std::string work_dir() const { return tmp_ + std::string(kWorkDirName) + kSeparator; }
   // The rig's copy of the engine (app_dir() + "dalvo"); unique to this rig.
-  std::string engine() const { return app_ + "dalvo"; }
+  std::string engine() const { return app_ + std::string(kEngineName); }
   // Puts a fresh executable copy of the engine back in place; false on failure.
   bool RestoreEngine() const;
   // Runs the engine the rig was made from (not its copy in app/, which a test may spoil) in
