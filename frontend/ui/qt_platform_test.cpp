@@ -41,8 +41,11 @@ class QtPlatformTest : public ::testing::Test {
   std::string dir_;
   QtPlatform platform_;
 };
+// The suite is named after the unit. From here on the name means the fixture; the class is
+// dalvo::QtPlatform.
+using QtPlatform = QtPlatformTest;
 
-TEST_F(QtPlatformTest, ListingMatchesIgnoringCaseInNameOrderAndSkipsHiddenAndDirs) {
+TEST_F(QtPlatform, ListingMatchesIgnoringCaseInNameOrderAndSkipsHiddenAndDirs) {
   for (const char* name : {"b.txt", "A.TXT", "c.tmp", ".hidden.txt"}) {
     ASSERT_TRUE(Spill(dir_ + name, "x")) << name;
   }
@@ -64,7 +67,7 @@ TEST_F(QtPlatformTest, ListingMatchesIgnoringCaseInNameOrderAndSkipsHiddenAndDir
   EXPECT_FALSE(platform_.FirstMatch(dir_ + "missing/", "*").ok);
 }
 
-TEST_F(QtPlatformTest, DeleteRenameSizeReadWrite) {
+TEST_F(QtPlatform, DeleteRenameSizeReadWrite) {
   ASSERT_TRUE(Spill(dir_ + "one.txt", "1"));
   ASSERT_TRUE(Spill(dir_ + "TWO.TXT", "22"));
   ASSERT_TRUE(Spill(dir_ + "keep.tmp", "333"));
@@ -93,7 +96,7 @@ TEST_F(QtPlatformTest, DeleteRenameSizeReadWrite) {
   EXPECT_FALSE(platform_.WriteFile(dir_ + "no/such/dir.txt", "x"));
 }
 
-TEST_F(QtPlatformTest, ReadsAFileInBoundedPiecesAndStopsWhenAsked) {
+TEST_F(QtPlatform, ReadsAFileInBoundedPiecesAndStopsWhenAsked) {
   std::string content;
   for (int i = 0; content.size() < 10'007; ++i) content += std::to_string(i) + "\r\n";
   content.resize(10'007);
@@ -131,7 +134,7 @@ TEST_F(QtPlatformTest, ReadsAFileInBoundedPiecesAndStopsWhenAsked) {
       dir_ + "gone.txt", 100, [](std::string_view) { return true; }, size));
 }
 
-TEST_F(QtPlatformTest, InspectSeesKindOwnerAndModeWithoutFollowingLinks) {
+TEST_F(QtPlatform, InspectSeesKindOwnerAndModeWithoutFollowingLinks) {
   const std::string private_dir = dir_ + "private";
   ASSERT_TRUE(platform_.CreatePrivateDir(private_dir));
   EntryInfo info = platform_.Inspect(private_dir);
@@ -151,7 +154,7 @@ TEST_F(QtPlatformTest, InspectSeesKindOwnerAndModeWithoutFollowingLinks) {
   EXPECT_EQ(platform_.Inspect(dir_ + "missing").kind, EntryKind::kMissing);
 }
 
-TEST_F(QtPlatformTest, EnvironmentAndCurrentDirAreTheProcesss) {
+TEST_F(QtPlatform, EnvironmentAndCurrentDirAreTheProcesss) {
   ::setenv("DALVO_TEST_VARIABLE", "/var/some where", 1);
   EXPECT_EQ(platform_.Environment("DALVO_TEST_VARIABLE"), "/var/some where");
   ::unsetenv("DALVO_TEST_VARIABLE");
@@ -159,18 +162,18 @@ TEST_F(QtPlatformTest, EnvironmentAndCurrentDirAreTheProcesss) {
   EXPECT_EQ(platform_.CurrentDir(), QDir::currentPath().toStdString());
 }
 
-TEST_F(QtPlatformTest, MissingProgramDoesNotStart) {
+TEST_F(QtPlatform, MissingProgramDoesNotStart) {
   EXPECT_FALSE(platform_.StartEngine(dir_ + "no-such-engine", {}, dir_));
   EXPECT_EQ(platform_.PollEngine().run, EngineRun::kNone);
 }
 
-EngineStatus WaitForEnd(QtPlatform& platform) {
+EngineStatus WaitForEnd(dalvo::QtPlatform& platform) {
   EngineStatus status = platform.PollEngine();
   WaitFor([&] { return (status = platform.PollEngine()).run != EngineRun::kRunning; }, 20);
   return status;
 }
 
-TEST_F(QtPlatformTest, EngineGetsItsArgumentsWorkingDirAndExitStatus) {
+TEST_F(QtPlatform, EngineGetsItsArgumentsWorkingDirAndExitStatus) {
   ASSERT_TRUE(platform_.StartEngine(
       "/bin/sh", {"-c", "printf '%s|' \"$@\" > args; pwd > cwd; exit 3", "sh", "a b", "c"},
       dir_));
@@ -184,10 +187,10 @@ TEST_F(QtPlatformTest, EngineGetsItsArgumentsWorkingDirAndExitStatus) {
   EXPECT_EQ(WaitForEnd(platform_).run, EngineRun::kCrashed);
 }
 
-TEST_F(QtPlatformTest, DestructionLeavesARunningEngineRunning) {
+TEST_F(QtPlatform, DestructionLeavesARunningEngineRunning) {
   const std::string flag = dir_ + "finished";
   {
-    QtPlatform platform;
+    dalvo::QtPlatform platform;
     ASSERT_TRUE(platform.StartEngine("/bin/sh", {"-c", "sleep 0.5; echo done > finished"}, dir_));
     EXPECT_EQ(platform.PollEngine().run, EngineRun::kRunning);
   }
