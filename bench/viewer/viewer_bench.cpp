@@ -30,7 +30,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/resource.h>
@@ -45,6 +44,8 @@
 #include <string_view>
 #include <vector>
 
+#include "frontend/logic/names.h"
+#include "frontend/testing/real_engine_rig.h"
 #include "frontend/ui/file_list_box.h"
 #include "frontend/ui/form1.h"
 #include "frontend/ui/form2.h"
@@ -239,13 +240,16 @@ int ViewFile(dalvo::ui::MainWindowBinding& binding, const QString& work_dir, con
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QTemporaryDir temp;
-  if (!temp.isValid()) return 2;
-  qputenv("TMPDIR", QFile::encodeName(temp.path()));
+  // The rig's private world (its own TMPDIR and copy of the engine), made before Qt reads TMPDIR.
+  const dalvo::RealEngineRig rig(DALVO_ENGINE_PATH);
+  if (!rig.ok()) {
+    std::fprintf(stderr, "%s\n", rig.error().c_str());
+    return 2;
+  }
   QApplication app(argc, argv);
   const Options options = ParseOptions(QCoreApplication::arguments());
 
-  dalvo::QtPlatform platform(DALVO_BENCH_APP_DIR);
+  dalvo::QtPlatform platform(rig.app_dir());
   dalvo::ui::MainWindowBinding binding(platform);
   if (!binding.start().ok) {
     std::fprintf(stderr, "the front-end did not start\n");
@@ -253,8 +257,8 @@ int main(int argc, char** argv) {
   }
   dalvo::ui::Form1& form = binding.form1();
   form.activateWindow();
-  const QString work_dir = temp.path() + QStringLiteral("/dalvo work dir/");
-  const QString report_path = work_dir + QStringLiteral("latest_division_report.tmp");
+  const QString work_dir = QString::fromStdString(rig.work_dir());
+  const QString report_path = work_dir + QString::fromStdString(std::string(dalvo::kReportName));
   if (!options.view_file.isEmpty()) {
     return ViewFile(binding, work_dir, options.view_file, options.runs);
   }

@@ -10,10 +10,12 @@ namespace dalvo {
 
 inline constexpr std::size_t kCaptionTextLength = 25;
 
-// The scrambled bytes as they are stored.
+// The scrambled bytes as they are stored. Declared for the test, which checks that no byte of
+// them equals the plain text's at its position; the program only calls CaptionText().
 const std::array<unsigned char, kCaptionTextLength>& ScrambledCaptionText();
 
-// The key, computed at run time (not folded by the compiler) from numeric constants.
+// The key, computed at run time (not folded by the compiler) from numeric constants. Declared
+// for the same test, which checks the key is not zero (that it scrambles at all).
 int CaptionKey();
 
 // The unscrambled 25 characters.

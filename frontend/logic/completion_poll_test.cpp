@@ -7,7 +7,7 @@
 namespace dalvo {
 namespace {
 
-using CompletionMarkerCheck = Module1Test;
+using CompletionPoll = Module1Test;
 
 // The marker as the engine names it, and in other case: either counts as the marker.
 class MarkerInAnyCase : public StartedModule1Test,
@@ -22,10 +22,10 @@ TEST_P(MarkerInAnyCase, IsDeletedAndStaysSeenWhileAbsent) {
   EXPECT_TRUE(module_.MarkerSeen());
 }
 
-INSTANTIATE_TEST_SUITE_P(CompletionMarkerCheck, MarkerInAnyCase,
+INSTANTIATE_TEST_SUITE_P(CompletionPoll, MarkerInAnyCase,
                          ::testing::Values("dalvoopc.tmp", "DALVOOPC.TMP"));
 
-TEST_F(CompletionMarkerCheck, MarkerThatCannotBeDeletedIsNeverSeen) {
+TEST_F(CompletionPoll, MarkerThatCannotBeDeletedIsNeverSeen) {
   Load();
   Put("dalvoopc.tmp");
   platform_.undeletable_.insert(std::string(kWork) + "dalvoopc.tmp");
@@ -40,7 +40,7 @@ TEST_F(CompletionMarkerCheck, MarkerThatCannotBeDeletedIsNeverSeen) {
   EXPECT_TRUE(module_.MarkerSeen());
 }
 
-TEST_F(CompletionMarkerCheck, FailedListingLeavesMarkerSeenAsItWas) {
+TEST_F(CompletionPoll, FailedListingLeavesMarkerSeenAsItWas) {
   Load();
   Put("dalvoopc.tmp");
   platform_.FailNext(FakePlatform::Op::kFirstMatch, "dalvoopc.tmp");

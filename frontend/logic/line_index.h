@@ -57,7 +57,8 @@ class LineIndex {
   // Memory held by the checkpoints now, and the most it can reach.
   std::size_t HeldBytes() const { return checkpoints_.capacity() * sizeof(std::uint64_t); }
   std::size_t MaxHeldBytes() const { return 2 * (max_checkpoints_ + 1) * sizeof(std::uint64_t); }
-  // The present size of a region.
+  // The present size of a region. For the tests only: they check that regions grow once the
+  // checkpoints reach their most.
   std::uint64_t RegionBytes() const { return region_; }
 
  private:

@@ -92,9 +92,10 @@ class Module1 {
   void ViewSelectedFile();
 
   // --- State, read-only (set by InitPaths / EnsureWorkDir; fixed afterwards) ---
-  const std::string& AppDir() const { return app_dir_; }
-  const std::string& TempDir() const { return temp_dir_; }
   const std::string& WorkDir() const { return work_dir_; }
+  // The application directory and the engine's path. The program itself reads its members;
+  // these exist for the tests, which check the paths start-up derives from where it runs.
+  const std::string& AppDir() const { return app_dir_; }
   const std::string& EngineProgram() const { return engine_program_; }
 
   bool MarkerSeen() const { return marker_seen_; }

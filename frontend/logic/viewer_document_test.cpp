@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "frontend/logic/edit_buffer.h"
 #include "frontend/testing/fake_platform.h"
 #include "frontend/testing/text_test_support.h"
 
@@ -186,7 +185,7 @@ TEST(ViewerDocument, ATailFollowsTheFileOnceItIsWhole) {
 
 // The size check of a copy asks the document instead of counting a hundred million lines: its
 // bound never falls short of the characters between any two positions (line breaks of one or
-// two bytes, the tail after the file), and where no bound is known the lines are counted.
+// two bytes, the tail after the file).
 TEST(ViewerDocument, ACopysSizeIsBoundedWithoutCountingTheLines) {
   for (const char* content : {"ab\r\ncd\nef\rgh", "\n\n\r\n", "no break", ""}) {
     FakePlatform platform;
@@ -213,13 +212,6 @@ TEST(ViewerDocument, ACopysSizeIsBoundedWithoutCountingTheLines) {
       }
     }
   }
-  // Without a bound, the count decides to the character.
-  EditBuffer counted;
-  counted.Replace(0, 0, "ab\ncd\n\nef");
-  const TextPos end = EndOf(counted);
-  EXPECT_FALSE(MoreCharsThan(counted, {}, end, 9));
-  EXPECT_TRUE(MoreCharsThan(counted, {}, end, 8));
-  EXPECT_TRUE(MoreCharsThan(counted, end, {}, 8));
 }
 
 // The file is held open: renamed over or removed while shown, it is still the one shown. Cut

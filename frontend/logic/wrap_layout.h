@@ -54,7 +54,8 @@ class WrapLayout {
   // lays out again from there, about `max_lines` lines at most (see LayOutMore), the rows before
   // kept. True when every line is laid out. The result equals a Reset over the same text.
   bool LinesAppended(std::uint64_t first_changed, std::uint64_t max_lines = UINT64_MAX);
-  // The bytes the layout's own counts take (reserved, not only used).
+  // The bytes the layout's own counts take (reserved, not only used). For the tests only: they
+  // check that merging groups keeps this bounded whatever the line count.
   std::size_t StorageBytes() const { return rows_before_.capacity() * sizeof(std::uint64_t); }
 
   // The cells of a row.

@@ -2,6 +2,7 @@
 
 #include "frontend/testing/file_test_io.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -61,7 +62,8 @@ RealEngineRig::RealEngineRig(const std::string& engine_path) : source_engine_(en
   tmp_ = root_ + "tmp/";
   app_ = root_ + "app/";
   outside_ = root_ + "outside/";
-  if (!MakeDir(tmp_) || !MakeDir(app_) || !MakeDir(outside_ + "nested")) {
+  reference_ = root_ + "reference/";
+  if (!MakeDir(tmp_) || !MakeDir(app_) || !MakeDir(outside_ + "nested") || !MakeDir(reference_)) {
     error_ = "cannot create the rig's directories below " + root_;
     return;
   }
@@ -101,6 +103,39 @@ bool RealEngineRig::RestoreEngine() const {
   if (ec) return false;
   if (!fs::copy_file(source_engine_, target, ec) || ec) return false;
   return ::chmod(target.c_str(), 0755) == 0;
+}
+
+DirectRun RealEngineRig::RunEngineDirectly(const std::vector<std::string>& args) const {
+  constexpr int kDeadlineSeconds = 60;
+  std::vector<std::string> words{source_engine_};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  // fork and exec rather than QProcess, which would pass the arguments through QString and so
+  // change names that are not valid text.
+  const pid_t pid = ::fork();
+  if (pid < 0) return {};
+  if (pid == 0) {
+    // The test process has threads: only async-signal-safe calls until exec.
+    const int null_fd = ::open("/dev/null", O_WRONLY);
+    if (null_fd < 0 || ::dup2(null_fd, STDOUT_FILENO) < 0 || ::chdir(reference_.c_str()) != 0) {
+      ::_exit(127);
+    }
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  pid_t ended = 0;
+  if (!WaitFor([&] { return (ended = ::waitpid(pid, &status, WNOHANG)) != 0; },
+               kDeadlineSeconds)) {
+    KillAndReap(pid);
+    return {};
+  }
+  DirectRun run;
+  run.finished = ended == pid;
+  if (run.finished && WIFEXITED(status)) run.exit_code = WEXITSTATUS(status);
+  return run;
 }
 
 void StartProgram(QProcess& process, const std::string& program, const std::string& tmp,
@@ -231,7 +266,7 @@ Session::Session(const std::string& engine_path)
 }
 
 std::map<std::string, std::string> Session::Outside() const {
-  return Snapshot(rig_.root(), {rig_.work_dir(), rig_.app_dir(), rig_.root() + "reference/"});
+  return Snapshot(rig_.root(), {rig_.work_dir(), rig_.app_dir(), rig_.reference_dir()});
 }
 
 ::testing::AssertionResult Session::RunToEnd() {

@@ -1,6 +1,7 @@
 // The one rig of every test that runs the real engine. RealEngineRig is a private world: a fresh
 // temporary root holding TMPDIR ("tmp/"), an application directory ("app/") with its own copy of
-// the engine that a test may remove or spoil, and a directory outside both ("outside/"); Session
+// the engine that a test may remove or spoil, a directory outside both ("outside/") and one where
+// the engine runs on its own as the tests' oracle ("reference/"); Session
 // puts the logic over the real platform into it, and real_engine_rig_windows.h the windows. The
 // rig owns the root and removes it; set-up failures show in ok(), the probes never throw.
 #pragma once
@@ -18,9 +19,16 @@
 
 #include "frontend/testing/fake_view.h"
 #include "frontend/logic/module1.h"
+#include "frontend/logic/names.h"
 #include "frontend/ui/qt_platform.h"
 
 namespace dalvo {
+
+// How a run of the engine started directly, without the front-end, ended.
+struct DirectRun {
+  bool finished = false;  // it ended before the deadline; otherwise it was killed
+  int exit_code = -1;     // its exit status; -1 when a signal ended it or it did not finish
+};
 
 class RealEngineRig {
  public:
@@ -42,12 +50,18 @@ class RealEngineRig {
   const std::string& tmp() const { return tmp_; }
   const std::string& app_dir() const { return app_; }
   const std::string& outside() const { return outside_; }
+  // Where RunEngineDirectly runs the engine; tests put its inputs here and read its output.
+  const std::string& reference_dir() const { return reference_; }
   // Where the front-end puts its work directory below tmp(), with the final '/'.
-  std::string work_dir() const { return tmp_ + "dalvo work dir/"; }
+  std::string work_dir() const { return tmp_ + std::string(kWorkDirName) + kSeparator; }
   // The rig's copy of the engine (app_dir() + "dalvo"); unique to this rig.
-  std::string engine() const { return app_ + "dalvo"; }
+  std::string engine() const { return app_ + std::string(kEngineName); }
   // Puts a fresh executable copy of the engine back in place; false on failure.
   bool RestoreEngine() const;
+  // Runs the engine the rig was made from (not its copy in app/, which a test may spoil) in
+  // reference_dir() with `args`, passed as bytes (names that are not valid text included), its
+  // output discarded. Waits up to a minute; an engine still running then is killed and reaped.
+  DirectRun RunEngineDirectly(const std::vector<std::string>& args) const;
 
  private:
   QTemporaryDir temp_;
@@ -56,6 +70,7 @@ class RealEngineRig {
   std::string tmp_;
   std::string app_;
   std::string outside_;
+  std::string reference_;
   std::string error_;
   std::optional<std::string> saved_tmpdir_;
   std::string saved_cwd_;
@@ -111,7 +126,7 @@ class Session {
   // Start-up as the main window's Load event runs it; must succeed, in the rig's work directory.
   ::testing::AssertionResult Start();
 
-  // Everything of the rig but the work directory, the engine's directory and "reference/".
+  // Everything of the rig but the work directory, the engine's directory and the reference one.
   std::map<std::string, std::string> Outside() const;
 
   // Ticks as the window's timer does until the run has ended; fails after two minutes.

@@ -26,7 +26,8 @@ class Form1 : public QWidget {
   explicit Form1(QWidget* parent = nullptr);
 
   // The controls, named as in the design; each widget's objectName is that name too. The
-  // window owns them; the pointers stay valid for the window's life.
+  // window owns them; the pointers stay valid for the window's life. Only the tests read
+  // frame1(): they check that the options and Command1 lie inside it.
   QGroupBox* frame1() const { return frame1_; }
   QRadioButton* option1() const { return option1_; }
   QRadioButton* option2() const { return option2_; }

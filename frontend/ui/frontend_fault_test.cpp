@@ -40,20 +40,17 @@ namespace {
 
 const std::string kMarker(kMarkerName);
 
-// The files the engine itself writes for `args` when run directly in a fresh directory below
-// the rig's root: the oracle for what the front-end's runs must leave. The marker is left out.
+// The files the engine itself writes for `args` when run directly in the rig's emptied
+// reference directory: the oracle for what the front-end's runs must leave. The marker is left
+// out.
 std::map<std::string, std::string> EngineReference(const RealEngineRig& rig,
-                                                   const QStringList& args,
+                                                   const std::vector<std::string>& args,
                                                    const std::string& input = {}) {
-  const std::string dir = rig.root() + "reference/";
+  const std::string& dir = rig.reference_dir();
   QDir(QString::fromStdString(dir)).removeRecursively();
   QDir().mkdir(QString::fromStdString(dir));
   if (!input.empty() && !Spill(dir + "custom_number.tmp", input)) return {{"?", "no input"}};
-  QProcess engine;
-  engine.setWorkingDirectory(QString::fromStdString(dir));
-  engine.setStandardOutputFile(QProcess::nullDevice());
-  engine.start(QStringLiteral(DALVO_ENGINE_PATH), args);
-  if (!engine.waitForFinished(60000)) return {{"?", "the reference run did not finish"}};
+  if (!rig.RunEngineDirectly(args).finished) return {{"?", "the reference run did not finish"}};
   std::map<std::string, std::string> files = FilesIn(dir);
   files.erase(kMarker);
   return files;

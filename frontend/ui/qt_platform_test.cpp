@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -42,8 +41,11 @@ class QtPlatformTest : public ::testing::Test {
   std::string dir_;
   QtPlatform platform_;
 };
+// The suite is named after the unit. From here on the name means the fixture; the class is
+// dalvo::QtPlatform.
+using QtPlatform = QtPlatformTest;
 
-TEST_F(QtPlatformTest, ListingMatchesIgnoringCaseInNameOrderAndSkipsHiddenAndDirs) {
+TEST_F(QtPlatform, ListingMatchesIgnoringCaseInNameOrderAndSkipsHiddenAndDirs) {
   for (const char* name : {"b.txt", "A.TXT", "c.tmp", ".hidden.txt"}) {
     ASSERT_TRUE(Spill(dir_ + name, "x")) << name;
   }
@@ -65,7 +67,7 @@ TEST_F(QtPlatformTest, ListingMatchesIgnoringCaseInNameOrderAndSkipsHiddenAndDir
   EXPECT_FALSE(platform_.FirstMatch(dir_ + "missing/", "*").ok);
 }
 
-TEST_F(QtPlatformTest, DeleteRenameSizeReadWrite) {
+TEST_F(QtPlatform, DeleteRenameSizeReadWrite) {
   ASSERT_TRUE(Spill(dir_ + "one.txt", "1"));
   ASSERT_TRUE(Spill(dir_ + "TWO.TXT", "22"));
   ASSERT_TRUE(Spill(dir_ + "keep.tmp", "333"));
@@ -94,7 +96,7 @@ TEST_F(QtPlatformTest, DeleteRenameSizeReadWrite) {
   EXPECT_FALSE(platform_.WriteFile(dir_ + "no/such/dir.txt", "x"));
 }
 
-TEST_F(QtPlatformTest, ReadsAFileInBoundedPiecesAndStopsWhenAsked) {
+TEST_F(QtPlatform, ReadsAFileInBoundedPiecesAndStopsWhenAsked) {
   std::string content;
   for (int i = 0; content.size() < 10'007; ++i) content += std::to_string(i) + "\r\n";
   content.resize(10'007);
@@ -132,7 +134,7 @@ TEST_F(QtPlatformTest, ReadsAFileInBoundedPiecesAndStopsWhenAsked) {
       dir_ + "gone.txt", 100, [](std::string_view) { return true; }, size));
 }
 
-TEST_F(QtPlatformTest, InspectSeesKindOwnerAndModeWithoutFollowingLinks) {
+TEST_F(QtPlatform, InspectSeesKindOwnerAndModeWithoutFollowingLinks) {
   const std::string private_dir = dir_ + "private";
   ASSERT_TRUE(platform_.CreatePrivateDir(private_dir));
   EntryInfo info = platform_.Inspect(private_dir);
@@ -152,7 +154,7 @@ TEST_F(QtPlatformTest, InspectSeesKindOwnerAndModeWithoutFollowingLinks) {
   EXPECT_EQ(platform_.Inspect(dir_ + "missing").kind, EntryKind::kMissing);
 }
 
-TEST_F(QtPlatformTest, EnvironmentAndCurrentDirAreTheProcesss) {
+TEST_F(QtPlatform, EnvironmentAndCurrentDirAreTheProcesss) {
   ::setenv("DALVO_TEST_VARIABLE", "/var/some where", 1);
   EXPECT_EQ(platform_.Environment("DALVO_TEST_VARIABLE"), "/var/some where");
   ::unsetenv("DALVO_TEST_VARIABLE");
@@ -160,18 +162,18 @@ TEST_F(QtPlatformTest, EnvironmentAndCurrentDirAreTheProcesss) {
   EXPECT_EQ(platform_.CurrentDir(), QDir::currentPath().toStdString());
 }
 
-TEST_F(QtPlatformTest, MissingProgramDoesNotStart) {
+TEST_F(QtPlatform, MissingProgramDoesNotStart) {
   EXPECT_FALSE(platform_.StartEngine(dir_ + "no-such-engine", {}, dir_));
   EXPECT_EQ(platform_.PollEngine().run, EngineRun::kNone);
 }
 
-EngineStatus WaitForEnd(QtPlatform& platform) {
+EngineStatus WaitForEnd(dalvo::QtPlatform& platform) {
   EngineStatus status = platform.PollEngine();
   WaitFor([&] { return (status = platform.PollEngine()).run != EngineRun::kRunning; }, 20);
   return status;
 }
 
-TEST_F(QtPlatformTest, EngineGetsItsArgumentsWorkingDirAndExitStatus) {
+TEST_F(QtPlatform, EngineGetsItsArgumentsWorkingDirAndExitStatus) {
   ASSERT_TRUE(platform_.StartEngine(
       "/bin/sh", {"-c", "printf '%s|' \"$@\" > args; pwd > cwd; exit 3", "sh", "a b", "c"},
       dir_));
@@ -185,10 +187,10 @@ TEST_F(QtPlatformTest, EngineGetsItsArgumentsWorkingDirAndExitStatus) {
   EXPECT_EQ(WaitForEnd(platform_).run, EngineRun::kCrashed);
 }
 
-TEST_F(QtPlatformTest, DestructionLeavesARunningEngineRunning) {
+TEST_F(QtPlatform, DestructionLeavesARunningEngineRunning) {
   const std::string flag = dir_ + "finished";
   {
-    QtPlatform platform;
+    dalvo::QtPlatform platform;
     ASSERT_TRUE(platform.StartEngine("/bin/sh", {"-c", "sleep 0.5; echo done > finished"}, dir_));
     EXPECT_EQ(platform.PollEngine().run, EngineRun::kRunning);
   }
@@ -202,21 +204,16 @@ class QtPlatformWithEngine : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(session_.Start());
-    root_ = session_.rig().root();
     work_ = session_.work();
-    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(root_ + "ref")));
+    ref_ = session_.rig().reference_dir();
   }
   // Ticks every 50 ms, as the window's timer would, until the run has finished.
   void RunToEnd() { ASSERT_TRUE(session_.RunToEnd()); }
-  // Runs the engine directly in ref/ with `args` and waits for it.
-  void RunEngineDirectly(const QStringList& args) {
-    QProcess engine;
-    engine.setWorkingDirectory(QString::fromStdString(root_ + "ref"));
-    engine.setStandardOutputFile(QProcess::nullDevice());
-    engine.start(QStringLiteral(DALVO_ENGINE_PATH), args);
-    ASSERT_TRUE(engine.waitForFinished(120000));
-    ASSERT_EQ(engine.exitStatus(), QProcess::NormalExit);
-    ASSERT_EQ(engine.exitCode(), 0);
+  // Runs the engine directly in the rig's reference directory with `args` and waits for it.
+  void RunEngineDirectly(const std::vector<std::string>& args) {
+    const DirectRun run = session_.rig().RunEngineDirectly(args);
+    ASSERT_TRUE(run.finished);
+    ASSERT_EQ(run.exit_code, 0);
   }
   std::vector<std::string> WorkFiles() const {
     std::vector<std::string> names;
@@ -230,8 +227,8 @@ class QtPlatformWithEngine : public ::testing::Test {
   Session session_{DALVO_ENGINE_PATH};
   FakeView& view_ = session_.view();
   Module1& module_ = session_.module();
-  std::string root_;
   std::string work_;
+  std::string ref_;
 };
 
 TEST_F(QtPlatformWithEngine, WorkDirIsPrivate) {
@@ -261,7 +258,7 @@ TEST_F(QtPlatformWithEngine, GenerationsLeaveExactlyTheLatestRunUnderPublication
   for (const auto& [source, target] : kPublication) {
     const std::string ours = Slurp(work_ + target);
     EXPECT_FALSE(ours.empty()) << target;
-    EXPECT_TRUE(ours == Slurp(root_ + "ref/" + source)) << target << " differs from " << source;
+    EXPECT_TRUE(ours == Slurp(ref_ + source)) << target << " differs from " << source;
   }
 }
 
@@ -283,21 +280,19 @@ TEST_F(QtPlatformWithEngine, DivisionsWriteTheEnginesReport) {
   EXPECT_TRUE(view_.viewer_text_ == shown);
 
   ASSERT_TRUE(QFile::copy(QString::fromStdString(work_ + "appendix_1_number_1.txt"),
-                          QString::fromStdString(root_ + "ref/appendix_1_number_1.txt")));
+                          QString::fromStdString(ref_ + "appendix_1_number_1.txt")));
   // The report names its input, so the reference divides a file of the same name.
-  RunEngineDirectly({"-awo", "d", "19", "appendix_1_number_1.txt",
-                     QString::fromStdString(root_ + "ref/report")});
-  EXPECT_TRUE(report == Slurp(root_ + "ref/report"));
+  RunEngineDirectly({"-awo", "d", "19", "appendix_1_number_1.txt", ref_ + "report"});
+  EXPECT_TRUE(report == Slurp(ref_ + "report"));
 
   view_.custom_text_ = "1234567890123456789";
   module_.Command5_Click();
   RunToEnd();
   EXPECT_EQ(view_.Status(), "Number division complete!");
   EXPECT_EQ(Slurp(work_ + "custom_number.tmp"), "1234567890123456789\r\n");
-  ASSERT_TRUE(Spill(root_ + "ref/custom_number.tmp", "1234567890123456789\r\n"));
-  RunEngineDirectly({"-awo", "d", "19", "custom_number.tmp",
-                     QString::fromStdString(root_ + "ref/custom_report")});
-  EXPECT_TRUE(Slurp(work_ + "latest_division_report.tmp") == Slurp(root_ + "ref/custom_report"));
+  ASSERT_TRUE(Spill(ref_ + "custom_number.tmp", "1234567890123456789\r\n"));
+  RunEngineDirectly({"-awo", "d", "19", "custom_number.tmp", ref_ + "custom_report"});
+  EXPECT_TRUE(Slurp(work_ + "latest_division_report.tmp") == Slurp(ref_ + "custom_report"));
   // Both runs consumed their markers.
   EXPECT_FALSE(QFile::exists(QString::fromStdString(work_ + "dalvoopc.tmp")));
 }
@@ -305,7 +300,7 @@ TEST_F(QtPlatformWithEngine, DivisionsWriteTheEnginesReport) {
 TEST_F(QtPlatformWithEngine, AFileWhoseNameIsNotTextIsDividedAndNamedInItsReport) {
   const std::string odd = "caf\xE9 \xFF.txt";  // Latin-1 bytes: not valid UTF-8
   // Made under a plain name and renamed: Qt would turn the odd bytes into other characters.
-  for (const std::string& dir : {work_, root_ + "ref/"}) {
+  for (const std::string& dir : {work_, ref_}) {
     ASSERT_TRUE(Spill(dir + "plain.txt", "1331"));
     ASSERT_EQ(::rename((dir + "plain.txt").c_str(), (dir + odd).c_str()), 0);
   }
@@ -314,14 +309,9 @@ TEST_F(QtPlatformWithEngine, AFileWhoseNameIsNotTextIsDividedAndNamedInItsReport
   EXPECT_EQ(view_.Status(), "Dividing numberfile: " + odd);
   RunToEnd();
   EXPECT_EQ(view_.Status(), "Number division complete!");
-  // The reference: the engine started by the shell, which passes the name's bytes as they are.
-  QProcess shell;
-  shell.setStandardOutputFile(QProcess::nullDevice());
-  shell.start(QStringLiteral("/bin/sh"),
-              {"-c", "cd \"$1\" && exec \"$2\" -awo d 19 \"$(printf 'caf\\351 \\377.txt')\" report",
-               "sh", QString::fromStdString(root_ + "ref"), QStringLiteral(DALVO_ENGINE_PATH)});
-  ASSERT_TRUE(shell.waitForFinished(60000));
-  const std::string reference = Slurp(root_ + "ref/report");
+  // The reference: the engine started directly, which passes the name's bytes as they are.
+  ASSERT_TRUE(session_.rig().RunEngineDirectly({"-awo", "d", "19", odd, "report"}).finished);
+  const std::string reference = Slurp(ref_ + "report");
   EXPECT_NE(reference.find(odd), std::string::npos) << reference;
   EXPECT_TRUE(Slurp(work_ + "latest_division_report.tmp") == reference);
 }

@@ -22,7 +22,7 @@
 namespace dalvo {
 namespace {
 
-class HeldWorkDir : public ::testing::Test {
+class HeldDir : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(tmp_.isValid());
@@ -54,7 +54,7 @@ class HeldWorkDir : public ::testing::Test {
   QtPlatform platform_;
 };
 
-TEST_F(HeldWorkDir, EverythingReachesTheHeldDirectoryAfterItsNameIsSwapped) {
+TEST_F(HeldDir, EverythingReachesTheHeldDirectoryAfterItsNameIsSwapped) {
   const WorkDirHold hold = platform_.HoldWorkDir(work_);
   ASSERT_TRUE(hold.held);
   EXPECT_EQ(hold.entry.kind, EntryKind::kDirectory);
@@ -98,7 +98,7 @@ TEST_F(HeldWorkDir, EverythingReachesTheHeldDirectoryAfterItsNameIsSwapped) {
   EXPECT_EQ(platform_.CheckWorkDir(), WorkDirState::kVanished);
 }
 
-TEST_F(HeldWorkDir, ALinkInsideIsNeitherListedNorFollowedAndIsReplacedByAWrite) {
+TEST_F(HeldDir, ALinkInsideIsNeitherListedNorFollowedAndIsReplacedByAWrite) {
   ASSERT_TRUE(platform_.HoldWorkDir(work_).held);
   const std::string in = work_ + "/";
   ASSERT_EQ(::symlink((root_ + "victim.txt").c_str(), (in + "link.txt").c_str()), 0);
@@ -114,7 +114,7 @@ TEST_F(HeldWorkDir, ALinkInsideIsNeitherListedNorFollowedAndIsReplacedByAWrite) 
   EXPECT_EQ(Names(work_), std::vector<std::string>{"link.txt"});
 }
 
-TEST_F(HeldWorkDir, AReleasedDirectoryIsReachedByNoName) {
+TEST_F(HeldDir, AReleasedDirectoryIsReachedByNoName) {
   ASSERT_TRUE(platform_.HoldWorkDir(work_).held);
   ASSERT_TRUE(Spill(work_ + "/a.txt", "aa"));
   platform_.ReleaseWorkDir();
@@ -128,7 +128,7 @@ TEST_F(HeldWorkDir, AReleasedDirectoryIsReachedByNoName) {
   EXPECT_EQ(Names(work_), std::vector<std::string>{"a.txt"});
 }
 
-TEST_F(HeldWorkDir, OnlyOneHolderGetsTheLockUntilItLetsGo) {
+TEST_F(HeldDir, OnlyOneHolderGetsTheLockUntilItLetsGo) {
   QtPlatform other;
   ASSERT_TRUE(platform_.HoldWorkDir(work_).held);
   ASSERT_TRUE(other.HoldWorkDir(work_ + "/").held);
@@ -139,7 +139,7 @@ TEST_F(HeldWorkDir, OnlyOneHolderGetsTheLockUntilItLetsGo) {
   EXPECT_EQ(platform_.LockWorkDir(), WorkDirLock::kFailed);
 }
 
-TEST_F(HeldWorkDir, NamesThatAreNotValidTextAreListedReadPassedAndDeleted) {
+TEST_F(HeldDir, NamesThatAreNotValidTextAreListedReadPassedAndDeleted) {
   const std::string odd = "caf\xE9 \xFF.txt";  // Latin-1 bytes: not valid UTF-8
   for (const bool held : {true, false}) {
     QtPlatform platform;
@@ -171,7 +171,7 @@ TEST_F(HeldWorkDir, NamesThatAreNotValidTextAreListedReadPassedAndDeleted) {
 
 // What the viewer holds: the file opened stays the one read after another is renamed over its
 // name, reads short once truncated; a link in its place or a named pipe is refused at once.
-TEST_F(HeldWorkDir, AFileHeldForReadingIsTheOneOpenedAndReadsWhatItHas) {
+TEST_F(HeldDir, AFileHeldForReadingIsTheOneOpenedAndReadsWhatItHas) {
   ASSERT_TRUE(platform_.HoldWorkDir(work_).held);
   const std::string in = work_ + "/";
   ASSERT_TRUE(Spill(in + "report.tmp", "the old report"));
