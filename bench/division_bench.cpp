@@ -16,9 +16,9 @@
 #include "engine/division.h"
 #include "engine/division_chain.h"
 #include "engine/division_kernel.h"
-#include "engine/testing/reference_divider.h"
 #include "engine/number_files.h"
 #include "engine/sura_table.h"
+#include "engine/testing/reference_divider.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <mutex>
 #include <system_error>
 
-#include "engine/division_report.h"
 #include "engine/division_pipeline.h"
+#include "engine/division_report.h"
 #include "engine/replacement_file.h"
 
 namespace dalvo {

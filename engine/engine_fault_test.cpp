@@ -21,9 +21,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/testing/engine_process_runner.h"
-#include "engine/testing/engine_expectations.h"
 #include "engine/number_files.h"
+#include "engine/testing/engine_expectations.h"
+#include "engine/testing/engine_process_runner.h"
 #include "engine/testing/test_temp_dir.h"
 #include "engine/testing/test_tmpfs.h"
 

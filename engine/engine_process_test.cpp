@@ -16,9 +16,9 @@
 #include <thread>
 #include <vector>
 
-#include "engine/testing/engine_process_runner.h"
-#include "engine/testing/engine_expectations.h"
 #include "engine/number_files.h"
+#include "engine/testing/engine_expectations.h"
+#include "engine/testing/engine_process_runner.h"
 #include "engine/testing/test_temp_dir.h"
 
 namespace dalvo {

@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "engine/division.h"
-#include "engine/testing/engine_process_runner.h"
-#include "engine/testing/engine_expectations.h"
 #include "engine/number_files.h"
+#include "engine/testing/engine_expectations.h"
+#include "engine/testing/engine_process_runner.h"
 #include "engine/testing/test_temp_dir.h"
 
 namespace dalvo {

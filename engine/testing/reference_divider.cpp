@@ -1,5 +1,6 @@
-#include <cstdint>
 #include "engine/testing/reference_divider.h"
+
+#include <cstdint>
 
 namespace dalvo {
 

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "frontend/testing/module1_test_support.h"
 #include "frontend/logic/names.h"
 #include "frontend/logic/viewer_document.h"
+#include "frontend/testing/module1_test_support.h"
 
 namespace dalvo {
 namespace {

@@ -1,5 +1,6 @@
-#include <cstdint>
 #include "frontend/logic/viewer_sizes.h"
+
+#include <cstdint>
 
 namespace dalvo {
 

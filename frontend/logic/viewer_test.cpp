@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "frontend/testing/module1_test_support.h"
-#include "frontend/testing/text_test_support.h"
 #include "frontend/logic/viewer_document.h"
 #include "frontend/logic/viewer_sizes.h"
+#include "frontend/testing/module1_test_support.h"
+#include "frontend/testing/text_test_support.h"
 
 namespace dalvo {
 namespace {

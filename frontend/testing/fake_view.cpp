@@ -1,7 +1,7 @@
 #include "frontend/testing/fake_view.h"
 
-#include "frontend/testing/text_test_support.h"
 #include "frontend/logic/viewer_sizes.h"
+#include "frontend/testing/text_test_support.h"
 
 namespace dalvo {
 

@@ -8,9 +8,9 @@
 
 #include <string>
 
+#include "frontend/logic/module1.h"
 #include "frontend/testing/fake_platform.h"
 #include "frontend/testing/fake_view.h"
-#include "frontend/logic/module1.h"
 
 namespace dalvo {
 

@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "frontend/testing/fake_view.h"
 #include "frontend/logic/module1.h"
 #include "frontend/logic/names.h"
+#include "frontend/testing/fake_view.h"
 #include "frontend/ui/qt_platform.h"
 
 namespace dalvo {

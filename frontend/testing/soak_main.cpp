@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "frontend/testing/fake_view.h"
 #include "frontend/logic/module1.h"
 #include "frontend/logic/names.h"
+#include "frontend/testing/fake_view.h"
 #include "frontend/testing/real_engine_rig.h"
 
 namespace dalvo {

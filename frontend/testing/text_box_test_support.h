@@ -10,9 +10,9 @@
 #include <memory>
 #include <string>
 
+#include "frontend/logic/viewer_document.h"
 #include "frontend/testing/text_test_support.h"
 #include "frontend/ui/text_viewer.h"
-#include "frontend/logic/viewer_document.h"
 
 namespace dalvo::ui {
 

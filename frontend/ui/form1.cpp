@@ -8,8 +8,8 @@
 #include <cassert>
 #include <iterator>
 
-#include "frontend/ui/file_list_box.h"
 #include "frontend/ui/accessible_names.h"
+#include "frontend/ui/file_list_box.h"
 #include "frontend/ui/fonts.h"
 #include "frontend/ui/number_edit.h"
 #include "frontend/ui/twips.h"

@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include "frontend/logic/viewer_document.h"
 #include "frontend/ui/accessible_names.h"
 #include "frontend/ui/fonts.h"
 #include "frontend/ui/form2.h"
@@ -27,7 +28,6 @@
 #include "frontend/ui/qt_view.h"
 #include "frontend/ui/text_viewer.h"
 #include "frontend/ui/ui_texts.h"
-#include "frontend/logic/viewer_document.h"
 
 #include <string>
 #include <vector>

@@ -13,9 +13,9 @@
 #include <memory>
 #include <string>
 
+#include "frontend/testing/text_box_test_support.h"
 #include "frontend/ui/fonts.h"
 #include "frontend/ui/text_viewer.h"
-#include "frontend/testing/text_box_test_support.h"
 
 namespace dalvo::ui {
 namespace {

@@ -27,13 +27,13 @@
 
 #include <gtest/gtest.h>
 
-#include "frontend/testing/fake_view.h"
-#include "frontend/testing/file_test_io.h"
 #include "frontend/logic/module1.h"
 #include "frontend/logic/names.h"
-#include "frontend/ui/qt_platform.h"
-#include "frontend/testing/real_engine_rig.h"
+#include "frontend/testing/fake_view.h"
+#include "frontend/testing/file_test_io.h"
 #include "frontend/testing/publication_test_table.h"
+#include "frontend/testing/real_engine_rig.h"
+#include "frontend/ui/qt_platform.h"
 
 namespace dalvo {
 namespace {

@@ -24,16 +24,16 @@
 #include <string>
 #include <vector>
 
-#include "frontend/ui/file_list_box.h"
 #include "frontend/testing/file_test_io.h"
+#include "frontend/testing/real_engine_rig_windows.h"
+#include "frontend/testing/text_box_test_support.h"
+#include "frontend/ui/file_list_box.h"
 #include "frontend/ui/form1.h"
 #include "frontend/ui/form2.h"
 #include "frontend/ui/main_window_binding.h"
 #include "frontend/ui/number_edit.h"
 #include "frontend/ui/qt_platform.h"
-#include "frontend/testing/real_engine_rig_windows.h"
 #include "frontend/ui/text_viewer.h"
-#include "frontend/testing/text_box_test_support.h"
 
 namespace dalvo::ui {
 namespace {

@@ -15,9 +15,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "frontend/logic/wildcard.h"
 #include "frontend/ui/held_file.h"
 #include "frontend/ui/replacing_write.h"
-#include "frontend/logic/wildcard.h"
 
 namespace dalvo {
 namespace {

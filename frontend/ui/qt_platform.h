@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "frontend/logic/platform.h"
 #include "frontend/ui/engine_process.h"
 #include "frontend/ui/held_dir.h"
-#include "frontend/logic/platform.h"
 
 namespace dalvo {
 

@@ -20,9 +20,9 @@
 #include <string_view>
 #include <thread>
 
+#include "frontend/logic/module1.h"
 #include "frontend/testing/fake_view.h"
 #include "frontend/testing/file_test_io.h"
-#include "frontend/logic/module1.h"
 #include "frontend/testing/publication_test_table.h"
 #ifdef DALVO_ENGINE_PATH
 #include "frontend/testing/real_engine_rig.h"

@@ -9,8 +9,8 @@
 
 #include <string>
 
-#include "frontend/ui/form2.h"
 #include "frontend/logic/view.h"
+#include "frontend/ui/form2.h"
 
 namespace dalvo::ui {
 

@@ -12,8 +12,8 @@
 #include <cstdint>
 
 #include "frontend/logic/scroll_mapping.h"
-#include "frontend/ui/text_area_accessible.h"
 #include "frontend/logic/utf8_text.h"
+#include "frontend/ui/text_area_accessible.h"
 
 namespace dalvo::ui {
 namespace {

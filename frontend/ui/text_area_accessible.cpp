@@ -8,9 +8,9 @@
 #include <utility>
 
 #include "frontend/logic/caret_moves.h"
+#include "frontend/logic/utf8_text.h"
 #include "frontend/ui/number_edit.h"
 #include "frontend/ui/text_area.h"
-#include "frontend/logic/utf8_text.h"
 
 namespace dalvo::ui {
 namespace {

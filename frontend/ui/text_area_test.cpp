@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "frontend/testing/text_box_test_support.h"
 #include "frontend/ui/number_edit.h"
 #include "frontend/ui/text_area_accessible.h"
 #include "frontend/ui/text_viewer.h"
-#include "frontend/testing/text_box_test_support.h"
 
 namespace dalvo::ui {
 namespace {

@@ -10,8 +10,8 @@
 
 #include <memory>
 
-#include "frontend/ui/text_area.h"
 #include "frontend/logic/viewer_document.h"
+#include "frontend/ui/text_area.h"
 
 namespace dalvo::ui {
 

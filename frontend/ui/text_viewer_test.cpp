@@ -14,8 +14,8 @@
 #include <string>
 
 #include "frontend/testing/fake_platform.h"
-#include "frontend/ui/form2.h"
 #include "frontend/testing/text_box_test_support.h"
+#include "frontend/ui/form2.h"
 
 namespace dalvo::ui {
 namespace {

@@ -17,8 +17,8 @@
 
 #include <gtest/gtest.h>
 
-#include "frontend/testing/file_test_io.h"
 #include "frontend/logic/names.h"
+#include "frontend/testing/file_test_io.h"
 #include "frontend/testing/real_engine_rig.h"
 
 namespace dalvo {
